@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the three trees:
+#   build/native  clang, pure libraries and their tests under ASan/UBSan, fuzzers
+#   build/win64   MinGW x86_64: Windows code and its tests, run under Wine
+#   build/win32   MinGW i686: the 32-bit product (no tests)
+# Extra arguments are passed to every build (for example a target name).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+configure() { # dir toolchain [cmake args]
+  local dir=$1 tc=$2; shift 2
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$tc" "$@" >/dev/null
+  fi
+}
+configure build/native native.cmake
+configure build/win64 mingw64.cmake
+configure build/win32 mingw32.cmake -DBRX_TESTS=OFF
+for tree in ${BRX_TREES:-native win64 win32}; do
+  cmake --build "build/$tree" -j "$jobs" "$@"
+done

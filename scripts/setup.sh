@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on Debian 12 (as root).
+# Idempotent: packages already present are skipped, so a second run takes seconds.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build ccache clang libclang-rt-14-dev
+  googletest libbenchmark-dev
+  g++-mingw-w64-i686-posix
+  wine wine64 g++-mingw-w64-x86-64-posix xvfb xauth imagemagick
+  python3-olefile tshark
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -qq
+# tshark asks whether non-root users may capture: the default answer serves.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"
