@@ -61,6 +61,9 @@ struct RECORD_LAYOUT {
 };
 static_assert(sizeof(RECORD_LAYOUT) == 52);
 
+// The layout of files that carry no driver information.
+constexpr RECORD_LAYOUT kDefaultRecordLayout = {1, 0, 4, 16, 32, 48, 148, 112, 12, 8, 16, 16, 16};
+
 // The driver's description record: 124 bytes, kept and saved unchanged; only
 // the layout DWORDs at 64-119 are interpreted.
 constexpr uint32_t DRIVER_INFO_SIZE = 124;
