@@ -66,8 +66,12 @@ function(brx_fuzzer name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  # New inputs go to a directory in the build tree (libFuzzer writes to the
+  # first one given), so a test run never adds files to the committed seeds.
+  set(found ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${found})
   add_test(NAME ${name}
-           COMMAND ${name} -runs=${A_RUNS} -seed=1 -max_len=65536 ${A_CORPUS})
+           COMMAND ${name} -runs=${A_RUNS} -seed=1 -max_len=65536 ${found} ${A_CORPUS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS fuzz)
 endfunction()
 
