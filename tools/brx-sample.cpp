@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "capture/Record.h"
 #include "capture/RecordView.h"
@@ -216,6 +220,9 @@ void Describe(const char* title, const std::vector<uint8_t>& rec, const RECORD_L
 } // namespace
 
 int main() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as on every other system
+#endif
     RECORD_LAYOUT layout{};
     bool fromInfo = BuildRecordLayout(SampleDriverInfo(), layout);
     std::printf("Brindlex record model sample\n");

@@ -306,8 +306,11 @@ TEST(IndexEntry, FlagSettersTouchOnlyTheirBit) {
         f.set(e, false);
         EXPECT_EQ(GetEntryFlags(e), ~f.bit);
         EXPECT_FALSE(f.get(e));
-        for (const Flag& other : flags)
-            if (other.bit != f.bit) EXPECT_TRUE(other.get(e));
+        for (const Flag& other : flags) {
+            if (other.bit != f.bit) {
+                EXPECT_TRUE(other.get(e));
+            }
+        }
     }
 }
 
