@@ -66,12 +66,12 @@ function(brx_fuzzer name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  # New inputs go to a directory in the build tree (libFuzzer writes to the
-  # first one given), so a test run never adds files to the committed seeds.
-  set(found ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
-  file(MAKE_DIRECTORY ${found})
+  # New inputs go to a scratch corpus in the build tree, emptied for every run,
+  # so that the run is repeatable and the seed corpus in the sources stays as is.
+  set(scratch ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
   add_test(NAME ${name}
-           COMMAND ${name} -runs=${A_RUNS} -seed=1 -max_len=65536 ${found} ${A_CORPUS})
+           COMMAND sh -c "rm -rf \"$1\" && mkdir -p \"$1\" && exec \"$2\" -runs=${A_RUNS} -seed=1 -max_len=65536 \"$1\" \"$3\""
+                   sh ${scratch} $<TARGET_FILE:${name}> ${A_CORPUS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS fuzz)
 endfunction()
 

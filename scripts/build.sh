@@ -3,7 +3,8 @@
 #   build/native  clang, pure libraries and their tests under ASan/UBSan, fuzzers
 #   build/win64   MinGW x86_64: Windows code and its tests, run under Wine
 #   build/win32   MinGW i686: the 32-bit product (no tests)
-# Extra arguments are passed to every build (for example a target name).
+# Extra arguments are passed to every build: names build only those targets,
+# options (starting with -) go to cmake --build as they are.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -18,6 +19,14 @@ configure() { # dir toolchain [cmake args]
 configure build/native native.cmake
 configure build/win64 mingw64.cmake
 configure build/win32 mingw32.cmake -DBRX_TESTS=OFF
+targets=()
+options=()
+for a in "$@"; do
+  case $a in
+    -*) options+=("$a") ;;
+    *) targets+=("$a") ;;
+  esac
+done
 for tree in ${BRX_TREES:-native win64 win32}; do
-  cmake --build "build/$tree" -j "$jobs" "$@"
+  cmake --build "build/$tree" -j "$jobs" ${targets[@]+--target "${targets[@]}"} ${options[@]+"${options[@]}"}
 done

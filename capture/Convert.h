@@ -1,0 +1,37 @@
+// Text conversions shared by the capture core and the writers: GUID text and
+// RTF-safe text.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/Text.h"
+
+namespace brx {
+
+// A GUID in its in-memory form (Data1-3 little-endian in captured bytes).
+struct GUID_DATA {
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+};
+static_assert(sizeof(GUID_DATA) == 16);
+
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", lower-case hexadecimal.
+std::string FormatGuidA(const GUID_DATA& guid);
+WString FormatGuidW(const GUID_DATA& guid);
+
+constexpr uint32_t CP_ANSI = 0;      // the system's ANSI code page (Windows-1252 here)
+constexpr uint32_t CP_WESTERN = 1252;
+
+// UTF-16 text of at most byteLength bytes (it ends at its first NUL or there)
+// as 8-bit text safe inside RTF: "{", "}" get a backslash before them; bytes
+// below 20h, ";", "\" and bytes from 80h on become "\'xx" (lower-case hex);
+// other bytes are copied. The text is converted to Windows-1252 whatever code
+// page is asked for (characters it lacks become "?"). Nothing for a null text
+// or a byte length outside 2..2048.
+std::optional<std::string> RtfEscapeText(const char16_t* text, uint32_t byteLength, uint32_t codePage);
+
+} // namespace brx
