@@ -413,3 +413,29 @@ TEST(AppMessageBoxes, AreOwnedTaskModalCaptionedAndGiveTheFocusBack) {
     SetAppMainWindow(nullptr);
     EXPECT_EQ(GetAppMainWindow(), nullptr);
 }
+
+TEST(PromptsSeam, InstalledPromptsAnswerUntilTheyLeave) {
+    IPrompts& system = Prompts();
+    {
+        ScriptedPrompts outer;
+        EXPECT_EQ(&Prompts(), &outer);
+        {
+            ScriptedPrompts inner;
+            EXPECT_EQ(&Prompts(), &inner);
+            inner.files = {L"C:\\logs\\run.bdx", L"", std::wstring(300, L'x')};
+            wchar_t file[MAX_PATH] = {};
+            OPENFILENAMEW dialog{};
+            dialog.lStructSize = sizeof dialog;
+            dialog.lpstrFile = file;
+            dialog.nMaxFile = MAX_PATH;
+            EXPECT_TRUE(Prompts().GetSaveFileNameW(&dialog));
+            EXPECT_STREQ(file, L"C:\\logs\\run.bdx");
+            EXPECT_FALSE(Prompts().GetOpenFileNameW(&dialog)); // cancelled
+            EXPECT_FALSE(Prompts().GetOpenFileNameW(&dialog)); // longer than the buffer
+            EXPECT_FALSE(Prompts().GetOpenFileNameW(&dialog)); // nothing scripted
+            EXPECT_STREQ(file, L"C:\\logs\\run.bdx");
+        }
+        EXPECT_EQ(&Prompts(), &outer);
+    }
+    EXPECT_EQ(&Prompts(), &system);
+}
