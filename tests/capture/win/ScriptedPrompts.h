@@ -1,0 +1,81 @@
+// Scripted answers to the prompts for tests: each call is recorded and
+// answered from a queue (or with a default), and an optional hook runs inside
+// the call. Installed for its lifetime.
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "capture/win/Prompts.h"
+
+namespace brx::testing {
+
+class ScriptedPrompts final : public IPrompts {
+public:
+    struct MessageBoxCall {
+        HWND owner;
+        std::wstring text;
+        std::wstring caption;
+        UINT type;
+    };
+
+    ScriptedPrompts() { previous_ = SetPrompts(this); }
+    ~ScriptedPrompts() override { SetPrompts(previous_); }
+
+    std::deque<int> buttons;             // answers of message boxes (default IDOK)
+    std::vector<MessageBoxCall> boxes;   // every message box shown
+    std::function<void()> duringMessageBox;
+    std::deque<std::wstring> files;      // answers of open and save dialogs ("" cancels)
+    // Answers the folder picker: gets the request, returns an item list
+    // allocated through the shell allocator, or null to cancel.
+    std::function<PIDLIST_ABSOLUTE(BROWSEINFOW*)> browse;
+
+    int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) override {
+        boxes.push_back({owner, text ? text : L"", caption ? caption : L"", type});
+        if (duringMessageBox)
+            duringMessageBox();
+        return Next();
+    }
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
+        auto widen = [](LPCSTR s) {
+            std::wstring w;
+            for (; s && *s; ++s)
+                w.push_back(static_cast<unsigned char>(*s));
+            return w;
+        };
+        boxes.push_back({owner, widen(text), widen(caption), type});
+        if (duringMessageBox)
+            duringMessageBox();
+        return Next();
+    }
+    BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog); }
+    BOOL GetSaveFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog); }
+    PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info) override {
+        return browse ? browse(info) : nullptr;
+    }
+
+private:
+    int Next() {
+        if (buttons.empty())
+            return IDOK;
+        int b = buttons.front();
+        buttons.pop_front();
+        return b;
+    }
+    BOOL AnswerFile(OPENFILENAMEW* dialog) {
+        if (files.empty())
+            return FALSE;
+        std::wstring f = files.front();
+        files.pop_front();
+        if (f.empty() || !dialog || !dialog->lpstrFile || f.size() >= dialog->nMaxFile)
+            return FALSE;
+        f.copy(dialog->lpstrFile, f.size());
+        dialog->lpstrFile[f.size()] = 0;
+        return TRUE;
+    }
+
+    IPrompts* previous_ = nullptr;
+};
+
+} // namespace brx::testing
