@@ -3,6 +3,7 @@
 // Fixtures come from the record builder.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "base/ByteReader.h"
@@ -742,4 +743,37 @@ TEST(RecordIndexer, NotificationWalkEdgeCases) {
     }
     RecordingSink sink;
     EXPECT_FALSE(WalkDriverNotifications(nullptr, 100, kDriverRecordLayout, sink));
+}
+
+// The fuzzer's seed windows are builder streams: each record stream in them
+// commits whole, with its completions linked.
+TEST(RecordIndexer, FuzzSeedStreamsCommitWhole) {
+    struct Seed {
+        const char* name;
+        uint32_t entries;
+    } seeds[] = {
+        {"mixed_driver_layout", 13},
+        {"bulk_only_inquiry_read", 12},
+        {"default_layout", 5},
+        {"given_layout_isoch", 2},
+    };
+    for (const Seed& seed : seeds) {
+        SCOPED_TRACE(seed.name);
+        const std::string path = std::string(BRX_SOURCE_DIR) + "/tests/data/corpus/commit/" + seed.name;
+        FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        Bytes bytes;
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+        ASSERT_GT(bytes.size(), 1u);
+        RECORD_LAYOUT layout = bytes[0] % 3 == 1 ? kDefaultRecordLayout : kDriverRecordLayout;
+        size_t skip = 1 + (bytes[0] % 3 == 2 ? sizeof(RECORD_LAYOUT) : 0);
+        CRecordIndexer indexer(64);
+        CVectorRecordIndex index;
+        CommitResult r = indexer.Commit(bytes.data() + skip, static_cast<uint32_t>(bytes.size() - skip), 0, layout, index);
+        EXPECT_EQ(r.status, CommitStatus::Ok);
+        ASSERT_EQ(index.GetCount(), seed.entries);
+        for (const RECORD_INDEX_ENTRY& e : index.entries())
+            if (e.flags & INDEX_FLAG_COMPLETION) EXPECT_NE(e.companion, NO_INDEX);
+    }
 }
