@@ -192,13 +192,14 @@ Bytes RecordBuilder::Request(const RequestSpec& s) {
 }
 
 namespace {
-constexpr uint8_t IRP_MJ_CREATE = 0x00, IRP_MJ_CLOSE = 0x02, IRP_MJ_DEVICE_CONTROL = 0x0E,
+constexpr uint8_t IRP_MJ_CREATE = 0x00, IRP_MJ_CLOSE = 0x02, IRP_MJ_CLEANUP = 0x12, IRP_MJ_DEVICE_CONTROL = 0x0E,
                   IRP_MJ_INTERNAL_DEVICE_CONTROL = 0x0F, IRP_MJ_POWER = 0x16, IRP_MJ_PNP = 0x1B;
 constexpr uint32_t IOCTL_INTERNAL_USB_SUBMIT_URB = 0x220003;
 
 uint8_t MajorOfKind(uint16_t kind) {
     if (kind == 1) return IRP_MJ_CREATE;
     if (kind == 2) return IRP_MJ_CLOSE;
+    if (kind == 3) return IRP_MJ_CLEANUP;
     if (kind >= 20 && kind < 40) return IRP_MJ_POWER;
     if (kind >= 40 && kind < 140) return IRP_MJ_PNP;
     if (kind >= 340 && kind < 4340) return IRP_MJ_INTERNAL_DEVICE_CONTROL;
@@ -219,38 +220,23 @@ uint8_t MinorOfKind(uint16_t kind) {
 }
 } // namespace
 
-Bytes RecordBuilder::Create(const DeviceSpec& d, uint32_t irp, IrpForm form) {
-    RequestSpec s = MakeRequest(d, 1);
+// An IRP at issue; major and minor function follow from the kind.
+Bytes RecordBuilder::IrpIssue(const DeviceSpec& d, uint16_t kind, uint32_t irp, IrpForm form) {
+    RequestSpec s = MakeRequest(d, kind);
     s.irp = irp;
     s.irpForm = form;
-    s.majorFunction = IRP_MJ_CREATE;
+    s.majorFunction = MajorOfKind(kind);
+    s.minorFunction = MinorOfKind(kind);
     return Request(s);
 }
 
-Bytes RecordBuilder::Close(const DeviceSpec& d, uint32_t irp, IrpForm form) {
-    RequestSpec s = MakeRequest(d, 2);
-    s.irp = irp;
-    s.irpForm = form;
-    s.majorFunction = IRP_MJ_CLOSE;
-    return Request(s);
-}
-
+Bytes RecordBuilder::Create(const DeviceSpec& d, uint32_t irp, IrpForm form) { return IrpIssue(d, 1, irp, form); }
+Bytes RecordBuilder::Close(const DeviceSpec& d, uint32_t irp, IrpForm form) { return IrpIssue(d, 2, irp, form); }
 Bytes RecordBuilder::Power(const DeviceSpec& d, uint8_t minor, uint32_t irp, IrpForm form) {
-    RequestSpec s = MakeRequest(d, static_cast<uint16_t>(20 + minor));
-    s.irp = irp;
-    s.irpForm = form;
-    s.majorFunction = IRP_MJ_POWER;
-    s.minorFunction = minor;
-    return Request(s);
+    return IrpIssue(d, static_cast<uint16_t>(20 + minor), irp, form);
 }
-
 Bytes RecordBuilder::Pnp(const DeviceSpec& d, uint8_t minor, uint32_t irp, IrpForm form) {
-    RequestSpec s = MakeRequest(d, static_cast<uint16_t>(40 + minor));
-    s.irp = irp;
-    s.irpForm = form;
-    s.majorFunction = IRP_MJ_PNP;
-    s.minorFunction = minor;
-    return Request(s);
+    return IrpIssue(d, static_cast<uint16_t>(40 + minor), irp, form);
 }
 
 Bytes RecordBuilder::Complete(const DeviceSpec& d, uint16_t kind, const Issued& issued, uint32_t status,

@@ -187,7 +187,9 @@ public:
     // The generic request record; every form below comes through here.
     Bytes Request(const RequestSpec& spec);
 
-    // IRPs: create (kind 1), close (2), power (20 + minor), PnP (40 + minor).
+    // IRPs: create (kind 1), close (2), power (20 + minor), PnP (40 + minor),
+    // or any IRP kind.
+    Bytes IrpIssue(const DeviceSpec& d, uint16_t kind, uint32_t irp, IrpForm form = IrpForm::Long);
     Bytes Create(const DeviceSpec& d, uint32_t irp, IrpForm form = IrpForm::Long);
     Bytes Close(const DeviceSpec& d, uint32_t irp, IrpForm form = IrpForm::Long);
     Bytes Power(const DeviceSpec& d, uint8_t minor, uint32_t irp, IrpForm form = IrpForm::Long);

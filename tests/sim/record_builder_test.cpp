@@ -89,6 +89,10 @@ TEST(RecordBuilder, RequestKindsOfIrps) {
     EXPECT_EQ(U16(b.Close(Dev(), irp), kReq + 22), 2);
     EXPECT_EQ(U16(b.Power(Dev(), 2, irp), kReq + 22), 22);
     EXPECT_EQ(U16(b.Pnp(Dev(), 0, irp), kReq + 22), 40);
+    Bytes cleanup = b.IrpIssue(Dev(), 3, irp);
+    EXPECT_EQ(U16(cleanup, kReq + 22), 3);
+    EXPECT_EQ(cleanup[kIrp + 112], 0x12);   // IRP_MJ_CLEANUP
+    EXPECT_EQ(b.Power(Dev(), 2, irp)[kIrp + 112], 0x16);
     EXPECT_NE(b.NewIrp(), irp);
 }
 
