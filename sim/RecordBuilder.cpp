@@ -262,15 +262,15 @@ Bytes RecordBuilder::UrbBlock(const DeviceSpec& d, const UrbSpec& u, bool comple
     Bytes b(URB_BLOCK_HEADER + urbSize, 0);
     PutU16(b, URB_BLOCK_URB_OFFSET, URB_BLOCK_HEADER);
     PutU16(b, URB_BLOCK_USB_VERSION, d.usbVersion);
-    b[URB_BLOCK_CLASS] = d.interfaceClass;
-    b[URB_BLOCK_SUBCLASS] = d.interfaceSubClass;
-    b[URB_BLOCK_PROTOCOL] = d.interfaceProtocol;
+    b[URB_BLOCK_INTERFACE_CLASS] = d.interfaceClass;
+    b[URB_BLOCK_INTERFACE_SUBCLASS] = d.interfaceSubClass;
+    b[URB_BLOCK_INTERFACE_PROTOCOL] = d.interfaceProtocol;
     if (shape.pipePosition) {
-        b[URB_BLOCK_PIPE_CONFIG] = d.configurationValue;
-        b[URB_BLOCK_PIPE_CONFIG + 1] = d.interfaceNumber;
-        b[URB_BLOCK_PIPE_CONFIG + 3] = u.pipe.endpoint;
+        b[URB_BLOCK_PIPE_INFO] = d.configurationValue;
+        b[URB_BLOCK_PIPE_INFO + 1] = d.interfaceNumber;
+        b[URB_BLOCK_PIPE_INFO + 3] = u.pipe.endpoint;
     }
-    if (shape.shape == S::Bulk) PutU16(b, URB_BLOCK_HID_KEY, u.pipe.hidKey);
+    if (shape.shape == S::Bulk) PutU16(b, URB_BLOCK_HID_PIPE_KEY, u.pipe.hidKey);
 
     // The URB, 32-bit layout.
     const size_t urb = URB_BLOCK_HEADER;

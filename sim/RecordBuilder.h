@@ -27,17 +27,10 @@ constexpr RECORD_LAYOUT kDriverRecordLayout = {1, 0, 4, 24, 32, 56, 148, 112, 12
 // A DRIVER_INFO whose layout DWORDs describe the given layout (size DWORD 124).
 DRIVER_INFO MakeDriverInfo(const RECORD_LAYOUT& layout);
 
-// Offsets in the URB_BLOCK that the builder writes.
+// Further URB_BLOCK offsets that the builder writes (the shared ones are in
+// capture/Record.h).
 constexpr uint32_t URB_BLOCK_LENGTH = 0;         // WORD: bytes of the block
-constexpr uint32_t URB_BLOCK_URB_OFFSET = 2;     // WORD
 constexpr uint32_t URB_BLOCK_USB_VERSION = 10;   // WORD: bcdUSB of the device
-constexpr uint32_t URB_BLOCK_CLASS = 12;
-constexpr uint32_t URB_BLOCK_SUBCLASS = 13;
-constexpr uint32_t URB_BLOCK_PROTOCOL = 14;
-constexpr uint32_t URB_BLOCK_PIPE_CONFIG = 32;   // pipe transfers: config, interface, -, endpoint
-constexpr uint32_t URB_BLOCK_DESC_DATA_REF = 32; // descriptor, vendor and class requests
-constexpr uint32_t URB_BLOCK_DATA_REF = 36;      // bulk, interrupt, isochronous, control
-constexpr uint32_t URB_BLOCK_HID_KEY = 42;       // WORD: with the pipe handle, the HID pipe key
 constexpr uint32_t URB_BLOCK_HEADER = 48;        // the builder puts the URB here
 
 // URB function codes.
