@@ -18,7 +18,8 @@ function(brx_library name dir)
 endfunction()
 
 # brx_test(NAME DIR [WINDOWS] [GUI] [DEPS targets...])
-# One test binary from DIR/*.cpp, one CTest entry. Under Wine through the
+# One test binary from DIR/*.cpp (and DIR/*.rc for its resources in Windows
+# trees), one CTest entry. Under Wine through the
 # cross-compiling emulator. GUI tests get the DISPLAY of the test run.
 function(brx_test name dir)
   cmake_parse_arguments(A "WINDOWS;GUI" "" "DEPS" ${ARGN})
@@ -28,6 +29,10 @@ function(brx_test name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT srcs)
     return()
+  endif()
+  if(WIN32)
+    file(GLOB rcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.rc)
+    list(APPEND srcs ${rcs})
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gmock GTest::gtest_main)
