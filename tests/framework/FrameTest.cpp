@@ -407,6 +407,61 @@ TEST(Frame, ToolWindowKeepsItsFrameActive) {
   for (CFrameWnd* f : CWinApp::Frames()) EXPECT_TRUE(f != synced && f != plain);
 }
 
+// Records what passes through its pre-translation and swallows one message.
+class CPreTranslator : public CWnd {
+public:
+  std::vector<UINT> seen;
+  UINT swallow = 0;
+  BOOL PreTranslateMessage(MSG* msg) override {
+    seen.push_back(msg->message);
+    if (swallow && msg->message == swallow) return TRUE;
+    return CWnd::PreTranslateMessage(msg);
+  }
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg >= WM_USER + 50 && msg <= WM_USER + 51) dispatched.push_back(msg);
+    return CWnd::OnWndMsg(msg, wp, lp, result);
+  }
+  std::vector<UINT> dispatched;
+};
+
+TEST(Frame, PreTranslationWalksFromTheTargetUpItsParents) {
+  CPreTranslator top, middle, target;
+  ASSERT_TRUE(top.CreateEx(0, nullptr, L"top", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+  ASSERT_TRUE(middle.Create(nullptr, L"middle", WS_VISIBLE, CRect(0, 0, 50, 50), top, 1));
+  ASSERT_TRUE(target.Create(nullptr, L"target", WS_VISIBLE, CRect(0, 0, 20, 20), middle, 2));
+  middle.swallow = WM_USER + 51;
+  ::PostMessageW(target, WM_USER + 50, 0, 0);
+  ::PostMessageW(target, WM_USER + 51, 0, 0);
+  ::PostMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  Pump();
+  const std::vector<UINT> all{WM_USER + 50, WM_USER + 51, WM_MOUSEMOVE};
+  EXPECT_EQ(target.seen, all);
+  EXPECT_EQ(middle.seen, all);
+  // The walk ends at the top-level window, or where a window takes the message.
+  EXPECT_EQ(top.seen, (std::vector<UINT>{WM_USER + 50, WM_MOUSEMOVE}));
+  EXPECT_EQ(target.dispatched, std::vector<UINT>{WM_USER + 50});  // 51 was swallowed on the way
+  top.DestroyWindow();
+}
+
+TEST(Frame, MouseMessagesAreRelayedToTheTooltip) {
+  CPreTranslator wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"w", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+  struct CTipRecorder : CWnd {
+    int relayed = 0;
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+      if (msg == TTM_RELAYEVENT) ++relayed;
+      return CWnd::OnWndMsg(msg, wp, lp, result);
+    }
+  } tip;
+  ASSERT_TRUE(tip.CreateEx(0, nullptr, L"tip", WS_POPUP, CRect(0, 0, 5, 5), wnd, 0));
+  wnd.SetToolTipRelay(tip);
+  ::PostMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  ::PostMessageW(wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
+  ::PostMessageW(wnd, WM_KEYDOWN, VK_SPACE, 0);
+  Pump();
+  EXPECT_EQ(tip.relayed, 2);
+}
+
 TEST(Frame, DestroyingTheMainWindowEndsTheMessageLoop) {
   auto* frame = new CFrameWnd;
   ASSERT_TRUE(frame->Create(nullptr, L"main"));
