@@ -39,8 +39,9 @@ struct WndThunk {
     t_handleMap[hwnd] = wnd;
     wnd->m_hWnd = hwnd;
   }
-  static void Subclass(CWnd* wnd, HWND hwnd) {
+  static void Subclass(CWnd* wnd, HWND hwnd, bool created) {
     Map(wnd, hwnd);
+    wnd->m_bOwnsWindow = created;
     auto old = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
     wnd->m_pfnSuper = old == &StdWndProc ? nullptr : old;
@@ -55,6 +56,7 @@ struct WndThunk {
     auto it = t_handleMap.find(hwnd);
     if (it != t_handleMap.end() && it->second == wnd) t_handleMap.erase(it);
     wnd->m_hWnd = nullptr;
+    wnd->m_bOwnsWindow = false;
   }
 
   static LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp) {
@@ -66,7 +68,11 @@ struct WndThunk {
       if (!ime) {
         CWnd* wnd = t_creating;
         t_creating = nullptr;
-        Subclass(wnd, reinterpret_cast<HWND>(wp));
+        try {
+          Subclass(wnd, reinterpret_cast<HWND>(wp), true);
+        } catch (...) {
+          return 1;  // no memory for the map: refuse the window
+        }
       }
     }
     return ::CallNextHookEx(t_cbtHook, code, wp, lp);
@@ -137,10 +143,13 @@ CWnd::CreationHook::~CreationHook() {
 
 CWnd::~CWnd() {
   if (!m_hWnd) return;
-  // The object goes first: the window's last messages see no object.
+  // The object goes first: the window's last messages see no object. A window
+  // this object created goes with it; a subclassed or attached one stays, with
+  // its own procedure back.
   HWND hwnd = m_hWnd;
+  bool owned = m_bOwnsWindow;
   WndThunk::Unhook(this);
-  ::DestroyWindow(hwnd);
+  if (owned) ::DestroyWindow(hwnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
@@ -222,16 +231,14 @@ BOOL CWnd::Attach(HWND hwnd) {
 
 HWND CWnd::Detach() {
   HWND hwnd = m_hWnd;
-  if (!hwnd) return nullptr;
-  auto it = t_handleMap.find(hwnd);
-  if (it != t_handleMap.end() && it->second == this) t_handleMap.erase(it);
-  m_hWnd = nullptr;
+  WndThunk::Unhook(this);
+  m_pfnSuper = nullptr;
   return hwnd;
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (m_hWnd || !::IsWindow(hwnd) || FromHandle(hwnd)) return FALSE;
-  WndThunk::Subclass(this, hwnd);
+  WndThunk::Subclass(this, hwnd, false);
   return TRUE;
 }
 
@@ -375,26 +382,27 @@ HWND CWnd::GetTopLevelParent() const {
   return top;
 }
 
-BOOL CWnd::ModifyStyle(HWND hwnd, DWORD remove, DWORD add, UINT swpFlags) {
-  auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
+namespace {
+
+BOOL ModifyWindowLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
+  auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, index));
   DWORD changed = (style & ~remove) | add;
   if (changed == style) return FALSE;
-  ::SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(changed));
+  ::SetWindowLongPtrW(hwnd, index, static_cast<LONG_PTR>(changed));
   if (swpFlags)
     ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
   return TRUE;
 }
 
+} // namespace
+
+BOOL CWnd::ModifyStyle(HWND hwnd, DWORD remove, DWORD add, UINT swpFlags) {
+  return ModifyWindowLong(hwnd, GWL_STYLE, remove, add, swpFlags);
+}
+
 BOOL CWnd::ModifyStyleEx(HWND hwnd, DWORD remove, DWORD add, UINT swpFlags) {
-  auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-  DWORD changed = (style & ~remove) | add;
-  if (changed == style) return FALSE;
-  ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(changed));
-  if (swpFlags)
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
-  return TRUE;
+  return ModifyWindowLong(hwnd, GWL_EXSTYLE, remove, add, swpFlags);
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {

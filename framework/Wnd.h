@@ -68,6 +68,9 @@ public:
 
   // --- attaching existing windows
   // Attach only maps the handle; SubclassWindow also routes its messages here.
+  // Neither takes the window over: deleting the object leaves such a window
+  // alive (with its own procedure back), while a window the object created
+  // is destroyed with it.
   BOOL Attach(HWND hwnd);
   HWND Detach();
   BOOL SubclassWindow(HWND hwnd);
@@ -188,6 +191,7 @@ protected:
 
 private:
   friend struct WndThunk;
+  bool m_bOwnsWindow = false;   // created through this object: destroyed with it
   int m_nMsgDepth = 0;          // handlers of this window on the stack
   bool m_bNcDestroyed = false;  // PostNcDestroy pending until depth 0
 };

@@ -158,7 +158,13 @@ TEST(Wnd, SubclassingRoutesMessagesAndUnsubclassingRestoresTheProcedure) {
     // Subclass again and let the destructor remove the object.
     ASSERT_TRUE(wrapper.SubclassWindow(button));
   }
-  EXPECT_FALSE(::IsWindow(button));  // a wrapper owns the window it subclassed
+  // The window stays, with its own procedure and no object.
+  ASSERT_TRUE(::IsWindow(button));
+  EXPECT_EQ(::GetWindowLongPtrW(button, GWLP_WNDPROC), original);
+  EXPECT_EQ(CWnd::FromHandle(button), nullptr);
+  ::SetWindowTextW(button, L"after");
+  EXPECT_EQ(CWnd::GetWindowText(button), L"after");
+  ::DestroyWindow(button);
 }
 
 TEST(Wnd, SubclassDlgItemFindsTheChildById) {
