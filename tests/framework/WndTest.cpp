@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Resource.h"
 #include "framework/Wnd.h"
 #include "tests/framework/TestApp.h"
 
@@ -376,6 +377,27 @@ TEST(Wnd, MessagesToDescendantsReachEveryLevelOrOnlyOurs) {
   top.SendMessageToDescendants(WM_USER + 10, 0, 0, true, true);
   EXPECT_TRUE(grandchild.Saw(WM_USER + 10));
   top.DestroyWindow();
+}
+
+} // namespace
+} // namespace brx
+
+namespace brx {
+namespace {
+
+TEST(Wnd, WaitCursorHoldsWhileItLives) {
+  CRecorder wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"w", WS_POPUP, kRect, nullptr, 0));
+  HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
+  EXPECT_FALSE(CWaitCursor::IsWaiting());
+  {
+    CWaitCursor busy;
+    EXPECT_TRUE(CWaitCursor::IsWaiting());
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(wnd.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+    EXPECT_EQ(::GetCursor(), wait);
+  }
+  EXPECT_FALSE(CWaitCursor::IsWaiting());
 }
 
 } // namespace

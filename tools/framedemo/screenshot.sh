@@ -9,6 +9,10 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 : "${DISPLAY:?the demo needs a display (run it from scripts/test.sh)}"
 ready="$out.ready"
 rm -f "$ready" "$out"
+# Without a window manager nobody draws the title bar: let Wine draw it for
+# this program, as Windows would.
+"$here/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\AppDefaults\framedemo.exe\X11 Driver' \
+  /v Decorated /d N /f >/dev/null 2>&1 || true
 "$here/scripts/wine-run.sh" "$exe" --tour "Z:$ready" 4000 &
 pid=$!
 for _ in $(seq 300); do
