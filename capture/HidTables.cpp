@@ -356,11 +356,14 @@ CHIDDeviceDataHash::Parsed* CHIDDeviceDataHash::FindOrParse(uint32_t id) {
 
 void CHIDDeviceDataHash::Extract(Parsed& p, SlotList& list, uint32_t type, uint8_t reportId,
                                  const uint8_t* report, uint32_t length) {
-    // Button slots of one usage page share one usage list per report.
+    // Button slots of one usage page share one usage list per report; each
+    // usage found goes to the first slot whose range holds it, so buttons of
+    // two capabilities with the same range are listed once, not twice.
     struct PageUsages {
         uint16_t page;
         uint32_t status;
         std::vector<uint16_t> usages;
+        std::vector<uint8_t> taken;
     };
     std::vector<PageUsages> pages;
     const uint16_t lengths[3] = {p.caps.inputReportByteLength, p.caps.outputReportByteLength,
@@ -374,7 +377,7 @@ void CHIDDeviceDataHash::Extract(Parsed& p, SlotList& list, uint32_t type, uint8
         if (s.isButton) {
             auto it = std::find_if(pages.begin(), pages.end(), [&](const PageUsages& u) { return u.page == s.usagePage; });
             if (it == pages.end()) {
-                PageUsages u{s.usagePage, HIDP_STATUS_USAGE_NOT_FOUND, {}};
+                PageUsages u{s.usagePage, HIDP_STATUS_USAGE_NOT_FOUND, {}, {}};
                 const uint32_t capacity = std::min(HidMaxUsageListLength(type, s.usagePage, p.pp), fieldBound);
                 if (capacity > 0) {
                     u.usages.resize(capacity);
@@ -382,12 +385,17 @@ void CHIDDeviceDataHash::Extract(Parsed& p, SlotList& list, uint32_t type, uint8
                     u.status = HidGetUsages(type, s.usagePage, 0, u.usages.data(), &n, p.pp, report, length);
                     u.usages.resize(u.status == HIDP_STATUS_SUCCESS ? n : 0);
                 }
+                u.taken.assign(u.usages.size(), 0);
                 pages.push_back(std::move(u));
                 it = pages.end() - 1;
             }
             s.status = it->status;
-            for (uint16_t usage : it->usages)
-                if (usage >= s.usageLow && usage <= s.usageHigh) s.results.push_back(usage);
+            for (size_t k = 0; k < it->usages.size(); ++k) {
+                const uint16_t usage = it->usages[k];
+                if (it->taken[k] || usage < s.usageLow || usage > s.usageHigh) continue;
+                it->taken[k] = 1;
+                s.results.push_back(usage);
+            }
             continue;
         }
         if (s.fromRange || s.reportCount <= 1) {

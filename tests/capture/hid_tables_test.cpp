@@ -356,3 +356,16 @@ TEST(CHIDDeviceDataHash, ReadBits) {
     EXPECT_FALSE(CHIDDeviceDataHash::ReadBits(b, 2, 0, 0, false, v));
     EXPECT_FALSE(CHIDDeviceDataHash::ReadBits(b, 2, 9, 8, false, v));
 }
+
+TEST(CHIDDeviceDataHash, ButtonsOfTwoCapabilitiesWithOneRangeAreListedOnce) {
+    // Two collections with the same buttons 1-2 in one report: pressing
+    // button 1 in the first and button 2 in the second lists each once.
+    Cache c(FromHex("05010902a101 0509 1901 2902 1500 2501 7501 9502 8102 9506 8101 c0"
+                    "a101 0509 1901 2902 9502 8102 9506 8101 c0"));
+    int r;
+    const auto items = c.Items({0x01, 0x02}, 0, &r);
+    ASSERT_EQ(r, 1);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].usage, 1);
+    EXPECT_EQ(items[1].usage, 2);
+}
