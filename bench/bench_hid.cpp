@@ -9,6 +9,7 @@
 
 #include "capture/HidParser.h"
 #include "capture/HidTables.h"
+#include "tests/capture/hid_test_util.h"
 
 using namespace brx;
 
@@ -48,13 +49,17 @@ void BM_ParseDescriptor(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseDescriptor);
 
+// The parsed descriptor, or null (and the benchmark skipped) without the data.
+HIDP_PREPARSED* ParseOrSkip(benchmark::State& state, const std::vector<uint8_t>& d) {
+    HIDP_PREPARSED* pp = nullptr;
+    if (d.empty() || !HidParseReportDescriptor(d.data(), d.size(), &pp)) state.SkipWithError("shared test data not found");
+    return pp;
+}
+
 void BM_ReadReportQueries(benchmark::State& state) {
     const std::vector<uint8_t> d = Descriptor();
-    HIDP_PREPARSED* pp = nullptr;
-    if (d.empty() || !HidParseReportDescriptor(d.data(), d.size(), &pp)) {
-        state.SkipWithError("shared test data not found");
-        return;
-    }
+    HIDP_PREPARSED* pp = ParseOrSkip(state, d);
+    if (!pp) return;
     const std::vector<uint8_t> r = Report(pp);
     std::vector<HID_BUTTON_CAPS> bc(512);
     std::vector<HID_VALUE_CAPS> vc(512);
@@ -83,21 +88,11 @@ BENCHMARK(BM_ReadReportQueries);
 
 void BM_ReadReportCache(benchmark::State& state) {
     const std::vector<uint8_t> d = Descriptor();
-    HIDP_PREPARSED* pp = nullptr;
-    if (d.empty() || !HidParseReportDescriptor(d.data(), d.size(), &pp)) {
-        state.SkipWithError("shared test data not found");
-        return;
-    }
+    HIDP_PREPARSED* pp = ParseOrSkip(state, d);
+    if (!pp) return;
     const std::vector<uint8_t> r = Report(pp);
     HidFreePreparsedData(pp);
-    std::vector<uint8_t> item(32 + d.size(), 0);
-    item[0] = uint8_t(item.size());
-    item[1] = uint8_t(item.size() >> 8);
-    item[4] = HID_ITEM_KIND;
-    item[12] = uint8_t(d.size());
-    item[13] = uint8_t(d.size() >> 8);
-    item[14] = 32;
-    std::copy(d.begin(), d.end(), item.begin() + 32);
+    const std::vector<uint8_t> item = test::DescriptorItem(d);
     CHIDDeviceRDHash rd;
     rd.AddDescriptor(ByteReader(item.data(), item.size()));
     CHIDDeviceDataHash cache;

@@ -466,20 +466,15 @@ int CHIDDeviceDataHash::GetReportItems(const uint8_t* report, uint32_t length, u
     return needed > 0 && needed <= room ? 1 : 0;
 }
 
-int CHIDDeviceDataHash::GetReportItemsByObject(const uint8_t* report, uint32_t length, uint8_t reportId,
-                                               uint32_t reportType, const HID_OBJECT_KEY& key,
-                                               uint8_t interfaceNumber, HID_REPORT_ITEM* items,
-                                               uint32_t* count) {
+int CHIDDeviceDataHash::GetReportItemsByKey(const uint8_t* report, uint32_t length, uint8_t reportId,
+                                            uint32_t reportType, const HID_OBJECT_KEY& key, uint8_t interfaceNumber,
+                                            bool pipe, HID_REPORT_ITEM* items, uint32_t* count) {
     CHIDDeviceRDHash* rd;
     {
         std::lock_guard<std::mutex> guard(lock_);
         rd = rd_;
     }
-    if (!rd) {
-        if (count) *count = 0;
-        return 0;
-    }
-    const uint32_t id = rd->GetIdByObject(key, interfaceNumber);
+    const uint32_t id = !rd ? 0 : pipe ? rd->GetIdByPipe(key, interfaceNumber) : rd->GetIdByObject(key, interfaceNumber);
     if (id == 0) {
         if (count) *count = 0;
         return 0;
@@ -487,25 +482,18 @@ int CHIDDeviceDataHash::GetReportItemsByObject(const uint8_t* report, uint32_t l
     return GetReportItems(report, length, reportId, reportType, id, items, count);
 }
 
+int CHIDDeviceDataHash::GetReportItemsByObject(const uint8_t* report, uint32_t length, uint8_t reportId,
+                                               uint32_t reportType, const HID_OBJECT_KEY& key,
+                                               uint8_t interfaceNumber, HID_REPORT_ITEM* items,
+                                               uint32_t* count) {
+    return GetReportItemsByKey(report, length, reportId, reportType, key, interfaceNumber, false, items, count);
+}
+
 int CHIDDeviceDataHash::GetReportItemsByPipe(const uint8_t* report, uint32_t length, uint8_t reportId,
                                              uint32_t reportType, const HID_OBJECT_KEY& key,
                                              uint8_t interfaceNumber, HID_REPORT_ITEM* items,
                                              uint32_t* count) {
-    CHIDDeviceRDHash* rd;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        rd = rd_;
-    }
-    if (!rd) {
-        if (count) *count = 0;
-        return 0;
-    }
-    const uint32_t id = rd->GetIdByPipe(key, interfaceNumber);
-    if (id == 0) {
-        if (count) *count = 0;
-        return 0;
-    }
-    return GetReportItems(report, length, reportId, reportType, id, items, count);
+    return GetReportItemsByKey(report, length, reportId, reportType, key, interfaceNumber, true, items, count);
 }
 
 } // namespace brx

@@ -153,6 +153,9 @@ private:
         ~Parsed() { HidFreePreparsedData(pp); }
     };
 
+    int GetReportItemsByKey(const uint8_t* report, uint32_t length, uint8_t reportId, uint32_t reportType,
+                            const HID_OBJECT_KEY& key, uint8_t interfaceNumber, bool pipe, HID_REPORT_ITEM* items,
+                            uint32_t* count);
     Parsed* FindOrParse(uint32_t id);
     static std::unique_ptr<Parsed> Parse(uint32_t id, const uint8_t* bytes, size_t length);
     static bool BuildSlots(Parsed& p, uint32_t type);

@@ -360,7 +360,9 @@ TEST(HidExtractBits, FieldsAcrossBytesSignsAndLimits) {
         SCOPED_TRACE(testing::Message() << c.offset << "+" << c.count);
         uint32_t v = 0;
         EXPECT_EQ(HidExtractBits(r, sizeof r, c.offset, c.count, &v, c.isSigned), c.status);
-        if (c.status == HIDP_STATUS_SUCCESS) EXPECT_EQ(v, c.value);
+        if (c.status == HIDP_STATUS_SUCCESS) {
+            EXPECT_EQ(v, c.value);
+        }
     }
     uint32_t v;
     EXPECT_EQ(HidExtractBits(nullptr, 4, 0, 8, &v, 0), HIDP_STATUS_INVALID_ARGUMENT);

@@ -182,14 +182,7 @@ TEST(HidRealData, MatchesTsharkFixtures) {
         // Report values: the buttons on per page, and the axis values.
         CHIDDeviceRDHash rd;
         CHIDDeviceDataHash cache;
-        Bytes item(32 + desc.size(), 0);
-        item[0] = uint8_t(item.size());
-        item[1] = uint8_t(item.size() >> 8);
-        item[4] = HID_ITEM_KIND;
-        item[12] = uint8_t(desc.size());
-        item[13] = uint8_t(desc.size() >> 8);
-        item[14] = 32;
-        std::copy(desc.begin(), desc.end(), item.begin() + 32);
+        const Bytes item = DescriptorItem(desc);
         rd.AddDescriptor(ByteReader(item.data(), item.size()));
         cache.SetRDHash(&rd);
         std::vector<uint16_t> buttonPages;
@@ -285,14 +278,7 @@ TEST(HidRealData, EveryDescriptorParsesOrIsRefusedForAReason) {
         EXPECT_EQ(caps.numberLinkCollectionNodes, pp->collectionCount);
         // Read every report id's Input report in three bit patterns, through
         // the queries and through the cache.
-        Bytes item(32 + d.size(), 0);
-        item[0] = uint8_t(item.size());
-        item[1] = uint8_t(item.size() >> 8);
-        item[4] = HID_ITEM_KIND;
-        item[12] = uint8_t(d.size());
-        item[13] = uint8_t(d.size() >> 8);
-        item[14] = 32;
-        std::copy(d.begin(), d.end(), item.begin() + 32);
+        const Bytes item = DescriptorItem(d);
         CHIDDeviceRDHash rd;
         CHIDDeviceDataHash cache;
         rd.AddDescriptor(ByteReader(item.data(), item.size()));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "capture/HidTables.h"
@@ -16,7 +17,9 @@ using namespace brx::test;
 namespace {
 
 void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(v >> (8 * k));
+    if (b.size() < 4 || at > b.size() - 4) return;
+    uint8_t* p = b.data() + at;
+    for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
 }
 
 uint32_t Get32(const Bytes& b, size_t at) {
@@ -142,7 +145,9 @@ TEST(CHIDDeviceRDHash, SerialisationRoundTrip) {
         const uint32_t id = copy.GetIdByObject(HID_OBJECT_KEY{i, 0x10u + i, 0, 0}, i);
         ASSERT_NE(id, 0u);
         EXPECT_EQ(copy.GetDescriptorLength(id), kMouse.size());
-        if (i % 2 == 0) EXPECT_EQ(copy.GetIdByPipe(HID_OBJECT_KEY{i, 7, 0, 0}, i), id);
+        if (i % 2 == 0) {
+            EXPECT_EQ(copy.GetIdByPipe(HID_OBJECT_KEY{i, 7, 0, 0}, i), id);
+        }
     }
     // Writing the copy again gives the same bytes.
     Bytes again(8192, 0);
@@ -368,4 +373,26 @@ TEST(CHIDDeviceDataHash, ButtonsOfTwoCapabilitiesWithOneRangeAreListedOnce) {
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].usage, 1);
     EXPECT_EQ(items[1].usage, 2);
+}
+
+TEST(CHIDDeviceDataHash, ReaderThreadAddsWhileReportsAreDecoded) {
+    // The capture reader adds descriptors while the user interface decodes
+    // reports through the cache (cache lock, then table lock).
+    CHIDDeviceRDHash rd;
+    CHIDDeviceDataHash cache;
+    cache.SetRDHash(&rd);
+    Add(rd, {Item(kMouse, 0, {}, {kPipeA})});
+    std::thread reader([&] {
+        for (uint32_t i = 0; i < 200; ++i) Add(rd, {Item(kKeyboard, uint8_t(i), {HID_OBJECT_KEY{i, i, 0, 0}}, {})});
+    });
+    const Bytes report = {0x01, 0x05, 0xFB};
+    for (int i = 0; i < 200; ++i) {
+        HID_REPORT_ITEM items[8];
+        uint32_t n = 8;
+        ASSERT_EQ(cache.GetReportItemsByPipe(report.data(), 3, 0, HidP_Input, kPipeA, 0, items, &n), 1);
+        ASSERT_EQ(n, 3u);
+        if (i % 50 == 0) cache.RemoveAll();
+    }
+    reader.join();
+    EXPECT_EQ(rd.GetIdByObject(HID_OBJECT_KEY{199, 199, 0, 0}, 199), 201u);
 }

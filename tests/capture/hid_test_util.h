@@ -36,6 +36,21 @@ inline Bytes FromHex(const std::string& text) {
     return out;
 }
 
+// A HID_DESCRIPTOR_ITEM holding just a descriptor (no keys), as the driver
+// reports one in a kind-10 block.
+inline Bytes DescriptorItem(const Bytes& desc, uint8_t interfaceNumber = 0) {
+    Bytes item(32 + desc.size(), 0);
+    const size_t size = item.size();
+    for (int k = 0; k < 4; ++k) item[k] = uint8_t(size >> (8 * k));
+    item[4] = 9;  // descriptor item kind
+    item[8] = interfaceNumber;
+    item[12] = uint8_t(desc.size());
+    item[13] = uint8_t(desc.size() >> 8);
+    item[14] = 32;
+    for (size_t i = 0; i < desc.size(); ++i) item[32 + i] = desc[i];
+    return item;
+}
+
 // The usages of the buttons that are on, or none when the query fails.
 inline std::vector<uint16_t> UsagesOn(const HIDP_PREPARSED* pp, uint16_t page, const Bytes& report,
                                       uint32_t type = HidP_Input, uint32_t* status = nullptr) {

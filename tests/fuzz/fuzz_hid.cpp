@@ -4,11 +4,11 @@
 // notification block.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "capture/HidParser.h"
 #include "capture/HidTables.h"
+#include "tests/capture/hid_test_util.h"
 
 using namespace brx;
 
@@ -47,15 +47,7 @@ void Queries(const HIDP_PREPARSED* pp, const std::vector<uint8_t>& report) {
 }
 
 void Cache(const std::vector<uint8_t>& desc, const std::vector<uint8_t>& report) {
-    std::vector<uint8_t> item(32 + desc.size(), 0);
-    item[0] = uint8_t(item.size());
-    item[1] = uint8_t(item.size() >> 8);
-    item[2] = uint8_t(item.size() >> 16);
-    item[4] = HID_ITEM_KIND;
-    item[12] = uint8_t(desc.size());
-    item[13] = uint8_t(desc.size() >> 8);
-    item[14] = 32;
-    if (!desc.empty()) std::memcpy(item.data() + 32, desc.data(), desc.size());
+    const std::vector<uint8_t> item = test::DescriptorItem(desc);
     CHIDDeviceRDHash rd;
     rd.AddDescriptor(ByteReader(item.data(), item.size()));
     CHIDDeviceDataHash cache;
