@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <new>
 
+#include "base/ByteReader.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/SystemHelpers.h"
@@ -33,11 +34,6 @@ constexpr uint32_t kSelectedDevicesStart = 516;
 constexpr uint32_t kRefreshDataStart = 0x4000;
 constexpr uint32_t kListStart = 8192;
 constexpr uint32_t kSelectedDevicesMinimum = 8;
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 void WriteU32(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -104,7 +100,7 @@ BOOL CCaptureDriver::Connect() {
             uint8_t safeMode[4] = {};
             n = 0;
             if (DriverIoControl(IOCTL_BRX_GET_SAFE_MODE, nullptr, 0, safeMode, sizeof(safeMode), &n) && n == 4 &&
-                ReadU32(safeMode) != 0)
+                ByteReader(safeMode, n).u32le_or(0) != 0)
                 message = kSafeModeMessage;
         }
         if (message) {
@@ -188,9 +184,9 @@ BOOL CCaptureDriver::DriverIoControl(DWORD code, void* input, DWORD inputSize, v
 uint32_t CCaptureDriver::QueryDword(DWORD code) {
     uint8_t reply[4] = {};
     DWORD n = 0;
-    if (!DriverIoControl(code, nullptr, 0, reply, sizeof(reply), &n) || n < 4)
+    if (!DriverIoControl(code, nullptr, 0, reply, sizeof(reply), &n))
         return 0;
-    return ReadU32(reply);
+    return ByteReader(reply, n).u32le_or(0);
 }
 
 uint32_t CCaptureDriver::GetKernelMemoryMax() { return QueryDword(IOCTL_BRX_GET_KERNEL_MEMORY_MAX); }
@@ -262,7 +258,7 @@ uint32_t CCaptureDriver::QueryVariable(DWORD code, uint32_t startSize, uint32_t 
                 std::memcpy(copy.get(), buffer.get(), n);
             else
                 copy = std::move(buffer); // keeps the big buffer; only its n bytes count
-            if (limitFirstDword && n >= 4 && ReadU32(copy.get()) > n)
+            if (limitFirstDword && n >= 4 && ByteReader(copy.get(), n).u32le_or(0) > n)
                 WriteU32(copy.get(), n);
             out = std::move(copy);
             return n;
@@ -350,7 +346,7 @@ BOOL CCaptureDriver::StartCapture(ICaptureTarget* target) {
         DWORD n = 0;
         if (DriverIoControl(IOCTL_BRX_GET_COUNTER_FREQUENCY, nullptr, 0, frequency, sizeof(frequency), &n) &&
             n == sizeof(frequency))
-            target->SetCounterFrequency(static_cast<uint64_t>(ReadU32(frequency + 4)) << 32 | ReadU32(frequency));
+            target->SetCounterFrequency(ByteReader(frequency, n).u64le_or(0));
         DRIVER_INFO info{};
         n = 0;
         if (DriverIoControl(IOCTL_BRX_GET_DRIVER_INFO, nullptr, 0, info.bytes, DRIVER_INFO_SIZE, &n) &&

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/ByteReader.h"
 #include "capture/win/CaptureDriver.h"
 
 namespace brx {
@@ -24,11 +25,6 @@ void PutDword(Bytes& b, uint32_t v) {
     size_t at = b.size();
     b.resize(at + 4);
     PutU32(b, at, v);
-}
-
-uint32_t GetDword(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
 }
 
 } // namespace
@@ -198,7 +194,8 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
         PutDword(reply, kernelMax_);
         return true;
     case IOCTL_BRX_SET_KERNEL_MEMORY_LIMIT: {
-        uint32_t limit = inputSize == 4 ? GetDword(input) : 0;
+        ByteReader in(input, inputSize);
+        uint32_t limit = inputSize == 4 ? in.u32le_or(0) : 0;
         if (limit == 0 || limit > kernelMax_ || (limit & KERNEL_MEMORY_UNIT_MASK)) {
             error = ERROR_INVALID_PARAMETER;
             return false;
@@ -215,13 +212,14 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
         return true;
     case IOCTL_BRX_ADD_CAPTURE_DEVICES:
     case IOCTL_BRX_REMOVE_CAPTURE_DEVICES: {
-        uint32_t count = inputSize >= 4 ? GetDword(input) : 0;
+        ByteReader in(input, inputSize);
+        uint32_t count = in.u32le_or(0);
         if (count == 0 || count > (inputSize - 4) / 4 || inputSize != 4 + 4 * count) {
             error = ERROR_INVALID_PARAMETER;
             return false;
         }
         for (uint32_t i = 0; i < count; ++i) {
-            uint32_t object = GetDword(input + 4 + 4 * i);
+            uint32_t object = in.u32le_or(4 + 4 * static_cast<size_t>(i));
             if (code == IOCTL_BRX_ADD_CAPTURE_DEVICES)
                 selected_.insert(object);
             else
