@@ -537,12 +537,18 @@ uint32_t CCaptureDriver::RunReader() {
                 }
             }
             int got = collect(READ, FALSE, false);
-            if (got < 0 || (got > 0 && acquireWindow() && !issueRead())) {
+            if (got < 0) {
                 end = CaptureEnd::ReadError;
                 return;
             }
-            if (got > 0 && !window)
-                return; // the window request failed: end says why
+            if (got > 0) {
+                if (!acquireWindow())
+                    return; // end says why
+                if (!issueRead()) {
+                    end = CaptureEnd::ReadError;
+                    return;
+                }
+            }
         }
     };
     try {
