@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "capture/NameTables.h"
@@ -24,8 +25,10 @@ public:
     }
     ~FakeCaptureTarget() override { CloseHandle(ended_); }
 
-    // Knob: refuse every window with E_FAIL (while IsFull still says no).
+    // Knobs: refuse every window with E_FAIL (while IsFull still says no);
+    // throw from the commit after this many commits (0: never).
     bool refuseWindows = false;
+    uint32_t throwAfterCommits = 0;
 
     bool IsFull() override {
         std::lock_guard<std::mutex> guard(m_);
@@ -64,6 +67,8 @@ public:
     HRESULT32 CommitCapturedData(uint8_t* window, uint32_t count) override {
         std::lock_guard<std::mutex> guard(m_);
         commits_++;
+        if (throwAfterCommits && commits_ > throwAfterCommits)
+            throw std::runtime_error("commit failed");
         if (window != bytes_.data() + used_)
             misplacedCommits_++;
         if (count < layout_.requestOffset)

@@ -492,6 +492,22 @@ TEST_F(CaptureDriverTest, ReadErrorEndsTheCaptureWithAMessage) {
     ExpectCommittedAsDelivered(target);
 }
 
+TEST_F(CaptureDriverTest, ExceptionInTheTargetEndsTheReaderCleanly) {
+    ASSERT_TRUE(driver.Connect());
+    SelectAll();
+    SetKnobs([](CSimulatedDriver::Knobs& k) { k.flood = true; });
+    FakeCaptureTarget target(64u << 20);
+    target.throwAfterCommits = 2;
+
+    ASSERT_TRUE(driver.StartCapture(&target));
+    ASSERT_TRUE(target.WaitEnded(kWait));
+    EXPECT_EQ(target.End(), CaptureEnd::Failed);
+    EXPECT_EQ(sim.PendingReads(), 0u);           // cancelled and waited for
+    EXPECT_EQ(sim.PendingNotifications(), 0u);
+    EXPECT_TRUE(driver.StopCapture());
+    EXPECT_FALSE(driver.IsCaptureRunning());
+}
+
 TEST_F(CaptureDriverTest, StopAfterTheReaderEndedStillStopsTheDriver) {
     ASSERT_TRUE(driver.Connect());
     SelectAll();
