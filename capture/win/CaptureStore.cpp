@@ -58,7 +58,9 @@ public:
     void AddDriverNames(const uint8_t* block, uint32_t size, const RECORD_LAYOUT& layout) override {
         s_.driverNames_.AddFromBlock(block, size, layout);
     }
-    void AddHidDescriptors(const uint8_t*, uint32_t, const RECORD_LAYOUT&) override {}
+    void AddHidDescriptors(const uint8_t* block, uint32_t size, const RECORD_LAYOUT& layout) override {
+        s_.hidDescriptors_.AddFromBlock(block, size, layout);
+    }
 
 private:
     CCaptureStore& s_;
@@ -96,6 +98,9 @@ void CCaptureStore::EmptyIndexAndTables() {
     indexer_.Clear();
     driverNames_.RemoveAll();
     deviceNames_.RemoveAll();
+    // The cache's lock before the descriptor table's, one after the other.
+    if (CHIDDeviceDataHash* cache = hidCache_.load()) cache->RemoveAll();
+    hidDescriptors_.RemoveAll();
 }
 
 void CCaptureStore::ReleaseContent() {

@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "capture/CaptureStoreRules.h"
+#include "capture/HidTables.h"
 #include "capture/NameTables.h"
 #include "capture/Record.h"
 #include "capture/RecordIndexArray.h"
@@ -141,6 +142,11 @@ public:
     uint32_t LookupDeviceName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
     uint32_t LookupDriverName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
 
+    // The log's HID report descriptors, and the parsed cache (the global one)
+    // that is emptied with them.
+    CHIDDeviceRDHash& GetRDHash() { return hidDescriptors_; }
+    void SetHIDDataHash(CHIDDeviceDataHash* cache) { hidCache_ = cache; }
+
 protected:
     // The opened capture file: root storage, storage "0000" and its data
     // stream (null for a live store). The capture-file operations fill them.
@@ -173,6 +179,8 @@ private:
     uint32_t fullReserve_ = 0;
     CDriverNameHash driverNames_;
     CDeviceNameHash deviceNames_;
+    CHIDDeviceRDHash hidDescriptors_;
+    std::atomic<CHIDDeviceDataHash*> hidCache_{nullptr};
     CFullnessNotifier fullness_;
 };
 
