@@ -9,6 +9,7 @@
 #include "base/ByteReader.h"
 #include "capture/RecordIndexer.h"
 #include "sim/RecordBuilder.h"
+#include "tests/capture/MixedStream.h"
 
 using namespace brx;
 
@@ -577,44 +578,8 @@ TEST(RecordIndexer, StorageFailureStopsBeforeTheRecord) {
 
 TEST(RecordIndexer, HundredThousandMixedRecordsIndexAndLink) {
     RecordBuilder b;
-    RecordStream s;
-    MassStorageDevice msc = MakeMassStorageDevice(0x85550000);
-    DeviceSpec hid = Dev(0x87770000);
-    hid.interfaceClass = 0x03;
-    const uint8_t setup[8] = {0x80, 0x06, 0x00, 0x02, 0x00, 0x00, 0x20, 0x00};
-    size_t issues = 0, round = 0;
-    std::vector<Bytes> recs;
-    s.Add(b.StartMarker());
-    while (s.count() < 100000) {
-        recs.clear();
-        const size_t turn = round++ % 7;
-        if (turn == 0) {
-            AppendMassStorageCommand(b, msc, kRead10, true, 512, Bytes(512, 0x5A), 0, recs);
-        } else if (turn == 1) {
-            recs.push_back(b.UrbIssue(hid, BulkTransfer(PipeSpec{0x81, 0x8A0C7000, 1}, 8), b.NewIrp()));
-            recs.push_back(b.UrbCompletion(hid, BulkTransfer(PipeSpec{0x81, 0x8A0C7000, 1}, 8, Bytes(8, 1)), b.Last()));
-        } else if (turn == 2) {
-            recs.push_back(b.UrbIssue(hid, ControlTransfer(setup), b.NewIrp()));
-            recs.push_back(b.UrbCompletion(hid, ControlTransfer(setup, Bytes(32, 2)), b.Last()));
-        } else if (turn == 3) {
-            recs.push_back(b.Pnp(hid, 9, b.NewIrp(), IrpForm::Short));
-            recs.push_back(b.Complete(hid, 49, b.Last(), 0, IrpForm::Short));
-        } else if (turn == 4) {
-            recs.push_back(b.IoctlIssue(hid, 4441, 0x22040C, 64, {}, b.NewIrp()));
-            recs.push_back(b.IoctlCompletion(hid, 4441, 0x22040C, 64, Bytes(24, 3), b.Last()));
-        } else if (turn == 5) {
-            recs.push_back(b.Power(hid, 2, b.NewIrp()));
-            recs.push_back(b.Complete(hid, 22, b.Last(), 0));
-        } else {
-            recs.push_back(b.DropMarker());
-            recs.push_back(b.UrbIssue(hid, PipeRequest(URB_FN_RESET_PIPE, PipeSpec{}), b.NewIrp()));
-            recs.push_back(b.UrbCompletion(hid, PipeRequest(URB_FN_RESET_PIPE, PipeSpec{}), b.Last()));
-        }
-        for (const Bytes& r : recs) {
-            if (s.count() == 100000) break;
-            s.Add(r);
-        }
-    }
+    const RecordStream s = fixtures::MixedStream(100000, b);
+    size_t issues = 0;
     ASSERT_EQ(s.count(), 100000u);
 
     // Commit in windows of about 64 KB cut at record boundaries.
@@ -622,9 +587,7 @@ TEST(RecordIndexer, HundredThousandMixedRecordsIndexAndLink) {
     CVectorRecordIndex index;
     size_t at = 0;
     while (at < s.bytes().size()) {
-        size_t end = at;
-        while (end < s.bytes().size() && end - at < 65536)
-            end += ByteReader(s.bytes().data(), s.bytes().size()).u32le_or(end) & 0xFFFFFF;
+        const size_t end = fixtures::WindowEnd(s, at, 65536);
         CommitResult r = indexer.Commit(s.bytes().data() + at, static_cast<uint32_t>(end - at),
                                         static_cast<uint32_t>(at), b.layout(), index);
         ASSERT_EQ(r.status, CommitStatus::Ok);

@@ -1,12 +1,15 @@
 // Feeds arbitrary windows to the store's commit walk and to the notification
-// block walk. The first byte picks the record layout: the driver's, the
-// default one, or 52 bytes of the input taken as a (crafted) layout. Checks
-// that the walks end, stay inside the bytes, and leave a consistent index.
+// block walk, with what the store takes from the bytes besides (the first
+// record's times for the base block, the command block of a wrapper). The
+// first byte picks the record layout: the driver's, the default one, or 52
+// bytes of the input taken as a (crafted) layout. Checks that the walks end,
+// stay inside the bytes, and leave a consistent index.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "capture/CaptureStoreRules.h"
 #include "capture/RecordIndexer.h"
 #include "sim/RecordBuilder.h"
 
@@ -73,7 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (e.commandWrapper != NO_INDEX) Check(e.commandWrapper < n);
         if (e.flags & INDEX_FLAG_BLOCK) Check(e.blockOffset + 4u <= recSize);
         if (e.urbOffset) Check(e.urbOffset + 16u <= recSize);
+        // The command block of a wrapper, from its data as far as the record holds it.
+        if ((e.flags & INDEX_FLAG_CBW) && e.dataOffset < recSize) {
+            uint8_t cdb[CDB_SIZE];
+            const uint32_t held = recSize - e.dataOffset;
+            Check(CopyWrapperCdb(window + e.position + e.dataOffset, e.dataLength < held ? e.dataLength : held, cdb));
+        }
     }
+
+    CAPTURE_BASE_BLOCK base = MakeEmptyBaseBlock();
+    TakeFirstRecordTimes(base, window, size);
+    Check(base.size == CAPTURE_BASE_BLOCK_SIZE);
 
     NullSink sink;
     WalkDriverNotifications(window, size, layout, sink);

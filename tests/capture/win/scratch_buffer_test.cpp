@@ -7,42 +7,12 @@
 #include <vector>
 
 #include "capture/win/ScratchBuffer.h"
+#include "tests/capture/win/ScratchFolder.h"
 
 using namespace brx;
+using fixtures::ScratchFolder;
 
 namespace {
-
-// A fresh folder under the temporary directory, removed (it must be empty by
-// then) at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        wchar_t temp[MAX_PATH + 1];
-        const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-        EXPECT_GT(n, 0u);
-        static int serial = 0;
-        path_ = std::wstring(temp) + L"brx_scratch_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                std::to_wstring(++serial);
-        EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
-    }
-    ~ScratchFolder() { EXPECT_TRUE(RemoveDirectoryW(path_.c_str())) << "left files behind: " << GetLastError(); }
-    const std::wstring& path() const { return path_; }
-
-    // The scratch files in the folder, with their attributes.
-    std::vector<WIN32_FIND_DATAW> Files() const {
-        std::vector<WIN32_FIND_DATAW> found;
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((path_ + L"\\Scr*.tmp").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) return found;
-        do found.push_back(fd);
-        while (FindNextFileW(h, &fd));
-        FindClose(h);
-        return found;
-    }
-
-private:
-    std::wstring path_;
-};
 
 std::wstring Upper(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
