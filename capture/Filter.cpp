@@ -28,22 +28,14 @@ void CFilter::SetLogSource(LogSource source) {
 }
 
 void CFilter::EmptyRows() {
-    rows_.clear();
-    rows_.shrink_to_fit();
+    rows_.RemoveAll();
     checked_ = 0;
 }
 
 void CFilter::Rebuild() {
     EmptyRows();
     lastLog_ = ActiveLog();
-    if (!lastLog_) return;
-    try {
-        rows_.reserve(lastLog_->GetRecordCount());
-    } catch (const std::bad_alloc&) {
-        // Grow appends in steps instead.
-    }
-    Grow();
-    rows_.shrink_to_fit();
+    if (lastLog_) Grow();
 }
 
 void CFilter::Grow() {
@@ -57,8 +49,7 @@ void CFilter::Grow() {
     // Another log, or fewer records than were seen: the rows no longer
     // belong to it, so start over.
     if (log != lastLog_ || count < checked_) {
-        rows_.clear();
-        checked_ = 0;
+        EmptyRows();
         lastLog_ = log;
     }
     if (checked_ >= count) return;
@@ -68,7 +59,7 @@ void CFilter::Grow() {
     view.Init(buffer, sizeof buffer);
     try {
         for (; checked_ < count; ++checked_)
-            if (Passes(criteria_, *log, checked_, layout, view)) rows_.push_back(checked_);
+            if (Passes(criteria_, *log, checked_, layout, view)) rows_.Append(checked_);
     } catch (const std::bad_alloc&) {
         // checked_ stays at the record that did not fit: the next append
         // takes it up again.
@@ -132,7 +123,7 @@ void CFilter::PostNotify(uint32_t code, intptr_t lParam) {
 
 uint32_t CFilter::GetRowCount() {
     std::lock_guard<std::mutex> lock(rowsLock_);
-    if (applied_.load()) return static_cast<uint32_t>(rows_.size());
+    if (applied_.load()) return rows_.GetSize();
     IFilterLog* log = ActiveLog();
     return log ? log->GetRecordCount() : 0;
 }
@@ -140,7 +131,7 @@ uint32_t CFilter::GetRowCount() {
 uint32_t CFilter::RowToRecord(uint32_t row) {
     std::lock_guard<std::mutex> lock(rowsLock_);
     if (!applied_.load()) return row;
-    return row < rows_.size() ? rows_[row] : NO_INDEX;
+    return row < rows_.GetSize() ? rows_.GetAt(row) : NO_INDEX;
 }
 
 bool CFilter::Translate(uint32_t row, uint32_t& index, IFilterLog*& log) {
@@ -151,8 +142,8 @@ bool CFilter::Translate(uint32_t row, uint32_t& index, IFilterLog*& log) {
         index = row;
         return true;
     }
-    if (row >= rows_.size()) return false;
-    index = rows_[row];
+    if (row >= rows_.GetSize()) return false;
+    index = rows_.GetAt(row);
     return true;
 }
 

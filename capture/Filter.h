@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <vector>
 
+#include "capture/FilterIndexArray.h"
 #include "capture/FilterLog.h"
 #include "capture/MatchCriteria.h"
 #include "capture/MessageTarget.h"
@@ -116,7 +116,7 @@ private:
     CFilterSettings criteria_;
     std::atomic<IMessageTarget*> target_{nullptr};
     LogSource source_;
-    std::vector<uint32_t> rows_;    // passing record indices, ascending
+    CFilterIndexArray rows_;        // passing record indices, ascending
     uint32_t checked_ = 0;          // records of lastLog_ tested so far
     IFilterLog* lastLog_ = nullptr; // the log the rows were taken from
 };

@@ -360,3 +360,18 @@ TEST(Filter, ReaderAppendsWhileTheListReads) {
     reader.join();
     EXPECT_EQ(Rows(f.filter), FullRebuild(f.log, kMixedCriteria));
 }
+
+TEST(FilterIndexArray, AppendsAcrossBlocksAndEmpties) {
+    CFilterIndexArray rows;
+    EXPECT_TRUE(rows.IsEmpty());
+    const uint32_t n = 3 * CFilterIndexArray::kBlockSize + 5;
+    for (uint32_t i = 0; i < n; ++i) rows.Append(i * 3 + 1);
+    ASSERT_EQ(rows.GetSize(), n);
+    for (uint32_t i : {0u, CFilterIndexArray::kBlockSize - 1, CFilterIndexArray::kBlockSize,
+                       2 * CFilterIndexArray::kBlockSize + 7, n - 1})
+        EXPECT_EQ(rows.GetAt(i), i * 3 + 1) << i;
+    rows.RemoveAll();
+    EXPECT_EQ(rows.GetSize(), 0u);
+    rows.Append(42);
+    EXPECT_EQ(rows.GetAt(0), 42u);
+}
