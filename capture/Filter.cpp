@@ -147,34 +147,29 @@ bool CFilter::Translate(uint32_t row, uint32_t& index, IFilterLog*& log) {
     return true;
 }
 
-HRESULT32 CFilter::GetIndexEntry(uint32_t row, RECORD_INDEX_ENTRY& entry) {
+template <class Read>
+HRESULT32 CFilter::ReadRow(uint32_t row, Read&& read) {
     uint32_t index = 0;
     IFilterLog* log = nullptr;
-    if (!Translate(row, index, log)) {
-        entry = RECORD_INDEX_ENTRY{};
-        return FILTER_S_NO_RECORD;
-    }
-    return log->GetIndexEntry(index, entry);
+    if (!Translate(row, index, log)) return FILTER_S_NO_RECORD;
+    return read(*log, index);
+}
+
+// The caller's entry or view is reset first, so that a row without a record
+// never shows what was read before.
+HRESULT32 CFilter::GetIndexEntry(uint32_t row, RECORD_INDEX_ENTRY& entry) {
+    entry = RECORD_INDEX_ENTRY{};
+    return ReadRow(row, [&](IFilterLog& log, uint32_t index) { return log.GetIndexEntry(index, entry); });
 }
 
 HRESULT32 CFilter::ReadRecord(uint32_t row, CRecordView& view) {
-    uint32_t index = 0;
-    IFilterLog* log = nullptr;
-    if (!Translate(row, index, log)) {
-        view.Reset();
-        return FILTER_S_NO_RECORD;
-    }
-    return log->ReadRecord(index, view);
+    view.Reset();
+    return ReadRow(row, [&](IFilterLog& log, uint32_t index) { return log.ReadRecord(index, view); });
 }
 
 HRESULT32 CFilter::ReadRecordData(uint32_t row, CRecordPairView& pair) {
-    uint32_t index = 0;
-    IFilterLog* log = nullptr;
-    if (!Translate(row, index, log)) {
-        pair.Reset();
-        return FILTER_S_NO_RECORD;
-    }
-    return log->ReadRecordPair(index, pair);
+    pair.Reset();
+    return ReadRow(row, [&](IFilterLog& log, uint32_t index) { return log.ReadRecordPair(index, pair); });
 }
 
 int CFilter::MatchRecord(uint32_t index) {

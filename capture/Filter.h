@@ -109,6 +109,8 @@ private:
     void Rebuild();
     void Grow();
     bool Translate(uint32_t row, uint32_t& index, IFilterLog*& log);
+    template <class Read>
+    HRESULT32 ReadRow(uint32_t row, Read&& read);
     HRESULT32 ReadSequence(uint32_t row, uint32_t& sequence);
 
     std::mutex rowsLock_;
