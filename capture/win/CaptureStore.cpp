@@ -71,7 +71,7 @@ private:
 bool CFullnessNotifier::Post(uint32_t percent) {
     const int32_t value = static_cast<int32_t>(percent);
     if (last_.load() == value) return false;
-    if (!target_.PostMessageW(WM_LOGFULLNESS, static_cast<WPARAM>(percent), 0)) return false;
+    if (!target_.Post(WM_LOGFULLNESS, percent, 0)) return false;
     last_.store(value);
     return true;
 }

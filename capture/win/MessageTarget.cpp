@@ -1,5 +1,7 @@
 #include "capture/win/MessageTarget.h"
 
+#include <windows.h>
+
 #include "capture/win/AppMessageBox.h"
 
 namespace brx {
@@ -8,9 +10,13 @@ namespace {
 
 class CMainWindowTarget final : public IMessageTarget {
 public:
-    BOOL PostMessageW(UINT message, WPARAM wParam, LPARAM lParam) override {
+    bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         HWND window = GetAppMainWindow();
-        return window ? ::PostMessageW(window, message, wParam, lParam) : FALSE;
+        return window && ::PostMessageW(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+    }
+    intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        HWND window = GetAppMainWindow();
+        return window ? ::SendMessageW(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) : 0;
     }
 };
 

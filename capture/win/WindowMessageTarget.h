@@ -1,4 +1,4 @@
-// A message target that posts to a window (PostMessageW). The window may be
+// A message target that posts to (or sends to) a window. The window may be
 // set on the user-interface thread while the capture reader thread posts.
 #pragma once
 #include <windows.h>
@@ -17,6 +17,10 @@ public:
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         HWND window = window_.load();
         return window && PostMessageW(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+    }
+    intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        HWND window = window_.load();
+        return window ? SendMessageW(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) : 0;
     }
 
 private:

@@ -32,12 +32,12 @@ constexpr uint32_t kKB = 1u << 10;
 // What the store posted, in order. Without a window nothing is posted.
 class RecordingTarget final : public IMessageTarget {
 public:
-    BOOL PostMessageW(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (!hasWindow) return FALSE;
+    bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        if (!hasWindow) return false;
         EXPECT_EQ(message, WM_LOGFULLNESS);
         EXPECT_EQ(lParam, 0);
         values.push_back(static_cast<uint32_t>(wParam));
-        return TRUE;
+        return true;
     }
     bool hasWindow = true;
     std::vector<uint32_t> values;
