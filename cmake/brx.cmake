@@ -18,7 +18,8 @@ function(brx_library name dir)
 endfunction()
 
 # brx_test(NAME DIR [WINDOWS] [GUI] [DEPS targets...])
-# One test binary from DIR/*.cpp, one CTest entry. Under Wine through the
+# One test binary from DIR/*.cpp (and DIR/*.rc for its resources in Windows
+# trees), one CTest entry. Under Wine through the
 # cross-compiling emulator. GUI tests get the DISPLAY of the test run.
 function(brx_test name dir)
   cmake_parse_arguments(A "WINDOWS;GUI" "" "DEPS" ${ARGN})
@@ -36,6 +37,10 @@ function(brx_test name dir)
       list(APPEND deps ${dep})
     endif()
   endforeach()
+  if(WIN32)
+    file(GLOB rcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.rc)
+    list(APPEND srcs ${rcs})
+  endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${deps} GTest::gmock GTest::gtest_main)
   brx_path_for_target(src_dir "${CMAKE_SOURCE_DIR}")
