@@ -280,8 +280,47 @@ CRecordIndexer::CRecordIndexer(size_t sequenceBuckets) : buckets_(sequenceBucket
 
 void CRecordIndexer::Clear() {
     sequences_.clear();
+    ClearMassStorage();
+}
+
+void CRecordIndexer::ClearMassStorage() {
     pending_.clear();
     deviceKinds_.clear();
+}
+
+CRecordIndexer::IndexRecordResult CRecordIndexer::IndexRecord(const uint8_t* record, uint32_t bytes,
+                                                              uint32_t position, const RECORD_LAYOUT& layout,
+                                                              IRecordIndex& index, bool shareWrapperFlags) {
+    IndexRecordResult x;
+    try {
+        RECORD_INDEX_ENTRY e;
+        const uint32_t idx = index.GetCount();
+        if (!BuildIndexEntry(idx, record, bytes, layout, pending_, deviceKinds_, e)) return x;
+        e.position = position;
+        if (!index.Append(e)) {
+            x.outOfMemory = true;
+            return x;
+        }
+        x.appended = true;
+        const ByteReader rec(record, std::min<size_t>(bytes, e.firstDword & RECORD_SIZE_MASK));
+        sequences_.insert_or_assign(rec.u32le_or(RECORD_SEQUENCE_OFFSET), idx);
+        if ((e.firstDword >> 24) != RECORD_TYPE_REQUEST || !(e.flags & INDEX_FLAG_COMPLETION)) return x;
+        uint32_t issueSequence = 0;
+        if (!rec.u32le(uint64_t{layout.requestOffset} + REQ_ISSUE_SEQUENCE, issueSequence)) return x;
+        auto it = sequences_.find(issueSequence);
+        if (it == sequences_.end() || it->second >= idx) return x;
+        RECORD_INDEX_ENTRY* issue = index.GetAt(it->second);
+        RECORD_INDEX_ENTRY* completion = index.GetAt(idx);
+        issue->companion = idx;
+        completion->companion = it->second;
+        if (shareWrapperFlags) {
+            completion->flags |= issue->flags & INDEX_FLAG_CBW;
+            issue->flags |= completion->flags & INDEX_FLAG_CSW;
+        }
+    } catch (const std::bad_alloc&) {
+        x.outOfMemory = true;
+    }
+    return x;
 }
 
 CommitResult CRecordIndexer::Commit(const uint8_t* window, uint32_t count, uint32_t basePosition,
@@ -298,34 +337,11 @@ CommitResult CRecordIndexer::Commit(const uint8_t* window, uint32_t count, uint3
         const uint32_t size = first & 0xFFFFFF;
         if (size < minimum || size > remaining) break;   // a size that would never end the walk
 
-        bool appended = false;
-        try {
-            RECORD_INDEX_ENTRY e;
-            const uint32_t idx = index.GetCount();
-            if (BuildIndexEntry(idx, rec, remaining, layout, pending_, deviceKinds_, e)) {
-                e.position = basePosition + offset;
-                if (!index.Append(e)) {
-                    r.status = CommitStatus::OutOfMemory;
-                    break;
-                }
-                appended = true;
-                ++r.indexed;
-                sequences_.insert_or_assign(reader.u32le_or(RECORD_SEQUENCE_OFFSET), idx);
-                if ((first >> 24) == RECORD_TYPE_REQUEST && (e.flags & INDEX_FLAG_COMPLETION)) {
-                    uint32_t issueSequence = 0;
-                    if (ByteReader(rec, size).u32le(uint64_t{layout.requestOffset} + REQ_ISSUE_SEQUENCE,
-                                                    issueSequence)) {
-                        auto it = sequences_.find(issueSequence);
-                        if (it != sequences_.end() && it->second < idx) {
-                            index.GetAt(it->second)->companion = idx;
-                            index.GetAt(idx)->companion = it->second;
-                        }
-                    }
-                }
-            }
-        } catch (const std::bad_alloc&) {
+        const IndexRecordResult x = IndexRecord(rec, remaining, basePosition + offset, layout, index);
+        if (x.appended) ++r.indexed;
+        if (x.outOfMemory) {
             r.status = CommitStatus::OutOfMemory;
-            if (appended) offset += size;
+            if (x.appended) offset += size;
             break;
         }
         offset += size;
