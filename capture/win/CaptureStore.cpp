@@ -58,7 +58,9 @@ public:
     void AddDriverNames(const uint8_t* block, uint32_t size, const RECORD_LAYOUT& layout) override {
         s_.driverNames_.AddFromBlock(block, size, layout);
     }
-    void AddHidDescriptors(const uint8_t*, uint32_t, const RECORD_LAYOUT&) override {}
+    void AddHidDescriptors(const uint8_t* block, uint32_t size, const RECORD_LAYOUT& layout) override {
+        s_.hidDescriptors_.AddFromBlock(block, size, layout);
+    }
 
 private:
     CCaptureStore& s_;
@@ -96,6 +98,7 @@ void CCaptureStore::EmptyIndexAndTables() {
     indexer_.Clear();
     driverNames_.RemoveAll();
     deviceNames_.RemoveAll();
+    hidDescriptors_.RemoveAll();
 }
 
 void CCaptureStore::ReleaseContent() {
@@ -128,6 +131,7 @@ HRESULT CCaptureStore::CreateTempFile(const wchar_t* folder, uint32_t size) {
         driverInfo_ = MakeEmptyDriverInfo();
         layout_ = RECORD_LAYOUT{};
         saveCount_ = 0;
+        is64Bit_ = IsWow64() != 0;   // an opened file had set its own
 
         // 3.-5. The scratch file.
         const uint32_t clamped = ClampScratchSize(size);

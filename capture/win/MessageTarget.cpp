@@ -12,6 +12,10 @@ public:
         HWND window = GetAppMainWindow();
         return window ? ::PostMessageW(window, message, wParam, lParam) : FALSE;
     }
+    LRESULT SendMessageW(UINT message, WPARAM wParam, LPARAM lParam) override {
+        HWND window = GetAppMainWindow();
+        return window ? ::SendMessageW(window, message, wParam, lParam) : 0;
+    }
 };
 
 } // namespace
