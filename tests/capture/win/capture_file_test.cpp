@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -552,4 +552,69 @@ TEST_F(CaptureFile, ProgressOfSaveAndOpen) {
     opening.progress.clear();
     EXPECT_EQ(store.OpenCaptureFile(path.c_str(), &opening), STG_E_FILEALREADYEXISTS);
     EXPECT_EQ(opening.progress, (std::vector<uint32_t>{1, 0}));
+}
+
+// ---------------------------------------------------------------------------
+// A sample for the independent check (tools/check_bdx.py reads it with a
+// second compound-file implementation). With BRX_BDX_EXPORT set to a path,
+// the file and its expectations (path + ".json") stay there.
+
+namespace {
+
+std::string Hex(const uint8_t* bytes, size_t size) {
+    std::string s;
+    char b[3];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(b, sizeof b, "%02x", bytes[i]);
+        s += b;
+    }
+    return s;
+}
+
+} // namespace
+
+TEST_F(CaptureFile, WritesASampleForTheIndependentCheck) {
+    SampleLog log(0);
+    RecordStream s = fixtures::MixedStream(500, log.b);
+    log.Deliver(s.bytes());
+    const char* exportPath = std::getenv("BRX_BDX_EXPORT");
+    std::wstring path = files.File(L"sample.bdx");
+    if (exportPath && *exportPath) {
+        path.clear();
+        for (const char* p = exportPath; *p; ++p) path.push_back(static_cast<unsigned char>(*p));
+    }
+    ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
+    ASSERT_EQ(CCaptureStore::CheckCaptureFileFormat(path.c_str()), S_OK);
+
+    SampleNames names;
+    std::vector<uint8_t> hid(4096);
+    size_t hidSize = 0;
+    ASSERT_EQ(log.store->GetRDHash().ToBlock(hid.data(), hid.size(), &hidSize, kDriverRecordLayout), 0u);
+    const CAPTURE_BASE_BLOCK base = log.store->GetBaseBlock();
+    const std::vector<uint8_t> baseBlob = BaseBlockToBlob(base);
+    const DRIVER_INFO info = log.store->GetDriverInfo();
+    const FILETIME created = log.store->GetCreationTime();
+    const uint64_t createdTime = (uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+
+    std::string json = "{\n";
+    json += "  \"records\": " + std::to_string(s.count()) + ",\n";
+    json += "  \"data_size\": " + std::to_string(s.bytes().size()) + ",\n";
+    json += "  \"device_names_size\": " + std::to_string(NameListBlock(1, names.devices).size()) + ",\n";
+    json += "  \"driver_names_size\": " + std::to_string(NameListBlock(3, names.drivers).size()) + ",\n";
+    json += "  \"hid_size\": " + std::to_string(hidSize) + ",\n";
+    json += "  \"version\": " + std::to_string(CAPTURE_FILE_VERSION) + ",\n";
+    json += "  \"bitness\": " + std::to_string(log.store->Is64Bit() ? 64 : 32) + ",\n";
+    json += "  \"base_block\": \"" + Hex(baseBlob.data(), baseBlob.size()) + "\",\n";
+    json += "  \"driver_info\": \"" + Hex(info.bytes, DRIVER_INFO_SIZE) + "\",\n";
+    json += "  \"revision\": \"1\",\n";
+    json += "  \"application\": \"Brindlex 2.2 \",\n";
+    json += "  \"created\": " + std::to_string(createdTime) + "\n";
+    json += "}\n";
+    std::wstring jsonPath = path + L".json";
+    HANDLE h = CreateFileW(jsonPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, json.data(), static_cast<DWORD>(json.size()), &written, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(written, json.size());
 }
