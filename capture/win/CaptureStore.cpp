@@ -98,6 +98,8 @@ void CCaptureStore::EmptyIndexAndTables() {
     indexer_.Clear();
     driverNames_.RemoveAll();
     deviceNames_.RemoveAll();
+    // The cache's lock before the descriptor table's, one after the other.
+    if (CHIDDeviceDataHash* cache = hidCache_.load()) cache->RemoveAll();
     hidDescriptors_.RemoveAll();
 }
 

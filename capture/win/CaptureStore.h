@@ -142,8 +142,6 @@ public:
     // (DWORDs at +0 and +4) and the driver object (+12 and +16).
     uint32_t LookupDeviceName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
     uint32_t LookupDriverName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
-    // The log's HID report descriptors.
-    CHIDDeviceRDHash& GetRDHash() { return hidDescriptors_; }
 
     // ---- Capture files (capture/win/CaptureFile.cpp) ----
     // Saves the live log as a capture file at path: 0; STG_E_ACCESSDENIED for
@@ -169,6 +167,11 @@ public:
     // with a message. Records that do not lie wholly in the data stream are
     // left out; a file left without records is refused.
     HRESULT OpenCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
+
+    // The log's HID report descriptors, and the parsed cache (the global one)
+    // that is emptied with them.
+    CHIDDeviceRDHash& GetRDHash() { return hidDescriptors_; }
+    void SetHIDDataHash(CHIDDeviceDataHash* cache) { hidCache_ = cache; }
 
 protected:
     // The opened capture file: root storage, storage "0000" and its data
@@ -204,6 +207,7 @@ private:
     CDriverNameHash driverNames_;
     CDeviceNameHash deviceNames_;
     CHIDDeviceRDHash hidDescriptors_;
+    std::atomic<CHIDDeviceDataHash*> hidCache_{nullptr};
     CFullnessNotifier fullness_;
     // The file this log was last saved to, and the creation time of the log
     // then (a new scratch file starts a new log).

@@ -535,6 +535,40 @@ TEST_F(CaptureStore, NamesFromNotificationBlocks) {
     EXPECT_EQ(name[0], 0);
 }
 
+TEST_F(CaptureStore, HidDescriptorsFromNotificationBlocksAndTheirCacheGoWithClear) {
+    // A three-button mouse with X and Y: report {buttons, x, y}.
+    const Bytes mouse = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x05, 0x09, 0x19, 0x01,
+                         0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x95, 0x03, 0x75, 0x01, 0x81, 0x02, 0x95, 0x05,
+                         0x75, 0x01, 0x81, 0x03, 0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x15, 0x81, 0x25, 0x7F,
+                         0x75, 0x08, 0x95, 0x02, 0x81, 0x06, 0xC0, 0xC0};
+    HidDescriptorItem item;
+    item.interfaceNumber = 0;
+    item.descriptor = mouse;
+    item.objects = {{0x89A01030, 0x89A01000}};
+    const Bytes block = HidDescriptorBlock({item});
+    EXPECT_TRUE(store->AddDriverNotifications(block.data(), block.size()));
+    const HID_OBJECT_KEY key{0x89A01030, 0x89A01000, 0, 0};
+    ASSERT_NE(store->GetRDHash().GetIdByObject(key, 0), 0u);
+
+    // The application links the global cache with the log's table.
+    CHIDDeviceDataHash cache;
+    cache.SetRDHash(&store->GetRDHash());
+    store->SetHIDDataHash(&cache);
+    const uint8_t report[3] = {0x05, 0x10, 0xF0};
+    HID_REPORT_ITEM items[8];
+    uint32_t n = 8;
+    EXPECT_NE(cache.GetReportItemsByObject(report, 3, 0, HidP_Input, key, 0, items, &n), 0);
+    EXPECT_EQ(n, 4u);   // buttons 1 and 3, X, Y
+
+    // Clearing empties both the table and what the cache parsed from it.
+    store->Clear();   // the gauge already shows 0: nothing posted
+    EXPECT_EQ(store->GetRDHash().GetIdByObject(key, 0), 0u);
+    n = 8;
+    EXPECT_EQ(cache.GetReportItems(report, 3, 0, HidP_Input, 1, items, &n), 0);
+    EXPECT_EQ(n, 0u);
+    store->SetHIDDataHash(nullptr);
+}
+
 TEST_F(CaptureStore, ShortNotificationBuffersAreIgnored) {
     Bytes header(8, 0);
     PutU32(header, 0, 8);
