@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/Record.h"
+#include "capture/SequenceTable.h"
 
 namespace brx {
 
@@ -23,7 +24,7 @@ using PendingCommandMap = std::unordered_map<uint32_t, PENDING_CBW>;
 // Device key -> (MSC_DEVICE_KIND << 8) | SPC version, learnt from INQUIRY.
 using DeviceKindMap = std::unordered_map<uint32_t, uint16_t>;
 // Record sequence number -> record index.
-using SequenceMap = std::unordered_map<uint32_t, uint32_t>;
+using SequenceMap = CSequenceTable;
 
 // Mass-storage device kinds (MSC_DEVICE_KIND).
 enum : uint8_t { MSC_KIND_UNKNOWN = 0, MSC_KIND_SBC = 1, MSC_KIND_RBC = 2, MSC_KIND_MMC = 3 };
@@ -87,8 +88,8 @@ uint32_t MinimumRecordSize(const RECORD_LAYOUT& layout);
 // The commit walk and the maps it keeps between windows.
 class CRecordIndexer {
 public:
-    // The sequence map is sized for millions of records; tests and the fuzzer
-    // pass a small bucket count.
+    // The sequence map holds about a million records before it first grows;
+    // tests and the fuzzer pass a small count.
     static constexpr size_t kSequenceBuckets = 1024000;
     explicit CRecordIndexer(size_t sequenceBuckets = kSequenceBuckets);
 
@@ -104,11 +105,11 @@ public:
                         IRecordIndex& index);
 
     // One record of `bytes` bytes (at least its size field; reads stay inside
-    // min(bytes, size)) at a position: builds its entry, appends it, maps its
-    // sequence number and links a completion to its issue record indexed
-    // before it. With shareWrapperFlags (an opened file) the link also copies
-    // the issue's command-wrapper flag to the completion and the completion's
-    // status-wrapper flag to the issue.
+    // min(bytes, size)) at a position: builds its entry, links a completion
+    // to its issue record indexed before it, appends the entry and maps its
+    // sequence number. With shareWrapperFlags (an opened file) the link also
+    // copies the issue's command-wrapper flag to the completion and the
+    // completion's status-wrapper flag to the issue.
     struct IndexRecordResult {
         bool appended = false;
         bool outOfMemory = false;   // the storage or a map could not grow
@@ -116,7 +117,8 @@ public:
     IndexRecordResult IndexRecord(const uint8_t* record, uint32_t bytes, uint32_t position,
                                   const RECORD_LAYOUT& layout, IRecordIndex& index, bool shareWrapperFlags = false);
 
-    // Empties the three maps (the index is the caller's).
+    // Empties the three maps (the index is the caller's); the sequence map
+    // keeps its slots.
     void Clear();
     // Empties the pending-command and device-kind maps (after an opened
     // file's index is built; the sequence map stays).
@@ -127,7 +129,6 @@ public:
     const DeviceKindMap& deviceKinds() const { return deviceKinds_; }
 
 private:
-    size_t buckets_;
     SequenceMap sequences_;
     PendingCommandMap pending_;
     DeviceKindMap deviceKinds_;

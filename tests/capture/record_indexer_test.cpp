@@ -116,7 +116,26 @@ TEST(RecordIndexer, RepeatedSequenceNumberTakesTheSlotOver) {
     EXPECT_EQ(f.E(0).companion, NO_INDEX);
     EXPECT_EQ(f.E(1).companion, 2u);
     EXPECT_EQ(f.E(2).companion, 1u);
-    EXPECT_EQ(f.indexer.sequences().at(5), 1u);
+    uint32_t slot = NO_INDEX;
+    ASSERT_TRUE(f.indexer.sequences().Find(5, slot));
+    EXPECT_EQ(slot, 1u);
+}
+
+TEST(RecordIndexer, CompletionNamingItsOwnTakenOverNumberGetsNoCompanion) {
+    Fixture f;
+    f.b.SetSequence(7);
+    f.s.Add(f.b.Create(Dev(), 0x8A000100));
+    // The completion carries number 7 itself and names 7 as its issue: its
+    // own number has taken the slot over, so the earlier issue is not linked.
+    f.b.SetSequence(7);
+    f.s.Add(f.b.Complete(Dev(), 1, Issued{7, 0x8A000100}, 0));
+    ASSERT_EQ(f.Commit().status, CommitStatus::Ok);
+    ASSERT_EQ(f.index.GetCount(), 2u);
+    EXPECT_EQ(f.E(0).companion, NO_INDEX);
+    EXPECT_EQ(f.E(1).companion, NO_INDEX);
+    uint32_t slot = NO_INDEX;
+    ASSERT_TRUE(f.indexer.sequences().Find(7, slot));
+    EXPECT_EQ(slot, 1u);
 }
 
 TEST(RecordIndexer, LinksAcrossWindows) {
@@ -534,11 +553,11 @@ TEST(RecordIndexer, ClearForgetsAllMaps) {
     f.s.Add(recs);
     f.s.Add(f.b.UrbIssue(dev.device, BulkTransfer(dev.bulkOut, 31, CommandBlockWrapper(9, 0, false, 0, kRead10)), 1));
     ASSERT_EQ(f.Commit().status, CommitStatus::Ok);
-    EXPECT_FALSE(f.indexer.sequences().empty());
+    EXPECT_NE(f.indexer.sequences().GetCount(), 0u);
     EXPECT_FALSE(f.indexer.pendingCommands().empty());
     EXPECT_FALSE(f.indexer.deviceKinds().empty());
     f.indexer.Clear();
-    EXPECT_TRUE(f.indexer.sequences().empty());
+    EXPECT_EQ(f.indexer.sequences().GetCount(), 0u);
     EXPECT_TRUE(f.indexer.pendingCommands().empty());
     EXPECT_TRUE(f.indexer.deviceKinds().empty());
 }

@@ -1,0 +1,547 @@
+#include "sim/win/SimulatedDriver.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "base/ByteReader.h"
+#include "capture/win/CaptureDriver.h"
+
+namespace brx {
+
+namespace {
+
+const HANDLE kSimHandle = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x51D0));
+
+// OVERLAPPED.Internal as this driver fills it: pending, success, or the
+// Win32 error of the failure with the high bits set.
+constexpr ULONG_PTR kPending = 0x103;
+constexpr ULONG_PTR kFailureBits = 0xC0000000u;
+
+// Records queued ahead of the reads while running as fast as the reads come.
+constexpr size_t kQueueBytes = 4u << 20;
+
+void PutDword(Bytes& b, uint32_t v) {
+    size_t at = b.size();
+    b.resize(at + 4);
+    PutU32(b, at, v);
+}
+
+} // namespace
+
+CSimulatedDriver::CSimulatedDriver() = default;
+
+CSimulatedDriver::~CSimulatedDriver() {
+    if (IsOpen())
+        CloseHandle(kSimHandle);
+}
+
+bool CSimulatedDriver::ValidHandle(HANDLE device) const { return open_ && device == kSimHandle; }
+
+// ---------------------------------------------------------------------------
+// The seam
+
+HANDLE CSimulatedDriver::CreateFileW(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    DWORD error = ERROR_SUCCESS;
+    {
+        std::lock_guard<std::mutex> guard(m_);
+        path_ = path ? path : L"";
+        if (knobs_.refuseOpen) {
+            error = ERROR_FILE_NOT_FOUND;
+        } else if (open_) {
+            error = ERROR_ACCESS_DENIED; // opened without sharing
+        } else {
+            open_ = true;
+            quit_ = false;
+            pump_ = std::thread([this] { Pump(); });
+        }
+    }
+    if (error == ERROR_SUCCESS)
+        return kSimHandle;
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL CSimulatedDriver::CloseHandle(HANDLE device) {
+    std::thread pump;
+    {
+        std::lock_guard<std::mutex> guard(m_);
+        if (!ValidHandle(device)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        // Closing the device ends whatever is still pending.
+        for (auto* queue : {&reads_, &notifies_, &others_}) {
+            for (const Request& r : *queue)
+                Complete(r, kFailureBits | ERROR_OPERATION_ABORTED, 0);
+            queue->clear();
+        }
+        open_ = false;
+        capturing_ = false;
+        quit_ = true;
+        pump = std::move(pump_);
+    }
+    cv_.notify_all();
+    if (pump.joinable())
+        pump.join();
+    return TRUE;
+}
+
+void CSimulatedDriver::Complete(const Request& r, uint32_t status, DWORD bytes) {
+    r.overlapped->InternalHigh = bytes;
+    r.overlapped->Internal = status;
+    SetEvent(r.overlapped->hEvent);
+    cv_.notify_all();
+}
+
+BOOL CSimulatedDriver::DeviceIoControl(HANDLE device, DWORD code, LPVOID input, DWORD inputSize, LPVOID output,
+                                       DWORD outputSize, LPDWORD returned, LPOVERLAPPED overlapped) {
+    std::unique_lock<std::mutex> lock(m_);
+    if (returned)
+        *returned = 0;
+    if (!ValidHandle(device)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    calls_.push_back({code, inputSize, outputSize});
+    if (!overlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER); // the device is opened for overlapped I/O
+        return FALSE;
+    }
+    overlapped->Internal = kPending;
+    overlapped->InternalHigh = 0;
+    ResetEvent(overlapped->hEvent);
+
+    const bool notification = code == IOCTL_BRX_NOTIFICATION;
+    if (notification || pendingCodes_.count(code)) {
+        Request r{overlapped, static_cast<uint8_t*>(output), outputSize, GetCurrentThreadId()};
+        (notification ? notifies_ : others_).push_back(r);
+        lock.unlock();
+        cv_.notify_all();
+        SetLastError(ERROR_IO_PENDING);
+        return FALSE;
+    }
+
+    Bytes reply;
+    DWORD error = ERROR_SUCCESS;
+    bool ok = Answer(code, static_cast<const uint8_t*>(input), input ? inputSize : 0, reply, error);
+    if (ok && reply.size() > outputSize) {
+        ok = false;
+        error = ERROR_INSUFFICIENT_BUFFER;
+    }
+    Request r{overlapped, static_cast<uint8_t*>(output), outputSize, GetCurrentThreadId()};
+    if (!ok) {
+        Complete(r, kFailureBits | error, 0);
+        lock.unlock();
+        SetLastError(error);
+        return FALSE;
+    }
+    if (!reply.empty())
+        std::memcpy(output, reply.data(), reply.size());
+    Complete(r, 0, static_cast<DWORD>(reply.size()));
+    if (returned)
+        *returned = static_cast<DWORD>(reply.size());
+    lock.unlock();
+    cv_.notify_all();
+    return TRUE;
+}
+
+bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize, Bytes& reply, DWORD& error) {
+    auto given = replies_.find(code);
+    if (given != replies_.end()) {
+        reply = given->second;
+        return true;
+    }
+    switch (code) {
+    case IOCTL_BRX_GET_VERSION:
+        reply.assign(8, 0);
+        PutU16(reply, 0, knobs_.version[0]);
+        PutU16(reply, 2, knobs_.version[1]);
+        return true;
+    case IOCTL_BRX_GET_SAFE_MODE:
+        PutDword(reply, knobs_.safeMode);
+        return true;
+    case IOCTL_BRX_GET_COUNTER_FREQUENCY:
+        reply.assign(8, 0);
+        PutU64(reply, 0, knobs_.counterFrequency);
+        return true;
+    case IOCTL_BRX_GET_DRIVER_INFO: {
+        DRIVER_INFO info = MakeDriverInfo(kDriverRecordLayout);
+        reply.assign(info.bytes, info.bytes + DRIVER_INFO_SIZE);
+        return true;
+    }
+    case IOCTL_BRX_GET_SELECTED_DEVICES:
+        PutDword(reply, static_cast<uint32_t>(selected_.size()));
+        for (uint32_t object : selected_)
+            PutDword(reply, object);
+        return true;
+    case IOCTL_BRX_GET_DRIVER_LIST:
+        reply = scenario_.DriverListBlock();
+        return true;
+    case IOCTL_BRX_GET_DEVICE_LIST:
+        reply = scenario_.DeviceListBlock();
+        return true;
+    case IOCTL_BRX_GET_START_LIST:
+        reply = scenario_.StartupBlock();
+        return true;
+    case IOCTL_BRX_GET_KERNEL_MEMORY_LIMIT:
+        PutDword(reply, kernelLimit_);
+        return true;
+    case IOCTL_BRX_GET_KERNEL_MEMORY_STEP:
+        PutDword(reply, kernelStep_);
+        return true;
+    case IOCTL_BRX_GET_KERNEL_MEMORY_MAX:
+        PutDword(reply, kernelMax_);
+        return true;
+    case IOCTL_BRX_SET_KERNEL_MEMORY_LIMIT: {
+        ByteReader in(input, inputSize);
+        uint32_t limit = inputSize == 4 ? in.u32le_or(0) : 0;
+        if (limit == 0 || limit > kernelMax_ || (limit & KERNEL_MEMORY_UNIT_MASK)) {
+            error = ERROR_INVALID_PARAMETER;
+            return false;
+        }
+        kernelLimit_ = limit;
+        return true;
+    }
+    case IOCTL_BRX_SET_CAPTURE_SETTINGS:
+        if (inputSize != CAPTURE_SETTINGS_SIZE) {
+            error = ERROR_INVALID_PARAMETER;
+            return false;
+        }
+        settings_.assign(input, input + inputSize);
+        return true;
+    case IOCTL_BRX_ADD_CAPTURE_DEVICES:
+    case IOCTL_BRX_REMOVE_CAPTURE_DEVICES: {
+        ByteReader in(input, inputSize);
+        uint32_t count = in.u32le_or(0);
+        if (count == 0 || count > (inputSize - 4) / 4 || inputSize != 4 + 4 * count) {
+            error = ERROR_INVALID_PARAMETER;
+            return false;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t object = in.u32le_or(4 + 4 * static_cast<size_t>(i));
+            if (code == IOCTL_BRX_ADD_CAPTURE_DEVICES)
+                selected_.insert(object);
+            else
+                selected_.erase(object);
+        }
+        return true;
+    }
+    case IOCTL_BRX_START_CAPTURE:
+        ++starts_;
+        if (!capturing_) {
+            capturing_ = true;
+            upcoming_.clear();
+            records_.clear();
+            records_.push_back(scenario_.StartMarker());
+            roundsLeft_ = knobs_.rounds;
+            produced_ = 1;
+            startTick_ = GetTickCount64();
+        }
+        return true;
+    case IOCTL_BRX_STOP_CAPTURE:
+        ++stops_;
+        capturing_ = false;
+        return true;
+    case IOCTL_BRX_RESET_CAPTURE:
+        ++resets_;
+        scenario_.Reset();
+        upcoming_.clear();
+        records_.clear();
+        deliveredRecords_ = deliveredReads_ = 0;
+        delivered_.clear();
+        return true;
+    default:
+        error = ERROR_INVALID_FUNCTION; // refresh data and list are served only through SetReply
+        return false;
+    }
+}
+
+BOOL CSimulatedDriver::ReadFile(HANDLE device, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+    {
+        std::lock_guard<std::mutex> guard(m_);
+        if (read)
+            *read = 0;
+        if (!ValidHandle(device)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        if (!overlapped || !buffer) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        overlapped->Internal = kPending;
+        overlapped->InternalHigh = 0;
+        ResetEvent(overlapped->hEvent);
+        reads_.push_back({overlapped, static_cast<uint8_t*>(buffer), size, GetCurrentThreadId()});
+    }
+    cv_.notify_all();
+    SetLastError(ERROR_IO_PENDING);
+    return FALSE;
+}
+
+BOOL CSimulatedDriver::GetOverlappedResult(HANDLE device, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait) {
+    if (transferred)
+        *transferred = 0;
+    if (device != kSimHandle || !overlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DWORD error = ERROR_SUCCESS;
+    {
+        // The error is set after the lock is let go, which may touch it.
+        std::unique_lock<std::mutex> lock(m_);
+        while (overlapped->Internal == kPending && wait)
+            cv_.wait(lock);
+        if (overlapped->Internal == kPending) {
+            error = ERROR_IO_INCOMPLETE;
+        } else {
+            if (transferred)
+                *transferred = static_cast<DWORD>(overlapped->InternalHigh);
+            if (overlapped->Internal != 0)
+                error = static_cast<DWORD>(overlapped->Internal & ~kFailureBits);
+        }
+    }
+    if (error == ERROR_SUCCESS)
+        return TRUE;
+    SetLastError(error);
+    return FALSE;
+}
+
+BOOL CSimulatedDriver::CancelIo(HANDLE device) {
+    std::lock_guard<std::mutex> guard(m_);
+    if (!ValidHandle(device)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    const DWORD thread = GetCurrentThreadId();
+    for (auto* queue : {&reads_, &notifies_, &others_}) {
+        for (auto it = queue->begin(); it != queue->end();) {
+            if (it->thread == thread) {
+                Complete(*it, kFailureBits | ERROR_OPERATION_ABORTED, 0);
+                it = queue->erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// The device thread
+
+bool CSimulatedDriver::Finished() const {
+    return !knobs_.flood && roundsLeft_ == 0 && upcoming_.empty() && records_.empty();
+}
+
+bool CSimulatedDriver::Drained() const {
+    return capturing_ && Finished() && notifications_.empty() && reads_.size() == 1 && notifies_.size() == 2;
+}
+
+bool CSimulatedDriver::Produce() {
+    size_t queued = 0;
+    for (const Bytes& r : records_)
+        queued += r.size();
+    // Generate rounds while the queue is short.
+    while ((knobs_.flood || roundsLeft_ > 0) && upcoming_.size() < 4096 && queued < kQueueBytes) {
+        std::vector<Bytes> round;
+        if (scenario_.NextRound(selected_, round) == 0) {
+            if (!knobs_.flood)
+                roundsLeft_ = 0; // nothing of the scenario selected: the rounds pass without records
+            break;
+        }
+        if (!knobs_.flood)
+            --roundsLeft_;
+        for (Bytes& r : round) {
+            queued += r.size();
+            upcoming_.push_back(std::move(r));
+        }
+    }
+    uint64_t due = upcoming_.size();
+    if (knobs_.recordsPerSecond) {
+        uint64_t elapsed = GetTickCount64() - startTick_;
+        uint64_t allowed = knobs_.recordsPerSecond * elapsed / 1000 + 1;
+        due = allowed > produced_ ? std::min<uint64_t>(allowed - produced_, upcoming_.size()) : 0;
+    }
+    for (uint64_t i = 0; i < due; ++i) {
+        records_.push_back(std::move(upcoming_.front()));
+        upcoming_.pop_front();
+    }
+    produced_ += due;
+    return due > 0;
+}
+
+void CSimulatedDriver::Pump() {
+    std::unique_lock<std::mutex> lock(m_);
+    while (!quit_) {
+        bool progressed = false;
+        while (!notifications_.empty() && !notifies_.empty()) {
+            Request r = notifies_.front();
+            notifies_.pop_front();
+            DWORD used = 0;
+            while (!notifications_.empty() && used + notifications_.front().size() <= r.size) {
+                const Bytes& block = notifications_.front();
+                std::memcpy(r.buffer + used, block.data(), block.size());
+                used += static_cast<DWORD>(block.size());
+                notifications_.pop_front();
+            }
+            if (used == 0) {
+                notifications_.pop_front(); // a block larger than any request: the driver drops it
+                Complete(r, kFailureBits | ERROR_INSUFFICIENT_BUFFER, 0);
+            } else {
+                Complete(r, 0, used);
+            }
+            progressed = true;
+        }
+        if (capturing_) {
+            Produce();
+            if (!reads_.empty() && knobs_.failReadAfter && deliveredReads_ == knobs_.failReadAfter) {
+                Complete(reads_.front(), kFailureBits | knobs_.readError, 0);
+                reads_.pop_front();
+                ++deliveredReads_;
+                progressed = true;
+            } else if (!reads_.empty() && !records_.empty()) {
+                Request r = reads_.front();
+                reads_.pop_front();
+                DWORD used = 0;
+                uint64_t count = 0;
+                while (!records_.empty() && used + records_.front().size() <= r.size) {
+                    const Bytes& record = records_.front();
+                    std::memcpy(r.buffer + used, record.data(), record.size());
+                    if (knobs_.keepDelivered)
+                        delivered_.insert(delivered_.end(), record.begin(), record.end());
+                    used += static_cast<DWORD>(record.size());
+                    ++count;
+                    records_.pop_front();
+                }
+                ++deliveredReads_;
+                deliveredRecords_ += count;
+                Complete(r, used ? 0 : kFailureBits | ERROR_INSUFFICIENT_BUFFER, used);
+                progressed = true;
+            }
+        }
+        if (progressed)
+            continue;
+        if (capturing_ && knobs_.recordsPerSecond && !upcoming_.empty())
+            cv_.wait_for(lock, std::chrono::milliseconds(1)); // the next record falls due
+        else
+            cv_.wait(lock);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Knobs and records
+
+CSimulatedDriver::Knobs CSimulatedDriver::GetKnobs() {
+    std::lock_guard<std::mutex> guard(m_);
+    return knobs_;
+}
+
+void CSimulatedDriver::SetKnobs(const Knobs& knobs) {
+    {
+        std::lock_guard<std::mutex> guard(m_);
+        knobs_ = knobs;
+    }
+    cv_.notify_all();
+}
+
+void CSimulatedDriver::SetReply(DWORD code, const Bytes& reply) {
+    std::lock_guard<std::mutex> guard(m_);
+    replies_[code] = reply;
+}
+
+void CSimulatedDriver::SetPendingCode(DWORD code) {
+    std::lock_guard<std::mutex> guard(m_);
+    pendingCodes_.insert(code);
+}
+
+void CSimulatedDriver::QueueNotification(const Bytes& block) {
+    {
+        std::lock_guard<std::mutex> guard(m_);
+        notifications_.push_back(block);
+    }
+    cv_.notify_all();
+}
+
+std::wstring CSimulatedDriver::OpenedPath() {
+    std::lock_guard<std::mutex> guard(m_);
+    return path_;
+}
+Bytes CSimulatedDriver::SettingsBlock() {
+    std::lock_guard<std::mutex> guard(m_);
+    return settings_;
+}
+std::set<uint32_t> CSimulatedDriver::SelectedDevices() {
+    std::lock_guard<std::mutex> guard(m_);
+    return selected_;
+}
+uint32_t CSimulatedDriver::KernelMemoryLimit() {
+    std::lock_guard<std::mutex> guard(m_);
+    return kernelLimit_;
+}
+std::vector<CSimulatedDriver::Call> CSimulatedDriver::Calls() {
+    std::lock_guard<std::mutex> guard(m_);
+    return calls_;
+}
+uint32_t CSimulatedDriver::CallCount(DWORD code) {
+    std::lock_guard<std::mutex> guard(m_);
+    return static_cast<uint32_t>(
+        std::count_if(calls_.begin(), calls_.end(), [code](const Call& c) { return c.code == code; }));
+}
+bool CSimulatedDriver::IsOpen() {
+    std::lock_guard<std::mutex> guard(m_);
+    return open_;
+}
+bool CSimulatedDriver::IsCapturing() {
+    std::lock_guard<std::mutex> guard(m_);
+    return capturing_;
+}
+uint32_t CSimulatedDriver::StartCount() {
+    std::lock_guard<std::mutex> guard(m_);
+    return starts_;
+}
+uint32_t CSimulatedDriver::StopCount() {
+    std::lock_guard<std::mutex> guard(m_);
+    return stops_;
+}
+uint32_t CSimulatedDriver::ResetCount() {
+    std::lock_guard<std::mutex> guard(m_);
+    return resets_;
+}
+uint64_t CSimulatedDriver::DeliveredRecords() {
+    std::lock_guard<std::mutex> guard(m_);
+    return deliveredRecords_;
+}
+uint64_t CSimulatedDriver::DeliveredReads() {
+    std::lock_guard<std::mutex> guard(m_);
+    return deliveredReads_;
+}
+Bytes CSimulatedDriver::DeliveredBytes() {
+    std::lock_guard<std::mutex> guard(m_);
+    return delivered_;
+}
+uint32_t CSimulatedDriver::PendingReads() {
+    std::lock_guard<std::mutex> guard(m_);
+    return static_cast<uint32_t>(reads_.size());
+}
+uint32_t CSimulatedDriver::PendingNotifications() {
+    std::lock_guard<std::mutex> guard(m_);
+    return static_cast<uint32_t>(notifies_.size());
+}
+uint32_t CSimulatedDriver::PendingOthers() {
+    std::lock_guard<std::mutex> guard(m_);
+    return static_cast<uint32_t>(others_.size());
+}
+
+bool CSimulatedDriver::WaitUntilDrained(DWORD ms) {
+    std::unique_lock<std::mutex> lock(m_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return Drained(); });
+}
+
+bool CSimulatedDriver::WaitForPendingOthers(uint32_t n, DWORD ms) {
+    std::unique_lock<std::mutex> lock(m_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(ms), [this, n] { return others_.size() == n; });
+}
+
+} // namespace brx

@@ -1,0 +1,158 @@
+// The simulated capture driver: answers the driver connection's calls
+// in-process, behind the driver seam, with the real driver's protocol: the
+// version handshake, Safe Mode, counter frequency, DRIVER_INFO, name lists,
+// start-up notifications, kernel memory, the capture settings block, the
+// device selection, start, stop and reset. Overlapped reads and notification
+// requests stay pending until its own device thread completes them by
+// setting their OVERLAPPED and signalling their events, as the system does;
+// CancelIo ends only the calling thread's requests.
+//
+// Its records come from the driver scenario (sim/DriverScenario.h) for the
+// selected device objects. What the connection sent (settings block,
+// selection, limits, every call) is recorded for tests, and knobs make it
+// refuse, fail, flood or pace itself.
+#pragma once
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/win/DriverDevice.h"
+#include "sim/DriverScenario.h"
+
+namespace brx {
+
+class CSimulatedDriver final : public IDriverDevice {
+public:
+    struct Knobs {
+        bool refuseOpen = false;                 // CreateFileW fails (ERROR_FILE_NOT_FOUND)
+        uint16_t version[2] = {2, 2};            // the interface version WORDs
+        uint32_t safeMode = 0;                   // nonzero: the system runs in Safe Mode
+        uint64_t counterFrequency = 10000000;
+        uint32_t recordsPerSecond = 0;           // 0: as fast as reads are issued
+        uint32_t rounds = 1;                     // scenario rounds per capture
+        bool flood = false;                      // endless rounds (fills any store)
+        uint32_t failReadAfter = 0;              // nonzero: the read after this many completes with readError
+        uint32_t readError = ERROR_GEN_FAILURE;
+        bool keepDelivered = false;              // keep a copy of every record delivered
+    };
+
+    struct Call {
+        DWORD code;
+        DWORD inputSize;
+        DWORD outputSize;
+    };
+
+    CSimulatedDriver();
+    ~CSimulatedDriver() override;
+    CSimulatedDriver(const CSimulatedDriver&) = delete;
+    CSimulatedDriver& operator=(const CSimulatedDriver&) = delete;
+
+    // The driver seam.
+    HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                       DWORD disposition, DWORD flags, HANDLE templateFile) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID input, DWORD inputSize, LPVOID output,
+                         DWORD outputSize, LPDWORD returned, LPOVERLAPPED overlapped) override;
+    BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) override;
+    BOOL GetOverlappedResult(HANDLE device, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait) override;
+    BOOL CancelIo(HANDLE device) override;
+    BOOL CloseHandle(HANDLE device) override;
+
+    // Knobs; set them between captures.
+    Knobs GetKnobs();
+    void SetKnobs(const Knobs& knobs);
+    // Answers a query code with these bytes instead of its own reply (a reply
+    // larger than the caller's buffer fails with ERROR_INSUFFICIENT_BUFFER).
+    void SetReply(DWORD code, const Bytes& reply);
+    // Leaves every request of this code pending until it is cancelled.
+    void SetPendingCode(DWORD code);
+    // A block for the next notification request.
+    void QueueNotification(const Bytes& block);
+
+    const CDriverScenario& Scenario() const { return scenario_; }
+
+    // What the connection sent and asked.
+    std::wstring OpenedPath();
+    Bytes SettingsBlock();           // empty until a block was sent
+    std::set<uint32_t> SelectedDevices();
+    uint32_t KernelMemoryLimit();
+    std::vector<Call> Calls();
+    uint32_t CallCount(DWORD code);
+    bool IsOpen();
+    bool IsCapturing();
+    uint32_t StartCount();
+    uint32_t StopCount();
+    uint32_t ResetCount();
+
+    // What reads delivered since the last reset: records, completed reads,
+    // and (with keepDelivered) the bytes.
+    uint64_t DeliveredRecords();
+    uint64_t DeliveredReads();
+    Bytes DeliveredBytes();
+    uint32_t PendingReads();
+    uint32_t PendingNotifications();
+    uint32_t PendingOthers();
+
+    // Waits (up to ms) until a capture's rounds are all delivered, the reader
+    // has its next read and both notification requests pending, and no
+    // notification block waits. Never true while flooding.
+    bool WaitUntilDrained(DWORD ms);
+    // Waits until the requests of another code left pending number n.
+    bool WaitForPendingOthers(uint32_t n, DWORD ms);
+
+private:
+    struct Request {
+        OVERLAPPED* overlapped;
+        uint8_t* buffer;
+        DWORD size;
+        DWORD thread;
+    };
+
+    void Pump();
+    bool Produce();   // under the lock; true when records were added
+    bool Finished() const;
+    bool Drained() const;
+    void Complete(const Request& r, uint32_t status, DWORD bytes);
+    bool ValidHandle(HANDLE device) const;
+    // A synchronous reply; false with the Win32 error.
+    bool Answer(DWORD code, const uint8_t* input, DWORD inputSize, Bytes& reply, DWORD& error);
+
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::thread pump_;
+    bool quit_ = false;
+    bool open_ = false;
+    Knobs knobs_;
+    CDriverScenario scenario_;
+    std::map<DWORD, Bytes> replies_;
+    std::set<DWORD> pendingCodes_;
+
+    std::deque<Request> reads_, notifies_, others_;
+    std::deque<Bytes> notifications_;
+    std::deque<Bytes> upcoming_;   // generated, not yet due
+    std::deque<Bytes> records_;    // due, waiting for a read
+    uint32_t roundsLeft_ = 0;
+    uint64_t produced_ = 0;
+    ULONGLONG startTick_ = 0;
+    bool capturing_ = false;
+
+    std::wstring path_;
+    Bytes settings_;
+    std::set<uint32_t> selected_;
+    uint32_t kernelLimit_ = 0x800000;
+    uint32_t kernelStep_ = 0x200000;
+    uint32_t kernelMax_ = 0x4000000;
+    std::vector<Call> calls_;
+    uint32_t starts_ = 0, stops_ = 0, resets_ = 0;
+    uint64_t deliveredRecords_ = 0, deliveredReads_ = 0;
+    Bytes delivered_;
+};
+
+} // namespace brx
