@@ -281,8 +281,53 @@ CRecordIndexer::CRecordIndexer(size_t sequenceBuckets) : sequences_(sequenceBuck
 
 void CRecordIndexer::Clear() {
     sequences_.Clear();
+    ClearMassStorage();
+}
+
+void CRecordIndexer::ClearMassStorage() {
     pending_.clear();
     deviceKinds_.clear();
+}
+
+CRecordIndexer::IndexRecordResult CRecordIndexer::IndexRecord(const uint8_t* record, uint32_t bytes,
+                                                              uint32_t position, const RECORD_LAYOUT& layout,
+                                                              IRecordIndex& index, bool shareWrapperFlags) {
+    IndexRecordResult x;
+    try {
+        RECORD_INDEX_ENTRY e;
+        const uint32_t idx = index.GetCount();
+        if (!BuildIndexEntry(idx, record, bytes, layout, pending_, deviceKinds_, e)) return x;
+        e.position = position;
+        const ByteReader rec(record, std::min<size_t>(bytes, e.firstDword & RECORD_SIZE_MASK));
+        const uint32_t sequence = rec.u32le_or(RECORD_SEQUENCE_OFFSET);
+        // A completion's issue record, looked up before the record maps its
+        // own number: a completion that names its own number would find
+        // itself, and gets no companion.
+        uint32_t issue = NO_INDEX;
+        if ((e.firstDword >> 24) == RECORD_TYPE_REQUEST && (e.flags & INDEX_FLAG_COMPLETION)) {
+            uint32_t issueSequence = 0;
+            if (rec.u32le(uint64_t{layout.requestOffset} + REQ_ISSUE_SEQUENCE, issueSequence) &&
+                issueSequence != sequence && sequences_.Find(issueSequence, issue) && issue < idx)
+                e.companion = issue;
+            else
+                issue = NO_INDEX;
+        }
+        if (issue != NO_INDEX && shareWrapperFlags) e.flags |= index.GetAt(issue)->flags & INDEX_FLAG_CBW;
+        if (!index.Append(e)) {
+            x.outOfMemory = true;
+            return x;
+        }
+        x.appended = true;
+        if (issue != NO_INDEX) {
+            RECORD_INDEX_ENTRY* issueEntry = index.GetAt(issue);
+            issueEntry->companion = idx;
+            if (shareWrapperFlags) issueEntry->flags |= e.flags & INDEX_FLAG_CSW;
+        }
+        sequences_.Insert(sequence, idx);
+    } catch (const std::bad_alloc&) {
+        x.outOfMemory = true;
+    }
+    return x;
 }
 
 CommitResult CRecordIndexer::Commit(const uint8_t* window, uint32_t count, uint32_t basePosition,
@@ -305,38 +350,11 @@ CommitResult CRecordIndexer::Commit(const uint8_t* window, uint32_t count, uint3
         const uint32_t size = first & 0xFFFFFF;
         if (size < minimum || size > remaining) break;   // a size that would never end the walk
 
-        bool appended = false;
-        try {
-            RECORD_INDEX_ENTRY e;
-            const uint32_t idx = index.GetCount();
-            if (BuildIndexEntry(idx, rec, remaining, layout, pending_, deviceKinds_, e)) {
-                e.position = basePosition + offset;
-                const uint32_t sequence = reader.u32le_or(RECORD_SEQUENCE_OFFSET);
-                // A completion's issue record, looked up before the record
-                // maps its own number: a completion that names its own
-                // number would find itself, and gets no companion.
-                uint32_t issue = NO_INDEX;
-                if ((first >> 24) == RECORD_TYPE_REQUEST && (e.flags & INDEX_FLAG_COMPLETION)) {
-                    uint32_t issueSequence = 0;
-                    if (ByteReader(rec, size).u32le(uint64_t{layout.requestOffset} + REQ_ISSUE_SEQUENCE,
-                                                    issueSequence) &&
-                        issueSequence != sequence && sequences_.Find(issueSequence, issue) && issue < idx)
-                        e.companion = issue;
-                    else
-                        issue = NO_INDEX;
-                }
-                if (!index.Append(e)) {
-                    r.status = CommitStatus::OutOfMemory;
-                    break;
-                }
-                appended = true;
-                ++r.indexed;
-                if (issue != NO_INDEX) index.GetAt(issue)->companion = idx;
-                sequences_.Insert(sequence, idx);
-            }
-        } catch (const std::bad_alloc&) {
+        const IndexRecordResult x = IndexRecord(rec, remaining, basePosition + offset, layout, index);
+        if (x.appended) ++r.indexed;
+        if (x.outOfMemory) {
             r.status = CommitStatus::OutOfMemory;
-            if (appended) offset += size;
+            if (x.appended) offset += size;
             break;
         }
         offset += size;

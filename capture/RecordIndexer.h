@@ -104,9 +104,25 @@ public:
     CommitResult Commit(const uint8_t* window, uint32_t count, uint32_t basePosition, const RECORD_LAYOUT& layout,
                         IRecordIndex& index);
 
+    // One record of `bytes` bytes (at least its size field; reads stay inside
+    // min(bytes, size)) at a position: builds its entry, links a completion
+    // to its issue record indexed before it, appends the entry and maps its
+    // sequence number. With shareWrapperFlags (an opened file) the link also
+    // copies the issue's command-wrapper flag to the completion and the
+    // completion's status-wrapper flag to the issue.
+    struct IndexRecordResult {
+        bool appended = false;
+        bool outOfMemory = false;   // the storage or a map could not grow
+    };
+    IndexRecordResult IndexRecord(const uint8_t* record, uint32_t bytes, uint32_t position,
+                                  const RECORD_LAYOUT& layout, IRecordIndex& index, bool shareWrapperFlags = false);
+
     // Empties the three maps (the index is the caller's); the sequence map
     // keeps its slots.
     void Clear();
+    // Empties the pending-command and device-kind maps (after an opened
+    // file's index is built; the sequence map stays).
+    void ClearMassStorage();
 
     const SequenceMap& sequences() const { return sequences_; }
     const PendingCommandMap& pendingCommands() const { return pending_; }

@@ -133,6 +133,7 @@ HRESULT CCaptureStore::CreateTempFile(const wchar_t* folder, uint32_t size) {
         driverInfo_ = MakeEmptyDriverInfo();
         layout_ = RECORD_LAYOUT{};
         saveCount_ = 0;
+        is64Bit_ = IsWow64() != 0;   // an opened file had set its own
 
         // 3.-5. The scratch file.
         const uint32_t clamped = ClampScratchSize(size);

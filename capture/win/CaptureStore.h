@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "capture/CaptureStoreRules.h"
 #include "capture/HidTables.h"
@@ -142,6 +143,31 @@ public:
     uint32_t LookupDeviceName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
     uint32_t LookupDriverName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const;
 
+    // ---- Capture files (capture/win/CaptureFile.cpp) ----
+    // Saves the live log as a capture file at path: 0; STG_E_ACCESSDENIED for
+    // a store that is not live or a read-only target; STG_E_WRITEFAULT for a
+    // log without records; else the first storage or Win32 error (as an
+    // HRESULT). Written under a temporary name in the target's folder that
+    // replaces the target only when everything was written, so a failure
+    // leaves the old file as it was. When nothing was committed since the log
+    // was last saved to this same file, nothing is written and the result is
+    // 0; any other path gets the whole log. WM_LOGPROGRESS goes to the target
+    // (the main window when null): 1, 1-99 while records are written, 100
+    // after success, 0 at the end.
+    HRESULT SaveCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
+    // Whether a file can be opened: 0, LOG_S_NEWER_FORMAT (ask first),
+    // LOG_E_OLD_FORMAT, STG_E_FILENOTFOUND, STG_E_SHAREVIOLATION or
+    // STG_E_DOCFILECORRUPT.
+    static HRESULT CheckCaptureFileFormat(const wchar_t* path);
+    // Opens a capture file into the store (not live; records are read from
+    // the file's data stream, kept open) and rebuilds its index and tables:
+    // 0, STG_E_FILENOTFOUND, STG_E_FILEALREADYEXISTS when a file is open
+    // already, the error of opening the compound file, STG_E_DOCFILECORRUPT,
+    // or STG_E_INSUFFICIENTMEMORY. A file from a 64-bit capture is refused
+    // with a message. Records that do not lie wholly in the data stream are
+    // left out; a file left without records is refused.
+    HRESULT OpenCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
+
     // The log's HID report descriptors, and the parsed cache (the global one)
     // that is emptied with them.
     CHIDDeviceRDHash& GetRDHash() { return hidDescriptors_; }
@@ -160,6 +186,7 @@ protected:
 private:
     class CLock;
     class CTableSink;
+    class CFileIo;   // the capture-file steps (capture/win/CaptureFile.cpp)
 
     HRESULT ReadRecordViewLocked(uint32_t index, CRecordView& view);
     void EmptyIndexAndTables();
@@ -182,6 +209,10 @@ private:
     CHIDDeviceRDHash hidDescriptors_;
     std::atomic<CHIDDeviceDataHash*> hidCache_{nullptr};
     CFullnessNotifier fullness_;
+    // The file this log was last saved to, and the creation time of the log
+    // then (a new scratch file starts a new log).
+    std::wstring savedPath_;
+    FILETIME savedCreationTime_{};
 };
 
 } // namespace brx

@@ -1,0 +1,339 @@
+// Saving never destroys data: a save that fails at any write, or at the final
+// replacement, leaves the previous file byte for byte and no temporary file;
+// a read-only target is refused; Save As always writes the whole log; saving
+// again without new records leaves the file alone; what cannot be saved says
+// so. The failures come from compound-file calls installed through the seam.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "capture/win/CaptureFile.h"
+#include "capture/win/CaptureStore.h"
+#include "tests/capture/win/CaptureFileFixtures.h"
+
+using namespace brx;
+using namespace brx::fixtures;
+
+namespace {
+
+// Bytes written through all streams of one file, with a limit after which
+// writes fail with STG_E_MEDIUMFULL.
+struct WriteBudget {
+    uint64_t limit = UINT64_MAX;
+    uint64_t written = 0;
+    // The bytes written before the first write to each stream.
+    std::map<std::wstring, uint64_t> firstWrite;
+};
+
+class FailingStream final : public IStream {
+public:
+    FailingStream(IStream* inner, WriteBudget& budget, std::wstring name)
+        : inner_(inner), budget_(budget), name_(std::move(name)) {}
+    ~FailingStream() { inner_->Release(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream)) {
+            *out = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG r = --refs_;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE Read(void* p, ULONG n, ULONG* got) override { return inner_->Read(p, n, got); }
+    HRESULT STDMETHODCALLTYPE Write(const void* p, ULONG n, ULONG* written) override {
+        budget_.firstWrite.emplace(name_, budget_.written);
+        if (budget_.written + n > budget_.limit) {
+            if (written) *written = 0;
+            return STG_E_MEDIUMFULL;
+        }
+        budget_.written += n;
+        return inner_->Write(p, n, written);
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER m, DWORD o, ULARGE_INTEGER* at) override { return inner_->Seek(m, o, at); }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER s) override { return inner_->SetSize(s); }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream* s, ULARGE_INTEGER n, ULARGE_INTEGER* r, ULARGE_INTEGER* w) override {
+        return inner_->CopyTo(s, n, r, w);
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD f) override { return inner_->Commit(f); }
+    HRESULT STDMETHODCALLTYPE Revert() override { return inner_->Revert(); }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER a, ULARGE_INTEGER b, DWORD t) override {
+        return inner_->LockRegion(a, b, t);
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER a, ULARGE_INTEGER b, DWORD t) override {
+        return inner_->UnlockRegion(a, b, t);
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* s, DWORD f) override { return inner_->Stat(s, f); }
+    HRESULT STDMETHODCALLTYPE Clone(IStream** out) override { return inner_->Clone(out); }
+
+private:
+    IStream* inner_;
+    WriteBudget& budget_;
+    std::wstring name_;
+    ULONG refs_ = 1;
+};
+
+class FailingStorage final : public IStorage {
+public:
+    FailingStorage(IStorage* inner, WriteBudget& budget) : inner_(inner), budget_(budget) {}
+    ~FailingStorage() { inner_->Release(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStorage)) {
+            *out = static_cast<IStorage*>(this);
+            AddRef();
+            return S_OK;
+        }
+        // The property sets are the storage's own (their writes are not counted).
+        return inner_->QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG r = --refs_;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE CreateStream(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
+                                           IStream** out) override {
+        IStream* inner = nullptr;
+        const HRESULT hr = inner_->CreateStream(name, mode, r1, r2, &inner);
+        *out = SUCCEEDED(hr) ? new FailingStream(inner, budget_, name) : nullptr;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE OpenStream(const OLECHAR* name, void* r1, DWORD mode, DWORD r2, IStream** out) override {
+        IStream* inner = nullptr;
+        const HRESULT hr = inner_->OpenStream(name, r1, mode, r2, &inner);
+        *out = SUCCEEDED(hr) ? new FailingStream(inner, budget_, name) : nullptr;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE CreateStorage(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
+                                            IStorage** out) override {
+        IStorage* inner = nullptr;
+        const HRESULT hr = inner_->CreateStorage(name, mode, r1, r2, &inner);
+        *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget_) : nullptr;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR* name, IStorage* p, DWORD mode, SNB snb, DWORD r,
+                                          IStorage** out) override {
+        IStorage* inner = nullptr;
+        const HRESULT hr = inner_->OpenStorage(name, p, mode, snb, r, &inner);
+        *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget_) : nullptr;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE CopyTo(DWORD n, const IID* ex, SNB snb, IStorage* to) override {
+        return inner_->CopyTo(n, ex, snb, to);
+    }
+    HRESULT STDMETHODCALLTYPE MoveElementTo(const OLECHAR* n, IStorage* to, const OLECHAR* nn, DWORD f) override {
+        return inner_->MoveElementTo(n, to, nn, f);
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD f) override { return inner_->Commit(f); }
+    HRESULT STDMETHODCALLTYPE Revert() override { return inner_->Revert(); }
+    HRESULT STDMETHODCALLTYPE EnumElements(DWORD a, void* b, DWORD c, IEnumSTATSTG** e) override {
+        return inner_->EnumElements(a, b, c, e);
+    }
+    HRESULT STDMETHODCALLTYPE DestroyElement(const OLECHAR* n) override { return inner_->DestroyElement(n); }
+    HRESULT STDMETHODCALLTYPE RenameElement(const OLECHAR* a, const OLECHAR* b) override {
+        return inner_->RenameElement(a, b);
+    }
+    HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* n, const FILETIME* c, const FILETIME* a,
+                                              const FILETIME* m) override {
+        return inner_->SetElementTimes(n, c, a, m);
+    }
+    HRESULT STDMETHODCALLTYPE SetClass(REFCLSID c) override { return inner_->SetClass(c); }
+    HRESULT STDMETHODCALLTYPE SetStateBits(DWORD a, DWORD b) override { return inner_->SetStateBits(a, b); }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* s, DWORD f) override { return inner_->Stat(s, f); }
+
+private:
+    IStorage* inner_;
+    WriteBudget& budget_;
+    ULONG refs_ = 1;
+};
+
+// Compound-file calls whose writes count against a budget, and whose final
+// replacement can be made to fail.
+class FailingFiles final : public ICompoundFiles {
+public:
+    FailingFiles() { previous_ = SetCompoundFiles(this); }
+    ~FailingFiles() override { SetCompoundFiles(previous_); }
+    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD reserved, IStorage** out) override {
+        IStorage* inner = nullptr;
+        const HRESULT hr = ::StgCreateDocfile(name, mode, reserved, &inner);
+        *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget) : nullptr;
+        return hr;
+    }
+    BOOL MoveFileExW(const WCHAR* existing, const WCHAR* target, DWORD flags) override {
+        if (moveError) {
+            SetLastError(moveError);
+            return FALSE;
+        }
+        return ::MoveFileExW(existing, target, flags);
+    }
+    WriteBudget budget;
+    DWORD moveError = 0;
+
+private:
+    ICompoundFiles* previous_ = nullptr;
+};
+
+class CaptureFileSave : public ::testing::Test {
+protected:
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override {
+        EXPECT_TRUE(files.Temporaries().empty()) << "a save left its temporary file";
+        CoUninitialize();
+    }
+    FileFolder files;
+};
+
+FILETIME LastWrite(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+uint32_t OpenedCount(const std::wstring& path) {
+    CCaptureStore store;
+    MessageRecorder r;
+    if (store.OpenCaptureFile(path.c_str(), &r) != S_OK) return 0;
+    return store.GetRecordCount();
+}
+
+} // namespace
+
+TEST_F(CaptureFileSave, AFailedWriteOrReplacementLeavesTheOldFileWhole) {
+    SampleLog log(200);
+    const std::wstring path = files.File(L"kept.bdx");
+    ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
+    const std::vector<uint8_t> old = ReadFileBytes(path);
+    const uint32_t oldCount = log.store->GetRecordCount();
+
+    // Where each stream's first write falls, from a save that succeeds.
+    std::map<std::wstring, uint64_t> firstWrite;
+    uint64_t total = 0;
+    {
+        FailingFiles probe;
+        ASSERT_EQ(log.store->SaveCaptureFile(files.File(L"probe.bdx").c_str(), &log.messages), S_OK);
+        firstWrite = probe.budget.firstWrite;
+        total = probe.budget.written;
+    }
+    log.DeliverMore(100);
+    auto streamName = [](const FILE_GUID& g) {
+        const std::u16string n = StreamNameFromGuid(g);
+        return std::wstring(reinterpret_cast<const wchar_t*>(n.c_str()));
+    };
+    const std::wstring data = streamName(GUID_DATA_STREAM);
+    ASSERT_EQ(firstWrite.count(data), 1u);
+    struct Row {
+        const char* what;
+        uint64_t limit;
+        DWORD moveError;
+        HRESULT result;
+    };
+    const Row rows[] = {
+        {"first counted write", 0, 0, STG_E_MEDIUMFULL},
+        {"HID stream", firstWrite[streamName(GUID_HID_STREAM)], 0, STG_E_MEDIUMFULL},
+        {"device names", firstWrite[streamName(GUID_DEVICE_NAME_STREAM)], 0, STG_E_MEDIUMFULL},
+        {"index", firstWrite[streamName(GUID_INDEX_STREAM)] + 70, 0, STG_E_MEDIUMFULL},
+        {"data, first run", firstWrite[data], 0, STG_E_MEDIUMFULL},
+        {"data, halfway", (firstWrite[data] + total) / 2, 0, STG_E_MEDIUMFULL},
+        {"replacement", UINT64_MAX, ERROR_SHARING_VIOLATION, STG_E_SHAREVIOLATION},
+        {"replacement, disk full", UINT64_MAX, ERROR_DISK_FULL, STG_E_MEDIUMFULL},
+    };
+    for (const Row& r : rows) {
+        FailingFiles failing;
+        failing.budget.limit = r.limit;
+        failing.moveError = r.moveError;
+        log.messages.progress.clear();
+        EXPECT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), r.result) << r.what;
+        EXPECT_EQ(ReadFileBytes(path), old) << r.what;
+        EXPECT_TRUE(files.Temporaries().empty()) << r.what;
+        EXPECT_TRUE(log.store->HasUnsavedRecords()) << r.what;
+        ASSERT_FALSE(log.messages.progress.empty());
+        EXPECT_EQ(log.messages.progress.front(), 1u);
+        EXPECT_EQ(log.messages.progress.back(), 0u) << r.what;
+        EXPECT_EQ(std::count(log.messages.progress.begin(), log.messages.progress.end(), 100u), 0) << r.what;
+    }
+    EXPECT_EQ(OpenedCount(path), oldCount);
+    // Without the failures the same save goes through.
+    ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
+    EXPECT_EQ(OpenedCount(path), oldCount + 100);
+    PROPVARIANT v = ReadProperty(path, FMTID_SUMMARY_INFORMATION, SUMMARY_PID_REVISION);
+    EXPECT_STREQ(v.pwszVal, L"3");   // kept.bdx, probe.bdx, kept.bdx: failed saves do not count
+    PropVariantClear(&v);
+}
+
+TEST_F(CaptureFileSave, AReadOnlyTargetIsRefusedAndKept) {
+    SampleLog log(30);
+    const std::wstring path = files.File(L"readonly.bdx");
+    ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
+    const std::vector<uint8_t> old = ReadFileBytes(path);
+    log.DeliverMore(10);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    log.messages.progress.clear();
+    EXPECT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), STG_E_ACCESSDENIED);
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_TRUE(log.messages.progress.empty());   // refused before any work
+    // A folder is no target either.
+    EXPECT_EQ(log.store->SaveCaptureFile(files.path().c_str(), &log.messages), STG_E_ACCESSDENIED);
+}
+
+TEST_F(CaptureFileSave, SaveAsWritesTheWholeLogAndSavingAgainWithoutNewRecordsWritesNothing) {
+    SampleLog log(40);
+    const std::wstring first = files.File(L"first.bdx");
+    ASSERT_EQ(log.store->SaveCaptureFile(first.c_str(), &log.messages), S_OK);
+    const FILETIME written = LastWrite(first);
+    const std::vector<uint8_t> bytes = ReadFileBytes(first);
+    Sleep(20);
+
+    // Same file, nothing new: success without writing.
+    log.messages.progress.clear();
+    EXPECT_EQ(log.store->SaveCaptureFile(first.c_str(), &log.messages), S_OK);
+    const FILETIME after = LastWrite(first);
+    EXPECT_EQ(CompareFileTime(&written, &after), 0);
+    EXPECT_EQ(ReadFileBytes(first), bytes);
+    EXPECT_TRUE(log.messages.progress.empty());
+
+    // Another path: the whole log, although nothing is new.
+    const std::wstring second = files.File(L"second.bdx");
+    EXPECT_EQ(log.store->SaveCaptureFile(second.c_str(), &log.messages), S_OK);
+    EXPECT_EQ(OpenedCount(second), 40u);
+    // The first file deleted meanwhile: written again.
+    ASSERT_TRUE(DeleteFileW(second.c_str()));
+    EXPECT_EQ(log.store->SaveCaptureFile(second.c_str(), &log.messages), S_OK);
+    EXPECT_EQ(OpenedCount(second), 40u);
+    // New records go to the file saved last.
+    log.DeliverMore(5);
+    EXPECT_EQ(log.store->SaveCaptureFile(second.c_str(), &log.messages), S_OK);
+    EXPECT_EQ(OpenedCount(second), 45u);
+    EXPECT_EQ(OpenedCount(first), 40u);
+}
+
+TEST_F(CaptureFileSave, WhatCannotBeSavedSaysSo) {
+    // A log without records.
+    SampleLog empty(0);
+    const std::wstring path = files.File(L"empty.bdx");
+    EXPECT_EQ(empty.store->SaveCaptureFile(path.c_str(), &empty.messages), STG_E_WRITEFAULT);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    // A cleared log: nothing to save either.
+    SampleLog cleared(20);
+    cleared.store->Clear();
+    EXPECT_EQ(cleared.store->SaveCaptureFile(path.c_str(), &cleared.messages), STG_E_WRITEFAULT);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    // A closed store is not live.
+    cleared.store->Close();
+    EXPECT_EQ(cleared.store->SaveCaptureFile(path.c_str(), &cleared.messages), STG_E_ACCESSDENIED);
+    // A folder that does not exist: a Win32 error, as a failure.
+    SampleLog log(5);
+    const HRESULT hr = log.store->SaveCaptureFile(files.File(L"no such folder\\x.bdx").c_str(), &log.messages);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(log.store->SaveCaptureFile(L"", &log.messages), STG_E_INVALIDNAME);
+}
