@@ -2,6 +2,7 @@
 // answered from a queue (or with a default), and an optional hook runs inside
 // the call. Installed for its lifetime.
 #pragma once
+#include <cwchar>
 #include <deque>
 #include <functional>
 #include <string>
@@ -27,6 +28,14 @@ public:
     std::vector<MessageBoxCall> boxes;   // every message box shown
     std::function<void()> duringMessageBox;
     std::deque<std::wstring> files;      // answers of open and save dialogs ("" cancels)
+    struct FileDialogCall {
+        bool open;                       // GetOpenFileNameW, else GetSaveFileNameW
+        std::wstring initialName;        // the file buffer on entry
+        DWORD flags;
+        std::wstring filter;             // the NUL-separated list with ';' between its items
+        std::wstring defaultExtension;
+    };
+    std::vector<FileDialogCall> fileDialogs;   // every open and save dialog shown
     // Answers the folder picker: gets the request, returns an item list
     // allocated through the shell allocator, or null to cancel.
     std::function<PIDLIST_ABSOLUTE(BROWSEINFOW*)> browse;
@@ -49,8 +58,8 @@ public:
             duringMessageBox();
         return Next();
     }
-    BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog); }
-    BOOL GetSaveFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog); }
+    BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog, true); }
+    BOOL GetSaveFileNameW(OPENFILENAMEW* dialog) override { return AnswerFile(dialog, false); }
     PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info) override {
         return browse ? browse(info) : nullptr;
     }
@@ -63,7 +72,16 @@ private:
         buttons.pop_front();
         return b;
     }
-    BOOL AnswerFile(OPENFILENAMEW* dialog) {
+    BOOL AnswerFile(OPENFILENAMEW* dialog, bool open) {
+        if (dialog) {
+            FileDialogCall call{open, dialog->lpstrFile ? dialog->lpstrFile : L"", dialog->Flags, {}, {}};
+            for (const wchar_t* f = dialog->lpstrFilter; f && *f; f += wcslen(f) + 1) {
+                call.filter += f;
+                call.filter += L';';
+            }
+            if (dialog->lpstrDefExt) call.defaultExtension = dialog->lpstrDefExt;
+            fileDialogs.push_back(call);
+        }
         if (files.empty())
             return FALSE;
         std::wstring f = files.front();
