@@ -603,6 +603,43 @@ HRESULT CCaptureStore::SaveCaptureFile(const wchar_t* path, IMessageTarget* prog
     return S_OK;
 }
 
+// Save As of a store opened from a file: the opened compound file is copied
+// whole (records, index, tables and properties as they are) into a temporary
+// file beside the target, which replaces the target only when everything
+// was written.
+HRESULT CCaptureStore::SaveOpenedCaptureFile(const wchar_t* path, IMessageTarget* progressTarget) {
+    if (!path || !*path) return STG_E_INVALIDNAME;
+    const std::wstring target = FullPathOf(path);
+    const size_t slash = target.find_last_of(L"\\/");
+    if (target.empty() || slash == std::wstring::npos) return STG_E_INVALIDNAME;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return STG_E_ACCESSDENIED;
+    CSectionGuard guard(lock_);
+    if (live_.load() || !rootStorage_) return STG_E_ACCESSDENIED;
+
+    CProgress progress(progressTarget ? *progressTarget : MainWindowTarget());
+    progress.Send(1);
+    CTemporaryFile temp;
+    HRESULT hr = temp.Create(target.substr(0, slash + 1));
+    if (FAILED(hr)) return hr;
+    {
+        CRef<IStorage> copy;
+        hr = CompoundFiles().StgCreateDocfile(temp.path().c_str(), kCreateMode, 0, &copy);
+        if (FAILED(hr)) return hr;
+        hr = rootStorage_->CopyTo(0, nullptr, nullptr, copy.Get());
+        if (FAILED(hr)) return hr;
+        hr = copy->Commit(STGC_DEFAULT);
+        if (FAILED(hr)) return hr;
+    }
+    if (!CompoundFiles().MoveFileExW(temp.path().c_str(), target.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return LastErrorAsStg();
+    temp.Keep();
+    progress.Send(100);
+    return S_OK;
+}
+
 // ---------------------------------------------------------------------------
 // Check
 

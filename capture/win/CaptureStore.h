@@ -167,8 +167,8 @@ public:
     // with a message. Records that do not lie wholly in the data stream are
     // left out; a file left without records is refused.
     HRESULT OpenCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
-    // Save As of a store opened from a capture file (capture/win/
-    // CaptureFileCopy.cpp): the opened file is copied whole into a temporary
+    // Save As of a store opened from a capture file: the opened file is
+    // copied whole into a temporary
     // file beside the target, which then replaces the target; a failure
     // leaves the target as it was. STG_E_ACCESSDENIED for a live store or a
     // read-only target. Progress 1, 100 on success, 0 at the end.
