@@ -102,8 +102,22 @@ bool CRecordIndexArray::SetCount(uint32_t count) {
     }
     if (bytes > reserved_) {
         // No region yet, or one too small: a new region, entries moved into it.
-        size_t reserve;
-        if (!RoundUp(bytes, reserveStep_, reserve) || !MoveTo(reserve, std::min(commit, reserve))) {
+        // The new region is half as large again as the old one (at least what
+        // is needed), so that a growing capture moves its entries a
+        // logarithmic number of times rather than once every reserve step,
+        // which would copy the whole array again and again. When that much
+        // cannot be reserved, just what is needed.
+        size_t reserve, roomy = 0;
+        if (!RoundUp(bytes, reserveStep_, reserve)) {
+            commitStep_ = oldStep;
+            return false;
+        }
+        if (reserved_ <= SIZE_MAX / 3 && RoundUp(reserved_ + reserved_ / 2, reserveStep_, roomy) && roomy > reserve &&
+            MoveTo(roomy, std::min(commit, roomy))) {
+            count_ = count;
+            return true;
+        }
+        if (!MoveTo(reserve, std::min(commit, reserve))) {
             commitStep_ = oldStep;
             return false;
         }

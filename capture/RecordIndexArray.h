@@ -1,7 +1,8 @@
 // The growable array of 36-byte record index entries. It lives in one
 // reserved region whose pages are committed in steps as the array grows, so
 // that millions of entries grow without copying; only a reservation that is
-// too small moves the entries to a larger one. The array takes no lock: the
+// too small moves the entries to a larger one, half as large again, so that
+// moves stay rare. The array takes no lock: the
 // capture store serialises every call.
 #pragma once
 #include <cstddef>

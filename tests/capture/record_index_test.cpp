@@ -134,6 +134,23 @@ TEST(RecordIndexArray, GrowsPastManyStepsAndReservations) {
     for (uint32_t i = 0; i < kCount; ++i) ASSERT_TRUE(Holds(a, i)) << i;
 }
 
+// A capture of millions of records must not copy its whole index again at
+// every reserve step (256 KB, about 7,000 entries): the reservation grows by
+// half each time it moves, so the entries move a logarithmic number of times.
+TEST(RecordIndexArray, GrowingToMillionsMovesTheEntriesRarely) {
+    FakeMemory mem;
+    CRecordIndexArray a(mem);
+    constexpr uint32_t kCount = 1000000;   // 36 MB of entries, 138 reserve steps
+    for (uint32_t n = 7000; n <= kCount; n += 7000) ASSERT_TRUE(a.SetCount(n)) << n;
+    EXPECT_LE(mem.reserveCalls, 14);        // 256 KB growing by half up to 36 MB
+    EXPECT_GE(a.GetReservedBytes(), size_t{a.GetCount()} * 36);
+    EXPECT_LE(a.GetReservedBytes(), size_t{a.GetCount()} * 36 * 3 / 2 + a.GetReserveStep());
+    // Entries written before the moves are still there.
+    CRecordIndexArray b(mem);
+    for (uint32_t i = 0; i < 50000; ++i) ASSERT_EQ(b.Append(EntryFor(i)), i);
+    for (uint32_t i = 0; i < 50000; ++i) ASSERT_TRUE(Holds(b, i)) << i;
+}
+
 TEST(RecordIndexArray, SetCountZeroesNewEntriesAndReleasesAtZero) {
     FakeMemory mem;
     CRecordIndexArray a(mem);
