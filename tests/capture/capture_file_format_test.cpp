@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "capture/CaptureFileFormat.h"
+#include "capture/CompoundFileCheck.h"
 #include "sim/RecordBuilder.h"
 #include "tests/capture/MixedStream.h"
 
@@ -367,4 +370,74 @@ TEST(CaptureFileReindex, ProgressEveryHundredthOfTheRecords) {
     ASSERT_EQ(done.size(), 83u);   // every 3 records
     EXPECT_EQ(done.front(), 3u);
     EXPECT_EQ(done.back(), 249u);
+}
+
+// ---------------------------------------------------------------------------
+// The compound file's own structure, on a file the program saved (the seed of
+// the capture-file fuzzer, after its mode byte).
+
+namespace {
+
+Bytes SavedFile() {
+    Bytes b;
+    FILE* f = std::fopen(BRX_SOURCE_DIR "/tests/data/corpus/capturefile/saved_log", "rb");
+    if (!f) return b;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) b.push_back(static_cast<uint8_t>(c));
+    std::fclose(f);
+    if (!b.empty()) b.erase(b.begin());
+    return b;
+}
+
+bool Sound(const Bytes& file) {
+    MemorySource src(file);
+    return CheckCompoundFileStructure(src, file.size());
+}
+
+void PutLe32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t Le32(const Bytes& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+}
+
+} // namespace
+
+TEST(CompoundFileCheck, ASavedFileIsSoundAndDamageToItsStructureIsNot) {
+    const Bytes good = SavedFile();
+    ASSERT_GE(good.size(), 4096u);
+    EXPECT_TRUE(Sound(good));
+    // Cut in its stream data, the structure is still whole: the streams read short.
+    EXPECT_TRUE(Sound(Bytes(good.begin(), good.end() - 512)));
+    const uint32_t fatSector = Le32(good, 76);
+    const uint32_t dirSector = Le32(good, 48);
+    struct Row {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+    };
+    const Row rows[] = {
+        {"cut to the header", [](Bytes& b) { b.resize(512); }},
+        {"cut before the directory", [&](Bytes& b) { b.resize(512 + size_t{dirSector} * 512); }},
+        {"signature", [](Bytes& b) { b[0] ^= 1; }},
+        {"sector shift 13", [](Bytes& b) { b[30] = 13; }},
+        {"FAT sector past the end", [](Bytes& b) { PutLe32(b, 76, 0x00FFFFFF); }},
+        {"FAT count larger than the file", [](Bytes& b) { PutLe32(b, 44, 0x7FFFFFFF); }},
+        {"directory chain loops",
+         [&](Bytes& b) { PutLe32(b, 512 + size_t{fatSector} * 512 + 4 * dirSector, dirSector); }},
+        {"directory past the end", [](Bytes& b) { PutLe32(b, 48, 0x00FFFFFF); }},
+        {"directory tree loops",
+         [&](Bytes& b) {
+             // The root's child names the root's child again as its left sibling.
+             const size_t root = 512 + size_t{dirSector} * 512;
+             const uint32_t child = Le32(b, root + 76);
+             PutLe32(b, root + size_t{child} * 128 + 68, child);
+         }},
+        {"root entry not a root", [&](Bytes& b) { b[512 + size_t{dirSector} * 512 + 66] = 1; }},
+    };
+    for (const Row& r : rows) {
+        Bytes b = good;
+        r.damage(b);
+        EXPECT_FALSE(Sound(b)) << r.what;
+    }
 }
