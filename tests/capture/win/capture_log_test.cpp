@@ -105,6 +105,10 @@ private:
     std::vector<Message> sent_;
 };
 
+// The paths handed to the recent-file list.
+std::vector<std::wstring> g_recentFiles;
+void RecordRecentFile(const wchar_t* path) { g_recentFiles.push_back(path); }
+
 const wchar_t kFilterStrings[] = L"Brindlex Capture Files (*.bdx);*.bdx;All Files (*.*);*.*;";
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -626,6 +630,8 @@ TEST_F(CaptureLogTest, ScriptedRunThroughTheLogManager) {
 
     CCaptureLog* log = manager->NewLog();
     ASSERT_NE(log, nullptr);
+    g_recentFiles.clear();
+    SetRecentFileHook(RecordRecentFile);
 
     // Records through the reader thread, real windows and commits.
     CSimulatedDriver sim;
@@ -704,6 +710,9 @@ TEST_F(CaptureLogTest, ScriptedRunThroughTheLogManager) {
             << (prompts.boxes.empty() ? std::string("no message") : std::string(prompts.boxes.back().text.begin(), prompts.boxes.back().text.end()));
         EXPECT_EQ(Records(*log), captured);
     }
+    // Every file saved or opened went to the recent-file list.
+    SetRecentFileHook(nullptr);
+    EXPECT_EQ(g_recentFiles, (std::vector<std::wstring>{first, first, second, first, second}));
     driver.Disconnect();
     log->Close();
 }
