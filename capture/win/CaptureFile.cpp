@@ -262,7 +262,14 @@ public:
         return S_OK;
     }
     const std::wstring& path() const { return path_; }
-    void Keep() { path_.clear(); }
+    // The finished file takes the target's place; from then on it is kept.
+    HRESULT ReplaceTarget(const std::wstring& target) {
+        if (!CompoundFiles().MoveFileExW(path_.c_str(), target.c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return LastErrorAsStg();
+        path_.clear();
+        return S_OK;
+    }
 
 private:
     std::wstring path_;
@@ -559,11 +566,7 @@ HRESULT CCaptureStore::CFileIo::Write(CCaptureStore& s, const std::wstring& targ
     }
 
     // Everything is written: the new file takes the target's place.
-    if (!CompoundFiles().MoveFileExW(temp.path().c_str(), target.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return LastErrorAsStg();
-    temp.Keep();
-    return S_OK;
+    return temp.ReplaceTarget(target);
 }
 
 HRESULT CCaptureStore::SaveCaptureFile(const wchar_t* path, IMessageTarget* progressTarget) {
@@ -632,10 +635,8 @@ HRESULT CCaptureStore::SaveOpenedCaptureFile(const wchar_t* path, IMessageTarget
         hr = copy->Commit(STGC_DEFAULT);
         if (FAILED(hr)) return hr;
     }
-    if (!CompoundFiles().MoveFileExW(temp.path().c_str(), target.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return LastErrorAsStg();
-    temp.Keep();
+    hr = temp.ReplaceTarget(target);
+    if (FAILED(hr)) return hr;
     progress.Send(100);
     return S_OK;
 }
