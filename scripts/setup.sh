@@ -23,6 +23,7 @@ done
 
 echo "setup: installing ${missing[*]}"
 $sudo apt-get update -qq
+# Recommended packages come too: Wine draws with its fonts and X libraries.
 # tshark asks whether non-root users may capture: the default answer serves.
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 echo "setup: done"
