@@ -4,18 +4,11 @@
 #include <cstring>
 
 #include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace brx {
 
 namespace {
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void PutLe64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 constexpr char kStreamAlphabet[] = "abcdefghijklmnopqrstuvwxyz012345";
 constexpr uint32_t kProgressSteps = 100;

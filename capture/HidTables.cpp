@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/ByteWriter.h"
+
 namespace brx {
 
 namespace {
@@ -18,18 +20,6 @@ constexpr size_t kItemSize = 0, kItemKind = 4, kItemInterface = 8, kItemDescLeng
 // of the type can hold (at least 2 bits each), and never more than this many
 // slots per report type, whatever the descriptor claims.
 constexpr size_t kMaxSlotsPerType = 65536;
-
-void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-
-void PutU16(uint8_t* p, uint16_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
 
 // A key list lies inside its item (offset 0 means none).
 bool KeyListFits(const ByteReader& item, uint32_t count, uint32_t offset) {
@@ -193,8 +183,8 @@ uint32_t CHIDDeviceRDHash::ToBlock(uint8_t* buffer, size_t size, size_t* written
     if (!buffer || !written || header < 16) return HID_ERROR_INVALID_PARAMETER;
     if (size < header) return HID_ERROR_INSUFFICIENT_BUFFER;
     std::memset(buffer, 0, size);
-    PutU32(buffer, uint32_t(header));
-    PutU32(buffer + 4, HID_BLOCK_KIND);
+    PutLe32(buffer, uint32_t(header));
+    PutLe32(buffer + 4, HID_BLOCK_KIND);
 
     std::lock_guard<std::mutex> guard(lock_);
     size_t pos = header;
@@ -207,10 +197,10 @@ uint32_t CHIDDeviceRDHash::ToBlock(uint8_t* buffer, size_t size, size_t* written
             uint64_t itemSize = (length + 35) & ~uint64_t(3);
             if (itemSize > room) return HID_ERROR_INSUFFICIENT_BUFFER;
             uint8_t* item = buffer + pos;
-            PutU32(item + kItemKind, HID_ITEM_KIND);
+            PutLe32(item + kItemKind, HID_ITEM_KIND);
             item[kItemInterface] = e->interfaceNumber;
-            PutU16(item + kItemDescLength, uint16_t(length));
-            PutU16(item + kItemDescOffset, uint16_t(HID_ITEM_HEADER_SIZE));
+            PutLe16(item + kItemDescLength, uint16_t(length));
+            PutLe16(item + kItemDescOffset, uint16_t(HID_ITEM_HEADER_SIZE));
             std::memcpy(item + HID_ITEM_HEADER_SIZE, e->bytes.data(), length);
             const std::vector<HID_OBJECT_KEY>* lists[2] = {&e->objects, &e->pipes};
             const size_t countAt[2] = {kItemObjectCount, kItemPipeCount};
@@ -219,24 +209,24 @@ uint32_t CHIDDeviceRDHash::ToBlock(uint8_t* buffer, size_t size, size_t* written
                 const auto& keys = *lists[l];
                 if (keys.empty()) continue;
                 if (itemSize > 0xFFFFFFFFull) return HID_ERROR_INSUFFICIENT_BUFFER;
-                PutU32(item + countAt[l], uint32_t(keys.size()));
-                PutU32(item + offsetAt[l], uint32_t(itemSize));
+                PutLe32(item + countAt[l], uint32_t(keys.size()));
+                PutLe32(item + offsetAt[l], uint32_t(itemSize));
                 for (const HID_OBJECT_KEY& k : keys) {
                     if (HID_OBJECT_KEY_SIZE > room - itemSize) return HID_ERROR_INSUFFICIENT_BUFFER;
                     uint8_t* p = item + itemSize;
-                    PutU32(p, k.key0);
-                    PutU32(p + 4, k.key1);
+                    PutLe32(p, k.key0);
+                    PutLe32(p + 4, k.key1);
                     p[8] = k.extra1;
                     p[9] = k.extra2;
                     itemSize += HID_OBJECT_KEY_SIZE;
                 }
             }
             if (pos + itemSize > 0xFFFFFFFFull) return HID_ERROR_INSUFFICIENT_BUFFER;
-            PutU32(item + kItemSize, uint32_t(itemSize));
+            PutLe32(item + kItemSize, uint32_t(itemSize));
             pos += size_t(itemSize);
             ++count;
-            PutU32(buffer, uint32_t(pos));
-            PutU32(buffer + 8, count);
+            PutLe32(buffer, uint32_t(pos));
+            PutLe32(buffer + 8, count);
         }
     *written = pos;
     return 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 #include "capture/RequestKind.h"
 
 namespace brx {
@@ -34,16 +35,6 @@ constexpr uint32_t kStatusWrapperBlockMin = 44;
 constexpr uint32_t kUrbBlockMin = 32;
 constexpr uint32_t kUrbMin = 16;
 constexpr uint32_t kUrbFunctionOffset = 2;
-constexpr uint32_t kCswSignature = 0x53425355;  // "USBS"
-constexpr uint32_t kCswLength = 13;
-constexpr uint32_t kCswStatus = 12;
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 struct FlagBit {
     uint32_t imageByte;
@@ -101,9 +92,9 @@ bool IsFailedStatusWrapper(const CRecordView& view) {
         return false;
     if (view.block[URB_BLOCK_INTERFACE_CLASS] != 0x08 || view.block[URB_BLOCK_INTERFACE_PROTOCOL] != 0x50)
         return false;
-    if (!view.data || view.dataLength != kCswLength) return false;
+    if (!view.data || view.dataLength != CSW_LENGTH) return false;
     const ByteReader data(view.data, view.dataLength);
-    return data.u32le_or(0) == kCswSignature && data.u8or(kCswStatus) != 0;
+    return data.u32le_or(0) == CSW_SIGNATURE && data.u8or(CSW_STATUS_OFFSET) != 0;
 }
 
 void CMatchCriteria::Reset() {

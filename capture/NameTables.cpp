@@ -4,22 +4,11 @@
 #include <cstring>
 
 #include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace brx {
 
 namespace {
-
-void PutU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 } // namespace
 
@@ -139,23 +128,23 @@ uint32_t CNameHash::ToBlock(void* buffer, size_t size, uint32_t& written, const 
             const uint32_t itemSize = NameItemSize(nameBytes);
             if (itemSize > limit - total) return NAME_ERROR_INSUFFICIENT_BUFFER;
             uint8_t* item = out + total;
-            PutU32(item, itemSize);
-            PutU32(item + 4, itemKind_);
-            PutU32(item + 8, e.key.key0);
-            PutU32(item + 12, e.key.key1);
-            PutU16(item + 16, static_cast<uint16_t>(nameBytes + 6));
-            PutU16(item + 18, static_cast<uint16_t>(nameBytes));
-            for (size_t c = 0; c < e.name.size(); ++c) PutU16(item + NAME_ITEM_HEADER_SIZE + 2 * c, e.name[c]);
+            PutLe32(item, itemSize);
+            PutLe32(item + 4, itemKind_);
+            PutLe32(item + 8, e.key.key0);
+            PutLe32(item + 12, e.key.key1);
+            PutLe16(item + 16, static_cast<uint16_t>(nameBytes + 6));
+            PutLe16(item + 18, static_cast<uint16_t>(nameBytes));
+            for (size_t c = 0; c < e.name.size(); ++c) PutLe16(item + NAME_ITEM_HEADER_SIZE + 2 * c, e.name[c]);
             // NUL character and padding.
             std::memset(item + NAME_ITEM_HEADER_SIZE + nameBytes, 0, itemSize - NAME_ITEM_HEADER_SIZE - nameBytes);
             total += itemSize;
             ++count;
         }
     }
-    PutU32(out, static_cast<uint32_t>(total));
-    PutU32(out + 4, blockKind_);
-    PutU32(out + 8, count);
-    PutU32(out + 12, 0);
+    PutLe32(out, static_cast<uint32_t>(total));
+    PutLe32(out + 4, blockKind_);
+    PutLe32(out + 8, count);
+    PutLe32(out + 12, 0);
     written = static_cast<uint32_t>(total);
     return 0;
 }

@@ -100,13 +100,17 @@ bool IsShortIrpInfo(const uint8_t* record, size_t bytes, const RECORD_LAYOUT& la
     return (GetRequestFlags(record, bytes, layout) & REQ_FLAG_SHORT_IRP) != 0;
 }
 
+uint64_t ParameterBlockOffsetFromFlags(uint16_t requestFlags, const RECORD_LAYOUT& layout) {
+    uint64_t offset = layout.irpBlockOffset;
+    if (requestFlags & REQ_FLAG_IRP_BLOCK)
+        offset += (requestFlags & REQ_FLAG_SHORT_IRP) ? layout.shortIrpBlockSize : layout.irpBlockSize;
+    return offset;
+}
+
 uint32_t GetParameterBlockOffset(const uint8_t* record, size_t bytes, const RECORD_LAYOUT& layout) {
     ByteReader part = RequestPart(record, bytes, layout);
     if (part.empty()) return 0;
-    uint16_t flags = part.u16le_or(REQ_FLAGS);
-    uint64_t offset = layout.irpBlockOffset;
-    if (flags & REQ_FLAG_IRP_BLOCK)
-        offset += (flags & REQ_FLAG_SHORT_IRP) ? layout.shortIrpBlockSize : layout.irpBlockSize;
+    uint64_t offset = ParameterBlockOffsetFromFlags(part.u16le_or(REQ_FLAGS), layout);
     return static_cast<uint32_t>(Min(offset, 0xFFFFFFFFu));
 }
 

@@ -146,6 +146,9 @@ bool IsShortIrpInfo(const uint8_t* record, size_t bytes, const RECORD_LAYOUT& la
 // Where the parameter block starts: the IRP-block offset, plus the short or
 // long IRP-block size when an IRP block is present. Saturates at 0xFFFFFFFF;
 // 0 when there is no request part.
+// The same from request flags already read: the IRP-block offset plus the size
+// of the IRP block the flags announce. 64-bit, so a crafted layout cannot wrap.
+uint64_t ParameterBlockOffsetFromFlags(uint16_t requestFlags, const RECORD_LAYOUT& layout);
 uint32_t GetParameterBlockOffset(const uint8_t* record, size_t bytes, const RECORD_LAYOUT& layout);
 // Request flag 0x0010 set, the block offset below 0xFFFF and at least 4 bytes
 // of the block inside the record.
@@ -170,6 +173,14 @@ constexpr uint32_t URB_BLOCK_PIPE_INFO = 32;         // configuration, interface
 constexpr uint32_t URB_BLOCK_REQUEST_DATA_REF = 32;  // descriptor, vendor and class requests
 constexpr uint32_t URB_BLOCK_TRANSFER_DATA_REF = 36; // bulk/interrupt, isochronous, control
 constexpr uint32_t URB_BLOCK_HID_PIPE_KEY = 42;
+
+// Bulk-Only transport wrappers: a command block wrapper is 31 bytes beginning
+// "USBC", a command status wrapper 13 bytes beginning "USBS" (status at 12).
+constexpr uint32_t CBW_SIGNATURE = 0x43425355;
+constexpr uint32_t CSW_SIGNATURE = 0x53425355;
+constexpr uint32_t CBW_LENGTH = 31;
+constexpr uint32_t CSW_LENGTH = 13;
+constexpr uint32_t CSW_STATUS_OFFSET = 12;
 
 // IOCTL_BLOCK: user-mode requests carry the buffer's byte count at +8.
 constexpr uint32_t IOCTL_BLOCK_BUFFER_COUNT = 8;

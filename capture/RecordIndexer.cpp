@@ -74,15 +74,6 @@ constexpr std::array<UrbHandler, kLastUrbFunction + 1> MakeHandlerTable() {
 }
 constexpr auto kUrbHandlers = MakeHandlerTable();
 
-// Where the parameter block lies (the request flags say which IRP block form
-// precedes it). 64-bit so that a crafted layout cannot wrap.
-uint64_t ParameterBlockOffset(uint16_t requestFlags, const RECORD_LAYOUT& layout) {
-    uint64_t off = layout.irpBlockOffset;
-    if (requestFlags & REQ_FLAG_IRP_BLOCK)
-        off += (requestFlags & REQ_FLAG_SHORT_IRP) ? layout.shortIrpBlockSize : layout.irpBlockSize;
-    return off;
-}
-
 uint8_t KindFromSubClass(uint8_t subClass) {
     if (subClass == 0x01) return MSC_KIND_RBC;
     if (subClass == 0x02) return MSC_KIND_MMC;
@@ -208,7 +199,7 @@ bool BuildIndexEntry(uint32_t index, const uint8_t* record, size_t remaining, co
 
     // 5. The parameter block must lie inside the record.
     if (!(requestFlags & REQ_FLAG_PARAM_BLOCK)) return true;
-    const uint64_t blockOffset64 = ParameterBlockOffset(requestFlags, layout);
+    const uint64_t blockOffset64 = ParameterBlockOffsetFromFlags(requestFlags, layout);
     if (blockOffset64 >= kMaxOffset || rec.size() < blockOffset64 + 4) return false;
     const uint32_t blockOffset = static_cast<uint32_t>(blockOffset64);
     e.blockOffset = static_cast<uint16_t>(blockOffset);

@@ -29,11 +29,6 @@ using SequenceMap = CSequenceTable;
 // Mass-storage device kinds (MSC_DEVICE_KIND).
 enum : uint8_t { MSC_KIND_UNKNOWN = 0, MSC_KIND_SBC = 1, MSC_KIND_RBC = 2, MSC_KIND_MMC = 3 };
 
-constexpr uint32_t CBW_SIGNATURE = 0x43425355;   // "USBC"
-constexpr uint32_t CSW_SIGNATURE = 0x53425355;   // "USBS"
-constexpr uint32_t CBW_LENGTH = 31;
-constexpr uint32_t CSW_LENGTH = 13;
-
 // Fills entry for the record at `record` with `remaining` bytes from it to the
 // end of the window. Returns whether the record gets an index entry. Every
 // read stays inside min(record size, remaining). index is the number the entry

@@ -1,5 +1,7 @@
 #include "sim/RecordBuilder.h"
 
+#include "base/ByteWriter.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,16 +9,15 @@ namespace brx {
 
 void PutU16(Bytes& b, size_t off, uint16_t v) {
     if (b.size() < off + 2) b.resize(off + 2);
-    b[off] = static_cast<uint8_t>(v);
-    b[off + 1] = static_cast<uint8_t>(v >> 8);
+    PutLe16(b.data() + off, v);
 }
 void PutU32(Bytes& b, size_t off, uint32_t v) {
     if (b.size() < off + 4) b.resize(off + 4);
-    for (int i = 0; i < 4; ++i) b[off + i] = static_cast<uint8_t>(v >> (8 * i));
+    PutLe32(b.data() + off, v);
 }
 void PutU64(Bytes& b, size_t off, uint64_t v) {
-    PutU32(b, off, static_cast<uint32_t>(v));
-    PutU32(b, off + 4, static_cast<uint32_t>(v >> 32));
+    if (b.size() < off + 8) b.resize(off + 8);
+    PutLe64(b.data() + off, v);
 }
 
 DRIVER_INFO MakeDriverInfo(const RECORD_LAYOUT& l) {
@@ -543,7 +544,7 @@ UrbSpec SelectConfiguration(uint8_t interfaceNumber, uint8_t interfaceClass, uin
 
 Bytes CommandBlockWrapper(uint32_t tag, uint32_t dataLength, bool dataIn, uint8_t lun, const Bytes& cdb) {
     Bytes w(31, 0);
-    PutU32(w, 0, 0x43425355);   // "USBC"
+    PutU32(w, 0, CBW_SIGNATURE);
     PutU32(w, 4, tag);
     PutU32(w, 8, dataLength);
     w[12] = dataIn ? 0x80 : 0x00;
@@ -556,7 +557,7 @@ Bytes CommandBlockWrapper(uint32_t tag, uint32_t dataLength, bool dataIn, uint8_
 
 Bytes CommandStatusWrapper(uint32_t tag, uint32_t residue, uint8_t status) {
     Bytes w(13, 0);
-    PutU32(w, 0, 0x53425355);   // "USBS"
+    PutU32(w, 0, CSW_SIGNATURE);
     PutU32(w, 4, tag);
     PutU32(w, 8, residue);
     w[12] = status;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/SystemHelpers.h"
@@ -34,13 +35,6 @@ constexpr uint32_t kSelectedDevicesStart = 516;
 constexpr uint32_t kRefreshDataStart = 0x4000;
 constexpr uint32_t kListStart = 8192;
 constexpr uint32_t kSelectedDevicesMinimum = 8;
-
-void WriteU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 void CloseIfSet(HANDLE& h) {
     if (h) {
@@ -195,7 +189,7 @@ uint32_t CCaptureDriver::GetKernelMemoryLimit() { return QueryDword(IOCTL_BRX_GE
 
 int CCaptureDriver::SetKernelMemoryLimit(uint32_t bytes) {
     uint8_t value[4];
-    WriteU32(value, bytes & ~KERNEL_MEMORY_UNIT_MASK);
+    PutLe32(value, bytes & ~KERNEL_MEMORY_UNIT_MASK);
     DWORD n = 0;
     return DriverIoControl(IOCTL_BRX_SET_KERNEL_MEMORY_LIMIT, value, sizeof(value), nullptr, 0, &n) ? 1 : 0;
 }
@@ -259,7 +253,7 @@ uint32_t CCaptureDriver::QueryVariable(DWORD code, uint32_t startSize, uint32_t 
             else
                 copy = std::move(buffer); // keeps the big buffer; only its n bytes count
             if (limitFirstDword && n >= 4 && ByteReader(copy.get(), n).u32le_or(0) > n)
-                WriteU32(copy.get(), n);
+                PutLe32(copy.get(), n);
             out = std::move(copy);
             return n;
         }
