@@ -1,5 +1,6 @@
 #include "capture/win/AppMessageBox.h"
 
+#include "capture/Product.h"
 #include "capture/win/Prompts.h"
 
 namespace brx {
@@ -33,13 +34,13 @@ HWND GetAppMainWindow() { return g_mainWindow; }
 
 int AppMessageBox(const wchar_t* text, const wchar_t* caption, UINT style) {
     FocusKeeper keeper;
-    return Prompts().MessageBoxW(Owner(), text ? text : L"", caption ? caption : L"Brindlex",
+    return Prompts().MessageBoxW(Owner(), text ? text : L"", caption ? caption : reinterpret_cast<const wchar_t*>(GetProductNameW()),
                                  style | MB_TASKMODAL);
 }
 
 int AppMessageBoxA(const char* text, const char* caption, UINT style) {
     FocusKeeper keeper;
-    return Prompts().MessageBoxA(Owner(), text ? text : "", caption ? caption : "Brindlex",
+    return Prompts().MessageBoxA(Owner(), text ? text : "", caption ? caption : GetProductNameA(),
                                  style | MB_TASKMODAL);
 }
 

@@ -4,15 +4,16 @@
 #include <cwchar>
 #include <vector>
 
+#include "capture/Product.h"
+
 namespace brx {
 
 namespace {
 
 constexpr REGSAM APP_KEY_ACCESS = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
-constexpr char PRODUCT_KEY_NAME[] = "Brindlex";
 char g_testKeyName[64];
 
-const char* AppKeyName() { return g_testKeyName[0] ? g_testKeyName : PRODUCT_KEY_NAME; }
+const char* AppKeyName() { return g_testKeyName[0] ? g_testKeyName : GetProductNameA(); }
 
 // Closes a key when it leaves scope.
 class KeyHolder {

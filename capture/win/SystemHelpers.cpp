@@ -6,7 +6,9 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <string>
 
+#include "capture/Product.h"
 #include "capture/SystemArithmetic.h"
 #include "capture/win/Prompts.h"
 #include "capture/win/SystemSeams.h"
@@ -15,7 +17,6 @@ namespace brx {
 
 namespace {
 
-constexpr wchar_t PRODUCT_FOLDER[] = L"Brindlex";
 
 bool HasDriveLetter(const wchar_t* path) {
     return path && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
@@ -263,14 +264,14 @@ int GetAppDataFolder(wchar_t* buffer, uint32_t capacity) {
 }
 
 int GetDefaultTempDirectory(wchar_t* buffer, uint32_t capacity) {
-    wchar_t folder[MAX_PATH + 16] = {};
+    wchar_t folder[MAX_PATH] = {};
     if (!GetAppDataFolder(folder, MAX_PATH))
         return 0;
-    size_t n = wcslen(folder);
-    if (n > 0 && folder[n - 1] != L'\\')
-        folder[n++] = L'\\';
-    std::memcpy(folder + n, PRODUCT_FOLDER, sizeof PRODUCT_FOLDER);
-    return CopyText(folder, buffer, capacity) ? 1 : 0;
+    std::wstring path(folder);
+    if (!path.empty() && path.back() != L'\\')
+        path += L'\\';
+    path += reinterpret_cast<const wchar_t*>(GetProductNameW());
+    return CopyText(path.c_str(), buffer, capacity) ? 1 : 0;
 }
 
 } // namespace brx
