@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-jobs=$(nproc)
+jobs=${BRX_JOBS:-$(nproc)}
 
 configure() { # dir toolchain [cmake args]
   local dir=$1 tc=$2; shift 2

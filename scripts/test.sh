@@ -13,7 +13,7 @@ brx_wine_up
 
 status=0
 echo "== native tests (ASan/UBSan, fuzzers)"
-ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir build/native --output-on-failure -j "${BRX_JOBS:-$(nproc)}" || status=1
 echo "== Windows tests (64-bit Wine, Xvfb)"
-ctest --test-dir build/win64 --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir build/win64 --output-on-failure -j "${BRX_JOBS:-$(nproc)}" || status=1
 exit $status
