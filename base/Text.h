@@ -26,4 +26,8 @@ std::string WideToUtf8(std::u16string_view wide);
 // Length of a NUL-terminated UTF-16 text within at most max units.
 size_t WideLength(const char16_t* s, size_t max);
 
+// Whole texts equal when the letters A-Z and a-z are taken as the same (device
+// instance IDs and object names are ASCII).
+bool WideEqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
 } // namespace brx

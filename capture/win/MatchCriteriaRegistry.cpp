@@ -13,32 +13,8 @@ namespace brx {
 namespace {
 
 constexpr wchar_t kCurrentValue[] = L"0";
-constexpr wchar_t kPresetKey[] = L"0";
 // Blobs are 96 bytes; a value far larger is not criteria and is not read.
 constexpr DWORD kBlobReadMax = 64 * 1024;
-
-class Key {
-public:
-    explicit Key(HKEY key) : key_(key) {}
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_;
-};
-
-// The preset subkey of a section, opened (not created) for reading.
-HKEY OpenPresetKey(const wchar_t* section, REGSAM access) {
-    Key sectionKey(OpenAppRegSection(section));
-    if (!sectionKey.get()) return nullptr;
-    HKEY sub = nullptr;
-    if (RegOpenKeyExW(sectionKey.get(), kPresetKey, 0, access, &sub) != ERROR_SUCCESS) return nullptr;
-    return sub;
-}
 
 bool ValidPresetName(const wchar_t* name) {
     return name && name[0] && wcsnlen(name, CRITERIA_PRESET_NAME_MAX + 1) <= CRITERIA_PRESET_NAME_MAX;
@@ -54,53 +30,44 @@ int CMatchCriteria::WriteToKey(HKEY key, const wchar_t* valueName) const {
 }
 
 int CMatchCriteria::ReadFromKey(HKEY key, const wchar_t* valueName) {
-    if (!key || !valueName) return 0;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY ||
-        size <= CRITERIA_BLOB_HEADER || size > kBlobReadMax)
-        return 0;
-    std::vector<uint8_t> blob(size);
-    DWORD got = size;
-    if (RegQueryValueExW(key, valueName, nullptr, &type, blob.data(), &got) != ERROR_SUCCESS || type != REG_BINARY ||
-        got > size)
-        return 0;
-    return FromBlob(blob.data(), got);
+    std::vector<uint8_t> blob;
+    if (!ReadRegBinaryValue(key, valueName, CRITERIA_BLOB_HEADER, kBlobReadMax, blob)) return 0;
+    return FromBlob(blob.data(), blob.size());
 }
 
 int CMatchCriteria::LoadCurrent() {
-    Key key(OpenAppRegSection(section_));
+    RegKeyHolder key(OpenAppRegSection(section_));
     return ReadFromKey(key.get(), kCurrentValue);
 }
 
 int CMatchCriteria::SaveCurrent() const {
-    Key key(OpenAppRegSection(section_));
+    RegKeyHolder key(OpenAppRegSection(section_));
     return WriteToKey(key.get(), kCurrentValue);
 }
 
 int CMatchCriteria::LoadPreset(const wchar_t* name) {
     if (!ValidPresetName(name)) return 0;
-    Key sub(OpenPresetKey(section_, KEY_READ));
+    RegKeyHolder sub(OpenAppRegPresetKey(section_, KEY_READ));
     return ReadFromKey(sub.get(), name);
 }
 
 int CMatchCriteria::SavePreset(const wchar_t* name) const {
     // A name the enumeration would skip could never be chosen again.
     if (!ValidPresetName(name)) return 0;
-    Key sectionKey(OpenAppRegSection(section_));
-    Key sub(CreateRegSubKey(sectionKey.get(), kPresetKey));
+    RegKeyHolder sub(CreateAppRegPresetKey(section_));
     return WriteToKey(sub.get(), name);
 }
 
 int CMatchCriteria::DeletePreset(const wchar_t* name) const {
     if (!name || !name[0]) return 0;
-    Key sub(OpenPresetKey(section_, KEY_SET_VALUE));
+    RegKeyHolder sub(OpenAppRegPresetKey(section_, KEY_SET_VALUE));
     if (!sub.get()) return 0;
     return RegDeleteValueW(sub.get(), name) == ERROR_SUCCESS;
 }
 
 void CMatchCriteria::EnumPresets(PresetCallback callback, void* userData) const {
     if (!callback) return;
-    Key sub(OpenPresetKey(section_, KEY_READ));
+    RegKeyHolder sub(OpenAppRegPresetKey(section_, KEY_READ));
     if (!sub.get()) return;
     EnumRegValues(sub.get(), CRITERIA_PRESET_NAME_MAX, kBlobReadMax,
                   [&](const wchar_t* name, uint32_t type, const uint8_t*, uint32_t size) {

@@ -15,21 +15,7 @@ char g_testKeyName[64];
 
 const char* AppKeyName() { return g_testKeyName[0] ? g_testKeyName : GetProductNameA(); }
 
-// Closes a key when it leaves scope.
-class KeyHolder {
-public:
-    explicit KeyHolder(HKEY key) : key_(key) {}
-    ~KeyHolder() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_;
-};
+constexpr wchar_t kPresetKey[] = L"0";
 
 } // namespace
 
@@ -61,7 +47,7 @@ HKEY CreateRegSubKey(HKEY key, const wchar_t* name) {
 }
 
 HKEY OpenAppRegSection(const wchar_t* section) {
-    KeyHolder app(OpenAppRegKey());
+    RegKeyHolder app(OpenAppRegKey());
     if (!app.get())
         return nullptr;
     return CreateRegSubKey(app.get(), section);
@@ -86,12 +72,12 @@ int WriteRegDword(HKEY key, const wchar_t* value, uint32_t number) {
 }
 
 uint32_t ReadAppRegDword(const wchar_t* section, const wchar_t* value, uint32_t defaultValue) {
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     return ReadRegDword(key.get(), value, defaultValue);
 }
 
 int WriteAppRegDword(const wchar_t* section, const wchar_t* value, uint32_t number) {
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     return WriteRegDword(key.get(), value, number);
 }
 
@@ -99,7 +85,7 @@ uint32_t ReadAppRegString(const wchar_t* section, const wchar_t* value, wchar_t*
                           uint32_t capacity) {
     if (!buffer || capacity == 0)
         return 0;
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     if (!key.get())
         return 0;
     // Read into a copy of the stored size: a failed or partial query must
@@ -134,7 +120,7 @@ int WriteAppRegString(const wchar_t* section, const wchar_t* value, const wchar_
     size_t chars = wcsnlen(text, APP_REG_STRING_MAX_CHARS + 1);
     if (chars > APP_REG_STRING_MAX_CHARS)
         return 0;
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     if (!key.get())
         return 0;
     DWORD bytes = static_cast<DWORD>((chars + 1) * sizeof(wchar_t));
@@ -148,7 +134,7 @@ int ReadAppRegBinary(const wchar_t* section, const wchar_t* value, void* buffer,
     if (!size)
         size = &dummy;
     *size = 0;
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     if (!key.get())
         return 0;
     DWORD type = 0, needed = 0;
@@ -175,7 +161,7 @@ int WriteAppRegBinary(const wchar_t* section, const wchar_t* value, const void* 
                       uint32_t count) {
     if (!bytes && count != 0)
         return 0;
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     if (!key.get())
         return 0;
     return RegSetValueExW(key.get(), value, 0, REG_BINARY, static_cast<const BYTE*>(bytes),
@@ -183,7 +169,7 @@ int WriteAppRegBinary(const wchar_t* section, const wchar_t* value, const void* 
 }
 
 int DeleteAppRegValue(const wchar_t* section, const wchar_t* value) {
-    KeyHolder key(OpenAppRegSection(section));
+    RegKeyHolder key(OpenAppRegSection(section));
     if (!key.get())
         return 0;
     return RegDeleteValueW(key.get(), value) == ERROR_SUCCESS;
@@ -216,6 +202,40 @@ uint32_t EnumRegValues(HKEY key, uint32_t maxNameChars, uint32_t maxDataBytes,
             break;
     }
     return visited;
+}
+
+bool ReadRegBinaryValue(HKEY key, const wchar_t* value, uint32_t minExclusive, uint32_t maxBytes,
+                        std::vector<uint8_t>& out) {
+    out.clear();
+    if (!key || !value)
+        return false;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY ||
+        size <= minExclusive || size > maxBytes)
+        return false;
+    std::vector<uint8_t> bytes(size);
+    DWORD got = size;
+    if (RegQueryValueExW(key, value, nullptr, &type, bytes.data(), &got) != ERROR_SUCCESS || type != REG_BINARY ||
+        got <= minExclusive || got > size)
+        return false;
+    bytes.resize(got);
+    out = std::move(bytes);
+    return true;
+}
+
+HKEY OpenAppRegPresetKey(const wchar_t* section, REGSAM access) {
+    RegKeyHolder sectionKey(OpenAppRegSection(section));
+    if (!sectionKey.get())
+        return nullptr;
+    HKEY sub = nullptr;
+    if (RegOpenKeyExW(sectionKey.get(), kPresetKey, 0, access, &sub) != ERROR_SUCCESS)
+        return nullptr;
+    return sub;
+}
+
+HKEY CreateAppRegPresetKey(const wchar_t* section) {
+    RegKeyHolder sectionKey(OpenAppRegSection(section));
+    return CreateRegSubKey(sectionKey.get(), kPresetKey);
 }
 
 } // namespace brx

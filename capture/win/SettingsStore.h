@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace brx {
 
@@ -53,6 +54,33 @@ using RegValueVisitor =
     std::function<bool(const wchar_t* name, uint32_t type, const uint8_t* data, uint32_t size)>;
 uint32_t EnumRegValues(HKEY key, uint32_t maxNameChars, uint32_t maxDataBytes,
                        const RegValueVisitor& visit);
+
+// Closes a key when it leaves scope.
+class RegKeyHolder {
+public:
+    explicit RegKeyHolder(HKEY key) : key_(key) {}
+    ~RegKeyHolder() {
+        if (key_)
+            RegCloseKey(key_);
+    }
+    RegKeyHolder(const RegKeyHolder&) = delete;
+    RegKeyHolder& operator=(const RegKeyHolder&) = delete;
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_;
+};
+
+// A REG_BINARY value of an open key whose size is above minExclusive and at
+// most maxBytes; false (out empty) when it is missing, of another type or of
+// another size.
+bool ReadRegBinaryValue(HKEY key, const wchar_t* value, uint32_t minExclusive, uint32_t maxBytes,
+                        std::vector<uint8_t>& out);
+
+// The presets of a settings section: REG_BINARY values in its subkey "0".
+// Opened with the access given (null when it is missing), or created.
+HKEY OpenAppRegPresetKey(const wchar_t* section, REGSAM access);
+HKEY CreateAppRegPresetKey(const wchar_t* section);
 
 // Tests point the store at a key of their own so that they never touch the
 // settings of the product; null restores the product key.

@@ -86,3 +86,21 @@ TEST(Text, AnsiAndUtf8RoundTrips) {
     EXPECT_EQ(WideLength(t, 10), 2u);
     EXPECT_EQ(WideLength(t, 1), 1u);
 }
+
+TEST(Text, WholeTextsEqualIgnoringAsciiCase) {
+    const struct {
+        std::u16string_view a, b;
+        bool equal;
+    } cases[] = {
+        {u"USB\\VID_046D&PID_C077\\6&1a2b&0&1", u"usb\\vid_046d&pid_c077\\6&1A2B&0&1", true},
+        {u"USB\\ROOT_HUB\\4&0&1", u"USB\\ROOT_HUB\\4&0&10", false},   // a prefix is not equal
+        {u"\\Device\\USBPDO-10", u"\\Device\\USBPDO-1", false},
+        {u"", u"", true},
+        {u"[", u"{", false},                                   // only letters fold
+        {u"\u00E9", u"\u00C9", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WideEqualsIgnoreCase(c.a, c.b), c.equal);
+        EXPECT_EQ(WideEqualsIgnoreCase(c.b, c.a), c.equal);
+    }
+}
