@@ -1,24 +1,12 @@
 #include "sim/DriverScenario.h"
 
+#include <algorithm>
+
 namespace brx {
 
 namespace {
 
 constexpr uint32_t kStatusSuccess = 0;
-
-// Boot-protocol report descriptors.
-const Bytes kMouseReportDescriptor = {
-    0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x15, 0x00,
-    0x25, 0x01, 0x95, 0x03, 0x75, 0x01, 0x81, 0x02, 0x95, 0x01, 0x75, 0x05, 0x81, 0x01, 0x05, 0x01, 0x09, 0x30,
-    0x09, 0x31, 0x09, 0x38, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03, 0x81, 0x06, 0xC0, 0xC0};
-const Bytes kKeyboardReportDescriptor = {
-    0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0, 0x29, 0xE7, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01,
-    0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x75, 0x08, 0x81, 0x01, 0x95, 0x05, 0x75, 0x01, 0x05, 0x08, 0x19, 0x01,
-    0x29, 0x05, 0x91, 0x02, 0x95, 0x01, 0x75, 0x03, 0x91, 0x01, 0x95, 0x06, 0x75, 0x08, 0x15, 0x00, 0x25, 0x65,
-    0x05, 0x07, 0x19, 0x00, 0x29, 0x65, 0x81, 0x00, 0xC0};
-
-const Bytes kDeviceDescriptor = {0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0x34, 0x12,
-                                 0x78, 0x56, 0x00, 0x01, 0x01, 0x02, 0x03, 0x01};
 
 DeviceSpec MakeDevice(uint32_t object, uint8_t cls, uint8_t subClass, uint8_t protocol, uint32_t driverKey) {
     DeviceSpec d;
@@ -63,37 +51,28 @@ CDriverScenario::CDriverScenario() {
     serialOut_ = {0x02, 0x8A4C2200, 0};
 
     devices_ = {
-        {"mass-storage stick", stick_.device, u"\\Device\\USBPDO-4", u"\\Driver\\USBSTOR"},
-        {"HID mouse", mouse, u"\\Device\\USBPDO-5", u"\\Driver\\HidUsb"},
-        {"HID keyboard", keyboard, u"\\Device\\USBPDO-6", u"\\Driver\\HidUsb"},
-        {"CDC serial port", serial, u"\\Device\\USBPDO-7", u"\\Driver\\usbser"},
+        {"mass-storage stick", stick_.device, u"\\Device\\USBPDO-4", u"\\Driver\\USBSTOR", StickDescriptors()},
+        {"HID mouse", mouse, u"\\Device\\USBPDO-5", u"\\Driver\\HidUsb", MouseDescriptors()},
+        {"HID keyboard", keyboard, u"\\Device\\USBPDO-6", u"\\Driver\\HidUsb", KeyboardDescriptors()},
+        {"CDC serial port", serial, u"\\Device\\USBPDO-7", u"\\Driver\\usbser", SerialDescriptors()},
     };
+    topology_ = MakeSimUsbTopology(devices_);
 }
 
-Bytes CDriverScenario::DeviceListBlock() const {
-    std::vector<NameItem> items;
-    for (const SimDevice& d : devices_)
-        items.push_back({d.device.deviceObject, d.device.deviceKey, d.deviceName});
-    return NameListBlock(1, items);
-}
+Bytes CDriverScenario::DeviceListBlock() const { return NameListBlock(1, topology_.DeviceNames()); }
 
-Bytes CDriverScenario::DriverListBlock() const {
-    std::vector<NameItem> items;
-    std::set<uint32_t> done;
-    for (const SimDevice& d : devices_)
-        if (done.insert(d.device.driverKey0).second)
-            items.push_back({d.device.driverKey0, d.device.driverKey1, d.driverName});
-    return NameListBlock(3, items);
-}
+Bytes CDriverScenario::DriverListBlock() const { return NameListBlock(3, topology_.DriverNames()); }
 
 Bytes CDriverScenario::StartupBlock() const {
+    // The report descriptor of each HID device's first interface, with the
+    // device object and the interrupt pipe the scenario's reports use.
     const SimDevice& mouse = devices_[1];
     const SimDevice& keyboard = devices_[2];
     std::vector<HidDescriptorItem> items(2);
-    items[0].descriptor = kMouseReportDescriptor;
+    items[0].descriptor = mouse.descriptors.reportDescriptors.at(0).descriptor;
     items[0].objects = {{mouse.device.deviceObject, mouse.device.deviceKey}};
     items[0].pipes = {{mousePipe_.handle, mousePipe_.hidKey}};
-    items[1].descriptor = kKeyboardReportDescriptor;
+    items[1].descriptor = keyboard.descriptors.reportDescriptors.at(0).descriptor;
     items[1].objects = {{keyboard.device.deviceObject, keyboard.device.deviceKey}};
     items[1].pipes = {{keyboardPipe_.handle, keyboardPipe_.hidKey}};
     return HidDescriptorBlock(items);
@@ -113,19 +92,17 @@ void CDriverScenario::Enumerate(const SimDevice& d, std::vector<Bytes>& out) {
     out.push_back(b_.Power(dev, 0x02, b_.NewIrp())); // IRP_MN_SET_POWER
     out.push_back(b_.Complete(dev, 22, b_.Last(), kStatusSuccess));
 
+    // The device's own descriptors, as the USB host reports them too.
     UrbSpec device = GetDescriptor(0x01, 0, 0, 18);
     out.push_back(b_.UrbIssue(dev, device, b_.NewIrp()));
-    device.data = kDeviceDescriptor;
+    device.data = d.descriptors.device;
     out.push_back(b_.UrbCompletion(dev, device, b_.Last()));
 
-    const Bytes config = {0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0x80, 0x32,
-                          0x09, 0x04, dev.interfaceNumber, 0x00, 0x02, dev.interfaceClass,
-                          dev.interfaceSubClass, dev.interfaceProtocol, 0x00,
-                          0x07, 0x05, 0x81, 0x02, 0x40, 0x00, 0x00,
-                          0x07, 0x05, 0x02, 0x02, 0x40, 0x00, 0x00};
     UrbSpec cfg = GetDescriptor(0x02, 0, 0, 255);
     out.push_back(b_.UrbIssue(dev, cfg, b_.NewIrp()));
-    cfg.data = config;
+    cfg.data.assign(d.descriptors.configuration.begin(),
+                    d.descriptors.configuration.begin() +
+                        static_cast<std::ptrdiff_t>(std::min<size_t>(255, d.descriptors.configuration.size())));
     out.push_back(b_.UrbCompletion(dev, cfg, b_.Last()));
 
     UrbSpec select = SelectConfiguration(dev.interfaceNumber, dev.interfaceClass, dev.interfaceSubClass,

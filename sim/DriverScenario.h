@@ -3,8 +3,10 @@
 // an HID mouse and keyboard, a CDC serial port; enumeration requests and PnP
 // and power IRPs when a capture first sees a device. Records come from the
 // record builder, in the driver's layout; only selected device objects
-// produce records. Also the name lists and HID report descriptors the driver
-// reports for these devices.
+// produce records. Also what the driver reports about the machine's devices:
+// the name lists, the HID report descriptors, and the device stacks and report
+// descriptors of a device-tree refresh, all from the simulated USB topology
+// (sim/UsbTopology.h) whose captured devices these are.
 #pragma once
 #include <cstdint>
 #include <set>
@@ -12,35 +14,29 @@
 #include <vector>
 
 #include "sim/RecordBuilder.h"
+#include "sim/UsbTopology.h"
 
 namespace brx {
-
-struct SimDevice {
-    const char* label;
-    DeviceSpec device;
-    std::u16string deviceName;
-    std::u16string driverName;
-};
-
-// Device objects of the scenario.
-enum : uint32_t {
-    SIM_STICK_OBJECT = 0x89A11030,
-    SIM_MOUSE_OBJECT = 0x89A21030,
-    SIM_KEYBOARD_OBJECT = 0x89A31030,
-    SIM_SERIAL_OBJECT = 0x89A41030,
-};
 
 class CDriverScenario {
 public:
     CDriverScenario();
 
     const std::vector<SimDevice>& Devices() const { return devices_; }
+    // The machine the devices sit in; the simulated USB host answers from it
+    // and may change it (hot-plug).
+    SimUsbTopology& Topology() { return topology_; }
+    const SimUsbTopology& Topology() const { return topology_; }
 
-    // Kind 1 (device names), kind 3 (driver names), and kind 10 (the HID
-    // devices' report descriptors: the start-up notifications).
+    // Kind 1 (device names) and kind 3 (driver names) of every object of the
+    // present devices' stacks, and kind 10 (the HID devices' report
+    // descriptors: the start-up notifications).
     Bytes DeviceListBlock() const;
     Bytes DriverListBlock() const;
     Bytes StartupBlock() const;
+    // The refresh data and refresh list of the present devices.
+    Bytes RefreshDataBlock() const { return topology_.RefreshData(); }
+    Bytes RefreshListBlock() const { return topology_.RefreshList(); }
 
     // Sequence numbers from 1, the clock at its start, devices not yet seen.
     void Reset();
@@ -60,6 +56,7 @@ private:
 
     RecordBuilder b_;
     std::vector<SimDevice> devices_;
+    SimUsbTopology topology_;
     MassStorageDevice stick_;
     PipeSpec mousePipe_, keyboardPipe_, serialIn_, serialOut_;
     std::set<uint32_t> seen_;

@@ -1,6 +1,8 @@
 #include "sim/RecordBuilder.h"
 
+#include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "capture/RecordIndexer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -677,6 +679,67 @@ Bytes HidDescriptorBlock(const std::vector<HidDescriptorItem>& items, const RECO
     PutU32(b, 8, static_cast<uint32_t>(items.size()));
     PutU32(b, 12, 0);
     return b;
+}
+
+std::vector<Bytes> SplitNotificationBlock(const Bytes& block, size_t maxSize, uint32_t* refused,
+                                          const RECORD_LAYOUT& layout) {
+    uint32_t dropped = 0;
+    std::vector<Bytes> pieces;
+    const ByteReader r(block.data(), block.size());
+    const uint32_t kind = r.u32le_or(4);
+    const uint32_t header = kind == NOTIFY_DEVICE_NAMES   ? layout.deviceListHeaderSize
+                            : kind == NOTIFY_DRIVER_NAMES ? layout.driverListHeaderSize
+                            : kind == NOTIFY_HID_DESCRIPTORS ? layout.hidBlockHeaderSize
+                                                             : 0;
+    if (block.size() <= maxSize) {
+        pieces.push_back(block);
+    } else if (header < 16 || header > block.size() || header >= maxSize) {
+        dropped = 1;
+    } else {
+        // The items, each whole inside the block.
+        std::vector<std::pair<size_t, size_t>> items;
+        bool clean = true;
+        for (size_t at = header; at < block.size();) {
+            const uint32_t size = r.u32le_or(at);
+            if (size < 8 || size > block.size() - at) {
+                clean = false;
+                break;
+            }
+            items.emplace_back(at, size);
+            at += size;
+        }
+        if (!clean) {
+            dropped = 1;
+        } else {
+            // Each piece: the block's header with its own size and count.
+            Bytes piece(block.begin(), block.begin() + header);
+            uint32_t count = 0;
+            auto finish = [&] {
+                if (count == 0)
+                    return;
+                PutU32(piece, 0, static_cast<uint32_t>(piece.size()));
+                PutU32(piece, 8, count);
+                pieces.push_back(piece);
+                piece.resize(header);
+                count = 0;
+            };
+            for (const auto& [at, size] : items) {
+                if (header + size > maxSize) {
+                    ++dropped;
+                    continue;
+                }
+                if (piece.size() + size > maxSize)
+                    finish();
+                piece.insert(piece.end(), block.begin() + static_cast<std::ptrdiff_t>(at),
+                             block.begin() + static_cast<std::ptrdiff_t>(at + size));
+                ++count;
+            }
+            finish();
+        }
+    }
+    if (refused)
+        *refused += dropped;
+    return pieces;
 }
 
 // ---------------------------------------------------------------------------

@@ -281,6 +281,15 @@ struct HidDescriptorItem {
 Bytes HidDescriptorBlock(const std::vector<HidDescriptorItem>& items,
                          const RECORD_LAYOUT& layout = kDriverRecordLayout);
 
+// A notification block cut for requests of at most maxSize bytes, as the
+// driver cuts it: a block that fits is kept whole; a longer block of device
+// names, driver names or HID descriptors becomes several blocks with its header
+// and as many whole items as fit. An item that cannot fit even alone, and a
+// block of another kind or whose items do not walk cleanly, are refused (left
+// out and counted).
+std::vector<Bytes> SplitNotificationBlock(const Bytes& block, size_t maxSize, uint32_t* refused = nullptr,
+                                          const RECORD_LAYOUT& layout = kDriverRecordLayout);
+
 // A stream of records as the driver's read delivers them: records back to
 // back, with the offset of each.
 class RecordStream {

@@ -115,6 +115,17 @@ BOOL CSimulatedDriver::DeviceIoControl(HANDLE device, DWORD code, LPVOID input, 
     const bool notification = code == IOCTL_BRX_NOTIFICATION;
     if (notification || pendingCodes_.count(code)) {
         Request r{overlapped, static_cast<uint8_t*>(output), outputSize, GetCurrentThreadId()};
+        if (notification && knobs_.completeAtOnce) {
+            if (DWORD used = FillNotification(r)) {
+                ++completedAtOnce_;
+                Complete(r, 0, used);
+                if (returned)
+                    *returned = used;
+                lock.unlock();
+                cv_.notify_all();
+                return TRUE;
+            }
+        }
         (notification ? notifies_ : others_).push_back(r);
         lock.unlock();
         cv_.notify_all();
@@ -147,6 +158,11 @@ BOOL CSimulatedDriver::DeviceIoControl(HANDLE device, DWORD code, LPVOID input, 
 }
 
 bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize, Bytes& reply, DWORD& error) {
+    auto failure = failures_.find(code);
+    if (failure != failures_.end()) {
+        error = failure->second;
+        return false;
+    }
     auto given = replies_.find(code);
     if (given != replies_.end()) {
         reply = given->second;
@@ -174,6 +190,16 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
         PutDword(reply, static_cast<uint32_t>(selected_.size()));
         for (uint32_t object : selected_)
             PutDword(reply, object);
+        // Never shorter than the 8 bytes the connection requires: no
+        // selection is a count of 0 and one zero DWORD.
+        if (reply.size() < 8)
+            reply.resize(8, 0);
+        return true;
+    case IOCTL_BRX_GET_REFRESH_DATA:
+        reply = scenario_.RefreshDataBlock();
+        return true;
+    case IOCTL_BRX_GET_REFRESH_LIST:
+        reply = scenario_.RefreshListBlock();
         return true;
     case IOCTL_BRX_GET_DRIVER_LIST:
         reply = scenario_.DriverListBlock();
@@ -252,7 +278,7 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
         delivered_.clear();
         return true;
     default:
-        error = ERROR_INVALID_FUNCTION; // refresh data and list are served only through SetReply
+        error = ERROR_INVALID_FUNCTION;
         return false;
     }
 }
@@ -273,7 +299,19 @@ BOOL CSimulatedDriver::ReadFile(HANDLE device, LPVOID buffer, DWORD size, LPDWOR
         overlapped->Internal = kPending;
         overlapped->InternalHigh = 0;
         ResetEvent(overlapped->hEvent);
-        reads_.push_back({overlapped, static_cast<uint8_t*>(buffer), size, GetCurrentThreadId()});
+        Request r{overlapped, static_cast<uint8_t*>(buffer), size, GetCurrentThreadId()};
+        if (knobs_.completeAtOnce && capturing_ &&
+            !(knobs_.failReadAfter && deliveredReads_ == knobs_.failReadAfter)) {
+            Produce();
+            if (DWORD used = FillRead(r)) {
+                ++completedAtOnce_;
+                Complete(r, 0, used);
+                if (read)
+                    *read = used;
+                return TRUE;
+            }
+        }
+        reads_.push_back(r);
     }
     cv_.notify_all();
     SetLastError(ERROR_IO_PENDING);
@@ -378,20 +416,11 @@ void CSimulatedDriver::Pump() {
         bool progressed = false;
         while (!notifications_.empty() && !notifies_.empty()) {
             Request r = notifies_.front();
+            const DWORD used = FillNotification(r);
+            if (used == 0)
+                break;   // what waited was refused; the request stays pending
             notifies_.pop_front();
-            DWORD used = 0;
-            while (!notifications_.empty() && used + notifications_.front().size() <= r.size) {
-                const Bytes& block = notifications_.front();
-                std::memcpy(r.buffer + used, block.data(), block.size());
-                used += static_cast<DWORD>(block.size());
-                notifications_.pop_front();
-            }
-            if (used == 0) {
-                notifications_.pop_front(); // a block larger than any request: the driver drops it
-                Complete(r, kFailureBits | ERROR_INSUFFICIENT_BUFFER, 0);
-            } else {
-                Complete(r, 0, used);
-            }
+            Complete(r, 0, used);
             progressed = true;
         }
         if (capturing_) {
@@ -404,19 +433,9 @@ void CSimulatedDriver::Pump() {
             } else if (!reads_.empty() && !records_.empty()) {
                 Request r = reads_.front();
                 reads_.pop_front();
-                DWORD used = 0;
-                uint64_t count = 0;
-                while (!records_.empty() && used + records_.front().size() <= r.size) {
-                    const Bytes& record = records_.front();
-                    std::memcpy(r.buffer + used, record.data(), record.size());
-                    if (knobs_.keepDelivered)
-                        delivered_.insert(delivered_.end(), record.begin(), record.end());
-                    used += static_cast<DWORD>(record.size());
-                    ++count;
-                    records_.pop_front();
-                }
-                ++deliveredReads_;
-                deliveredRecords_ += count;
+                const DWORD used = FillRead(r);
+                if (!used)
+                    ++deliveredReads_;   // no record fits: the read fails
                 Complete(r, used ? 0 : kFailureBits | ERROR_INSUFFICIENT_BUFFER, used);
                 progressed = true;
             }
@@ -428,6 +447,46 @@ void CSimulatedDriver::Pump() {
         else
             cv_.wait(lock);
     }
+}
+
+DWORD CSimulatedDriver::FillNotification(const Request& r) {
+    DWORD used = 0;
+    while (!notifications_.empty()) {
+        if (notifications_.front().size() > r.size) {
+            // Cut into blocks that fit; what cannot be cut is refused.
+            std::vector<Bytes> pieces = SplitNotificationBlock(notifications_.front(), r.size, &refusedNotifications_);
+            notifications_.pop_front();
+            for (auto it = pieces.rbegin(); it != pieces.rend(); ++it)
+                notifications_.push_front(std::move(*it));
+            continue;
+        }
+        const Bytes& block = notifications_.front();
+        if (used + block.size() > r.size)
+            break;
+        std::memcpy(r.buffer + used, block.data(), block.size());
+        used += static_cast<DWORD>(block.size());
+        notifications_.pop_front();
+    }
+    return used;
+}
+
+DWORD CSimulatedDriver::FillRead(const Request& r) {
+    DWORD used = 0;
+    uint64_t count = 0;
+    while (!records_.empty() && used + records_.front().size() <= r.size) {
+        const Bytes& record = records_.front();
+        std::memcpy(r.buffer + used, record.data(), record.size());
+        if (knobs_.keepDelivered)
+            delivered_.insert(delivered_.end(), record.begin(), record.end());
+        used += static_cast<DWORD>(record.size());
+        ++count;
+        records_.pop_front();
+    }
+    if (used) {
+        ++deliveredReads_;
+        deliveredRecords_ += count;
+    }
+    return used;
 }
 
 // ---------------------------------------------------------------------------
@@ -449,6 +508,21 @@ void CSimulatedDriver::SetKnobs(const Knobs& knobs) {
 void CSimulatedDriver::SetReply(DWORD code, const Bytes& reply) {
     std::lock_guard<std::mutex> guard(m_);
     replies_[code] = reply;
+}
+
+void CSimulatedDriver::SetFailure(DWORD code, DWORD error) {
+    std::lock_guard<std::mutex> guard(m_);
+    failures_[code] = error;
+}
+
+uint32_t CSimulatedDriver::CompletedAtOnce() {
+    std::lock_guard<std::mutex> guard(m_);
+    return completedAtOnce_;
+}
+
+uint32_t CSimulatedDriver::RefusedNotifications() {
+    std::lock_guard<std::mutex> guard(m_);
+    return refusedNotifications_;
 }
 
 void CSimulatedDriver::SetPendingCode(DWORD code) {

@@ -42,6 +42,10 @@ public:
         uint32_t failReadAfter = 0;              // nonzero: the read after this many completes with readError
         uint32_t readError = ERROR_GEN_FAILURE;
         bool keepDelivered = false;              // keep a copy of every record delivered
+        // A read or notification request that finds something to deliver
+        // completes before the call returns (TRUE, its event set), as the
+        // system does for an overlapped request finished at once.
+        bool completeAtOnce = false;
     };
 
     struct Call {
@@ -71,12 +75,23 @@ public:
     // Answers a query code with these bytes instead of its own reply (a reply
     // larger than the caller's buffer fails with ERROR_INSUFFICIENT_BUFFER).
     void SetReply(DWORD code, const Bytes& reply);
+    // Fails every request of this code with this Win32 error.
+    void SetFailure(DWORD code, DWORD error);
     // Leaves every request of this code pending until it is cancelled.
     void SetPendingCode(DWORD code);
-    // A block for the next notification request.
+    // A block for the next notification request. A block larger than the
+    // request is cut into blocks of whole items; what cannot be cut is
+    // refused (left out), never completing the request with an error.
     void QueueNotification(const Bytes& block);
+    uint32_t RefusedNotifications();
+    // Reads and notification requests that completed before their call returned.
+    uint32_t CompletedAtOnce();
 
     const CDriverScenario& Scenario() const { return scenario_; }
+    // The machine whose devices the scenario captures; the simulated USB host
+    // shares it, so that the device tree, the stacks and the records agree.
+    // Change it only while no request is being answered.
+    SimUsbTopology& Topology() { return scenario_.Topology(); }
 
     // What the connection sent and asked.
     std::wstring OpenedPath();
@@ -120,6 +135,10 @@ private:
     bool Finished() const;
     bool Drained() const;
     void Complete(const Request& r, uint32_t status, DWORD bytes);
+    // Under the lock: fill a request with what is waiting; the bytes used
+    // (0: nothing fitted or nothing waits).
+    DWORD FillNotification(const Request& r);
+    DWORD FillRead(const Request& r);
     bool ValidHandle(HANDLE device) const;
     // A synchronous reply; false with the Win32 error.
     bool Answer(DWORD code, const uint8_t* input, DWORD inputSize, Bytes& reply, DWORD& error);
@@ -132,6 +151,9 @@ private:
     Knobs knobs_;
     CDriverScenario scenario_;
     std::map<DWORD, Bytes> replies_;
+    std::map<DWORD, DWORD> failures_;
+    uint32_t refusedNotifications_ = 0;
+    uint32_t completedAtOnce_ = 0;
     std::set<DWORD> pendingCodes_;
 
     std::deque<Request> reads_, notifies_, others_;

@@ -114,11 +114,19 @@ TEST(DriverScenario, NameListsAndStartupBlockAreWhole) {
     CDeviceNameHash devices;
     CDriverNameHash drivers;
     Bytes deviceBlock = s.DeviceListBlock(), driverBlock = s.DriverListBlock(), hid = s.StartupBlock();
-    EXPECT_EQ(devices.AddFromBlock(deviceBlock.data(), deviceBlock.size(), kDriverRecordLayout), 4u);
-    EXPECT_EQ(drivers.AddFromBlock(driverBlock.data(), driverBlock.size(), kDriverRecordLayout), 3u);
+    // Every named object and every driver of the machine's device stacks.
+    const size_t named = s.Topology().DeviceNames().size(), driverCount = s.Topology().DriverNames().size();
+    EXPECT_GT(named, 4u);
+    EXPECT_GT(driverCount, 3u);
+    EXPECT_EQ(devices.AddFromBlock(deviceBlock.data(), deviceBlock.size(), kDriverRecordLayout), named);
+    EXPECT_EQ(drivers.AddFromBlock(driverBlock.data(), driverBlock.size(), kDriverRecordLayout), driverCount);
     WString name;
     EXPECT_TRUE(devices.Lookup({SIM_SERIAL_OBJECT, SIM_SERIAL_OBJECT - 0x30}, name));
     EXPECT_EQ(name, u"\\Device\\USBPDO-7");
+    EXPECT_TRUE(devices.Lookup({0x89C21230, 0x89C21200}, name));
+    EXPECT_EQ(name, u"\\Device\\PointerClass0");
+    EXPECT_TRUE(drivers.Lookup({0x89B10200, 1}, name));
+    EXPECT_EQ(name, u"\\Driver\\USBSTOR");
     ByteReader r(hid.data(), hid.size());
     EXPECT_EQ(r.u32le_or(0, 0), hid.size());
     EXPECT_EQ(r.u32le_or(4, 0), 10u);

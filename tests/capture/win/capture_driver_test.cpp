@@ -300,8 +300,9 @@ TEST_F(CaptureDriverTest, VariableQueriesGrowFourfoldUpTo512K) {
 
 TEST_F(CaptureDriverTest, QueryFailsOnOtherErrors) {
     ASSERT_TRUE(driver.Connect());
+    sim.SetFailure(IOCTL_BRX_GET_REFRESH_DATA, ERROR_GEN_FAILURE);
     DriverBuffer out;
-    EXPECT_EQ(driver.QueryRefreshData(out), 0u);   // the simulated driver does not serve it
+    EXPECT_EQ(driver.QueryRefreshData(out), 0u);
     EXPECT_EQ(OutputSizes(sim, IOCTL_BRX_GET_REFRESH_DATA), std::vector<DWORD>{0x4000});
 }
 
