@@ -364,20 +364,27 @@ BOOL CSimulatedUsbHost::HubRequest(uint32_t hubIndex, DWORD code, const uint8_t*
 
 CSimulatedUsbHost::Set* CSimulatedUsbHost::FindSet(HDEVINFO set) {
     auto it = sets_.find(set);
-    return it == sets_.end() ? nullptr : &it->second;
+    if (it == sets_.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return &it->second;
 }
 
-bool CSimulatedUsbHost::Member(Set& s, const SP_DEVINFO_DATA* data, uint32_t& devinst) {
+CSimulatedUsbHost::Set* CSimulatedUsbHost::MemberOf(HDEVINFO set, const SP_DEVINFO_DATA* data, uint32_t& devinst) {
+    Set* s = FindSet(set);
+    if (!s)
+        return nullptr;
     if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) {
         SetLastError(ERROR_INVALID_USER_BUFFER);
-        return false;
+        return nullptr;
     }
-    if (std::find(s.members.begin(), s.members.end(), data->DevInst) == s.members.end()) {
+    if (std::find(s->members.begin(), s->members.end(), data->DevInst) == s->members.end()) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
+        return nullptr;
     }
     devinst = data->DevInst;
-    return true;
+    return s;
 }
 
 HDEVINFO CSimulatedUsbHost::SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR, HWND, DWORD flags) {
@@ -423,10 +430,8 @@ BOOL CSimulatedUsbHost::SetupDiDestroyDeviceInfoList(HDEVINFO set) {
 
 BOOL CSimulatedUsbHost::SetupDiOpenDeviceInfoW(HDEVINFO set, PCWSTR instanceId, HWND, DWORD, PSP_DEVINFO_DATA data) {
     Set* s = FindSet(set);
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!s)
         return FALSE;
-    }
     const uint32_t devinst = topology_.FindDevnode(U16(instanceId));
     if (!devinst) {
         SetLastError(ERROR_NO_SUCH_DEVINST);
@@ -448,10 +453,8 @@ BOOL CSimulatedUsbHost::SetupDiOpenDeviceInfoW(HDEVINFO set, PCWSTR instanceId, 
 
 BOOL CSimulatedUsbHost::SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data) {
     Set* s = FindSet(set);
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!s)
         return FALSE;
-    }
     if (!data || data->cbSize != sizeof(SP_DEVINFO_DATA)) {
         SetLastError(ERROR_INVALID_USER_BUFFER);
         return FALSE;
@@ -469,10 +472,8 @@ BOOL CSimulatedUsbHost::SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEV
 BOOL CSimulatedUsbHost::SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* interfaceGuid,
                                                     DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData) {
     Set* s = FindSet(set);
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!s)
         return FALSE;
-    }
     if (!interfaceData || interfaceData->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || !interfaceGuid) {
         SetLastError(ERROR_INVALID_USER_BUFFER);
         return FALSE;
@@ -494,10 +495,8 @@ BOOL CSimulatedUsbHost::SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVIC
                                                          PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size,
                                                          PDWORD required, PSP_DEVINFO_DATA data) {
     Set* s = FindSet(set);
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!s)
         return FALSE;
-    }
     if (!interfaceData || interfaceData->Reserved == 0 || interfaceData->Reserved > s->interfaces.size()) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -576,13 +575,9 @@ bool CSimulatedUsbHost::PropertyBytes(uint32_t devinst, DWORD property, DWORD& t
 
 BOOL CSimulatedUsbHost::SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD property,
                                                           PDWORD type, PBYTE buffer, DWORD size, PDWORD required) {
-    Set* s = FindSet(set);
     uint32_t devinst = 0;
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!Member(*s, data, devinst))
+    Set* s = MemberOf(set, data, devinst);
+    if (!s)
         return FALSE;
     DWORD t = 0;
     std::vector<uint8_t> bytes;
@@ -604,13 +599,9 @@ BOOL CSimulatedUsbHost::SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVI
 
 BOOL CSimulatedUsbHost::SetupDiGetDeviceInstanceIdW(HDEVINFO set, PSP_DEVINFO_DATA data, PWSTR buffer, DWORD size,
                                                     PDWORD required) {
-    Set* s = FindSet(set);
     uint32_t devinst = 0;
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!Member(*s, data, devinst))
+    Set* s = MemberOf(set, data, devinst);
+    if (!s)
         return FALSE;
     const std::u16string& id = topology_.Devnode(devinst).instanceId;
     if (required)
@@ -657,13 +648,9 @@ BOOL CSimulatedUsbHost::SetupDiGetClassDescriptionW(const GUID* classGuid, PWSTR
 
 BOOL CSimulatedUsbHost::SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA data,
                                                       PSP_CLASSINSTALL_HEADER params, DWORD size) {
-    Set* s = FindSet(set);
     uint32_t devinst = 0;
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!Member(*s, data, devinst))
+    Set* s = MemberOf(set, data, devinst);
+    if (!s)
         return FALSE;
     if (!params || params->cbSize != sizeof(SP_CLASSINSTALL_HEADER) || size != sizeof(SP_PROPCHANGE_PARAMS) ||
         params->InstallFunction != DIF_PROPERTYCHANGE) {
@@ -675,13 +662,9 @@ BOOL CSimulatedUsbHost::SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_
 }
 
 BOOL CSimulatedUsbHost::SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA data) {
-    Set* s = FindSet(set);
     uint32_t devinst = 0;
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!Member(*s, data, devinst))
+    Set* s = MemberOf(set, data, devinst);
+    if (!s)
         return FALSE;
     if (function != DIF_PROPERTYCHANGE || !s->installParams[devinst]) {
         SetLastError(ERROR_DI_DO_DEFAULT);
@@ -693,13 +676,9 @@ BOOL CSimulatedUsbHost::SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO
 
 BOOL CSimulatedUsbHost::SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA data,
                                                        PSP_DEVINSTALL_PARAMS_W params) {
-    Set* s = FindSet(set);
     uint32_t devinst = 0;
-    if (!s) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!Member(*s, data, devinst))
+    Set* s = MemberOf(set, data, devinst);
+    if (!s)
         return FALSE;
     if (!params || params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_W)) {
         SetLastError(ERROR_INVALID_USER_BUFFER);

@@ -157,8 +157,10 @@ private:
     };
 
     bool Present(uint32_t devinst) const;
+    // The set a call names, and the member it names; null with the error set
+    // when either is not there.
     Set* FindSet(HDEVINFO set);
-    bool Member(Set& s, const SP_DEVINFO_DATA* data, uint32_t& devinst);
+    Set* MemberOf(HDEVINFO set, const SP_DEVINFO_DATA* data, uint32_t& devinst);
     // A property as the registry holds it; false when the device has none.
     bool PropertyBytes(uint32_t devinst, DWORD property, DWORD& type, std::vector<uint8_t>& bytes) const;
     BOOL HubRequest(uint32_t hub, DWORD code, const uint8_t* input, DWORD inputSize, std::vector<uint8_t>& reply,

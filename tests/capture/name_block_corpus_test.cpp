@@ -4,24 +4,19 @@
 // set BRX_WRITE_CORPUS=1 to (re)write them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "capture/NameTables.h"
 #include "tests/capture/NameBlockBuilder.h"
+#include "tests/CorpusSeeds.h"
 
 using namespace brx;
 using brx::test::NameBlockBuilder;
 
 namespace {
 
-struct Seed {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
+using Seed = brx::testing::CorpusSeed;
 
 std::vector<uint8_t> Save(const CNameHash& table, const RECORD_LAYOUT& layout) {
     std::vector<uint8_t> buf(64 * 1024);
@@ -76,26 +71,11 @@ std::vector<Seed> BuildSeeds() {
     };
 }
 
-std::string CorpusDir() { return std::string(BRX_SOURCE_DIR) + "/tests/data/corpus/nameblocks/"; }
 
 } // namespace
 
 TEST(NameBlockCorpus, CommittedSeedsMatchTheirSource) {
-    const bool write = std::getenv("BRX_WRITE_CORPUS") != nullptr;
-    for (const Seed& seed : BuildSeeds()) {
-        SCOPED_TRACE(seed.name);
-        const std::string path = CorpusDir() + seed.name;
-        if (write) {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(seed.bytes.data()), static_cast<std::streamsize>(seed.bytes.size()));
-            ASSERT_TRUE(out.good());
-            continue;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in.good()) << "missing seed " << path;
-        const std::vector<uint8_t> committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(committed, seed.bytes);
-    }
+    brx::testing::CheckCorpusSeeds("nameblocks", BuildSeeds());
 }
 
 TEST(NameBlockCorpus, RoundTripSeedsParseWhole) {

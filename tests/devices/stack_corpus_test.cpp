@@ -4,23 +4,18 @@
 // BRX_WRITE_CORPUS=1 to (re)write them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/devices/DeviceStack.h"
 #include "sim/DriverScenario.h"
+#include "tests/CorpusSeeds.h"
 
 using namespace brx;
 
 namespace {
 
-struct Seed {
-    std::string name;
-    Bytes bytes;
-};
+using Seed = brx::testing::CorpusSeed;
 
 std::vector<Seed> BuildSeeds() {
     const CDriverScenario scenario;
@@ -54,26 +49,11 @@ std::vector<Seed> BuildSeeds() {
     };
 }
 
-std::string CorpusDir() { return std::string(BRX_SOURCE_DIR) + "/tests/data/corpus/stacks/"; }
 
 } // namespace
 
 TEST(StackCorpus, CommittedSeedsMatchTheirSource) {
-    const bool write = std::getenv("BRX_WRITE_CORPUS") != nullptr;
-    for (const Seed& seed : BuildSeeds()) {
-        SCOPED_TRACE(seed.name);
-        const std::string path = CorpusDir() + seed.name;
-        if (write) {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(seed.bytes.data()), static_cast<std::streamsize>(seed.bytes.size()));
-            ASSERT_TRUE(out.good());
-            continue;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in.good()) << "missing seed " << path;
-        const Bytes committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(committed, seed.bytes);
-    }
+    brx::testing::CheckCorpusSeeds("stacks", BuildSeeds());
 }
 
 TEST(StackCorpus, MachineSeedsFindTheirStacks) {
