@@ -338,6 +338,23 @@ std::vector<STRING_DESCRIPTOR_ENTRY> GetAllStringDescriptors(IUsbHost& host, HAN
     return chain;
 }
 
+// The device path of an interface of a set (size first, then a buffer of
+// that size), and the member it belongs to; empty when it cannot be read.
+WString InterfacePath(IUsbHost& host, HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface, SP_DEVINFO_DATA* data) {
+    DWORD required = 0;
+    host.SetupDiGetDeviceInterfaceDetailW(set, &iface, nullptr, 0, &required, nullptr);
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || required > 0x10000)
+        return {};
+    std::vector<uint8_t> bytes(required + sizeof(wchar_t), 0);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(bytes.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    DWORD ignored = 0;
+    if (!host.SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, required, &ignored, data))
+        return {};
+    const size_t chars = (required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t);
+    return FromW(detail->DevicePath, wcsnlen(detail->DevicePath, chars));
+}
+
 WString Format(const wchar_t* format, uint32_t port, const WString& a = {}, const WString& b = {}) {
     wchar_t text[kItemTextChars];
     swprintf(text, kItemTextChars, format, static_cast<unsigned>(port), W(a), W(b));
@@ -385,10 +402,7 @@ std::unique_ptr<DEVICE_NODE> CDeviceEnumerator::NewNode(uint32_t kind) {
 }
 
 DEVICE_ITEM CDeviceEnumerator::Insert(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE>& node, const WString& text) {
-    DEVICE_ITEM item = sink_->InsertDeviceNode(parent, node, W(text));
-    if (item)
-        node.reset();   // a sink that kept nothing still owns the node now
-    return item;
+    return sink_->InsertDeviceNode(parent, node, W(text));
 }
 
 void CDeviceEnumerator::MergeDeviceStack(DEVICE_NODE& node) {
@@ -462,17 +476,9 @@ void CDeviceEnumerator::EnumerateHostControllers(DEVICE_ITEM parent) {
             if (!host.SetupDiEnumDeviceInterfaces(set.get(), nullptr, &BRX_GUID_DEVINTERFACE_USB_HOST_CONTROLLER, i,
                                                   &iface))
                 break;
-            DWORD required = 0;
-            host.SetupDiGetDeviceInterfaceDetailW(set.get(), &iface, nullptr, 0, &required, nullptr);
-            if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || required > 0x10000)
+            const WString path = InterfacePath(host, set.get(), iface, nullptr);
+            if (path.empty())
                 continue;
-            std::vector<uint8_t> detailBytes(required + sizeof(wchar_t), 0);
-            auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detailBytes.data());
-            detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-            if (!host.SetupDiGetDeviceInterfaceDetailW(set.get(), &iface, detail, required, &required, nullptr))
-                continue;
-            const WString path = FromW(detail->DevicePath, wcsnlen(detail->DevicePath,
-                                                                   (required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t)));
             HostHandle controller(host, OpenDevice(host, W(path)));
             if (!controller.valid())
                 continue;
@@ -737,18 +743,9 @@ WString CDeviceEnumerator::HubPathToInstanceId(const WString& hubName) {
         iface.cbSize = sizeof(iface);
         if (!host.SetupDiEnumDeviceInterfaces(hubInterfaces_, nullptr, &BRX_GUID_DEVINTERFACE_USB_HUB, i, &iface))
             break;
-        DWORD required = 0;
-        host.SetupDiGetDeviceInterfaceDetailW(hubInterfaces_, &iface, nullptr, 0, &required, nullptr);
-        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || required > 0x10000)
-            continue;
-        std::vector<uint8_t> detailBytes(required + sizeof(wchar_t), 0);
-        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detailBytes.data());
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
         SP_DEVINFO_DATA data = NewInfoData();
-        if (!host.SetupDiGetDeviceInterfaceDetailW(hubInterfaces_, &iface, detail, required, &required, &data))
-            continue;
-        const size_t chars = wcsnlen(detail->DevicePath, (required - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t));
-        if (chars > 4 && Same(FromW(detail->DevicePath + 4, chars - 4), hubName))
+        const WString path = InterfacePath(host, hubInterfaces_, iface, &data);
+        if (path.size() > 4 && Same(path.substr(4), hubName))   // after its \\?\ prefix
             return InstanceIdOf(host, hubInterfaces_, data);
     }
     return {};
