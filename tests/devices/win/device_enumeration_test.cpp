@@ -582,6 +582,10 @@ TEST(SystemUsbHost, EnumerationUnderWineEndsWithoutControllers) {
     EXPECT_EQ(e.Counts().rootHubs, 0u);
     EXPECT_TRUE(t.Lines().empty());
     EXPECT_TRUE(e.ResolveDosDeviceName(u"USB#ROOT_HUB20#nothing").empty());
+    // The object-manager links themselves work: a drive letter leads to its device.
+    const WString drive = e.ResolveDosDeviceName(u"C:");
+    EXPECT_FALSE(drive.empty());
+    EXPECT_NE(drive, U(u"C:"));
     EXPECT_TRUE(e.GetNodeDriveLetters(u"USB\\VID_0000&PID_0000\\none").empty());
     EXPECT_EQ(e.GetDeviceName(u"USB\\VID_0000&PID_0000\\none"), U(u"*Unknown Device*"));
 }
