@@ -139,7 +139,8 @@ public:
     // Appends the pane (taking it out of any group it is in) and makes it
     // the active one with the focus.
     void AddTab(CDP* pane);
-    // A pane that is not in the group makes no pane active.
+    // Only a pane of the group can be the active one; none only when the
+    // group is empty.
     void SetActivePane(CDP* pane, bool focus);
     void SwapTabs(CDP* a, CDP* b);
     void SetCaption(bool on);

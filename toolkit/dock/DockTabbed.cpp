@@ -39,7 +39,10 @@ void CDPTabbedContainer::RemoveChild(CDPBase* child) {
 }
 
 void CDPTabbedContainer::SetActivePane(CDP* pane, bool focus) {
-    if (pane && std::find(panes_.begin(), panes_.end(), pane) == panes_.end()) pane = nullptr;
+    // A group that holds panes always shows one of them (a saved group
+    // cannot say otherwise): a pane from elsewhere, or none, is refused.
+    const bool member = pane && std::find(panes_.begin(), panes_.end(), pane) != panes_.end();
+    if (pane ? !member : !panes_.empty()) return;
     active_ = pane;
     DockHost* host = Live();
     if (host) host->GroupChanged(*this);

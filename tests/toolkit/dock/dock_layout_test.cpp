@@ -111,6 +111,34 @@ TEST(DockLayout, RefusedDocksChangeNothing) {
     EXPECT_EQ(before, DescribeLayout(layout));
 }
 
+// A group that holds panes always has one of them active, as its saved
+// form requires.
+TEST(DockLayout, ActivePaneIsAlwaysOneOfTheGroup) {
+    CDPLayout layout;
+    layout.AddPane(1, kPaneRect, DP_DOCK_LEFT, nullptr);
+    layout.AddPane(2, kPaneRect, DP_DOCK_BELOW, layout.FindPane(1));
+    CDPTabbedContainer* group = GroupOf(layout, 1);
+    layout.MoveToContainer(layout.AddPane(3, kPaneRect, DP_DOCK_BELOW, nullptr), group);
+    group->SetActivePane(layout.FindPane(1), false);
+    group->SetActivePane(layout.FindPane(2), false);  // in another group
+    group->SetActivePane(nullptr, false);
+    EXPECT_EQ("tab(1* 3)", Describe(group));
+    group->SwapTabs(layout.FindPane(1), layout.FindPane(3));
+    EXPECT_EQ("tab(3 1*)", Describe(group));
+
+    // Removing the active pane makes the first one left active.
+    layout.HidePane(layout.FindPane(1));
+    EXPECT_EQ("tab(3*)", Describe(group));
+    layout.HidePane(layout.FindPane(3));
+    EXPECT_EQ(nullptr, group->GetActivePane());
+    Bytes blob = Saved(layout);
+    CDPLayout back;
+    DockLoadRules anyIds = Screen1024();
+    anyIds.paneIds.reset();
+    ASSERT_TRUE(back.Load(blob.data(), blob.size(), anyIds));
+    EXPECT_EQ(blob, Saved(back));
+}
+
 TEST(DockLayout, DockNodeAtMovesAGroupAsANewGroup) {
     CDPLayout layout;
     layout.AddPane(1, kPaneRect, DP_DOCK_LEFT, nullptr);

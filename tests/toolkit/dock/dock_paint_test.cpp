@@ -217,7 +217,7 @@ TEST(DockCaption, CloseButtonAndTitle) {
         SCOPED_TRACE(c.name);
         GroupFixture f;
         f.pane->SetFlags(c.flags);
-        if (!c.active) f.group->SetActivePane(nullptr, false);
+        if (!c.active) f.layout.HidePane(f.pane);  // an empty group
         f.group->closeButton.flags = c.buttonFlags;
         RasterCanvas canvas(200, 100);
         const DockRect client{0, 0, 200, 100};
