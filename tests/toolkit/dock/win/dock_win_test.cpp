@@ -160,7 +160,8 @@ TEST(DockPaintWin, MetricsAndColoursFromTheSystem) {
     EXPECT_EQ(painter.system.BlankHeight(DockFont::Caption) + 4, painter.theme->Metrics().captionHeight);
     EXPECT_EQ(std::max(blank + 10, 24), painter.theme->Metrics().tabHeight);
     for (int i = 1; i <= 27; ++i) {
-        if (i != COLOR_3DLIGHT) EXPECT_EQ(::GetSysColor(i), painter.colors.Get(uint32_t(i))) << i;
+        if (i == COLOR_3DLIGHT) continue;
+        EXPECT_EQ(::GetSysColor(i), painter.colors.Get(uint32_t(i))) << i;
     }
     // The test display has more than 256 colours: the active tab is the
     // face lightened.
