@@ -187,7 +187,8 @@ public:
     // Inserts before or after `ref`; with no `ref` (or one that is not a
     // child) at the front, or at the end when `after` is set.
     void InsertChild(CDPBase* node, CDPBase* ref, bool after);
-    // Puts `replacement` in the place of `old`, which loses its parent.
+    // Puts `replacement` in the place of `old`; `old` loses its parent unless
+    // it already sits elsewhere (in the replacement, a new splitter around it).
     void ReplaceChild(CDPBase* old, CDPBase* replacement);
     void RebuildBars();
     // After a bar drag: the bar's new position (its left or top edge, in the

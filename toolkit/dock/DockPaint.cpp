@@ -18,8 +18,6 @@ uint32_t ScaleChannels(uint32_t c, uint32_t num, uint32_t den) {
     return DockRgb(Red(c) * num / den, Green(c) * num / den, Blue(c) * num / den);
 }
 
-int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
-
 } // namespace
 
 // ---- Colours
@@ -118,9 +116,9 @@ void FitTabWidths(CDPTabsArray& tabs, const DockRect& client) {
     }
     int64_t x = 4;
     for (size_t i = 0; i < n; ++i) {
-        tabs[i].rect.left = Clamp32(x);
+        tabs[i].rect.left = DockClamp32(x);
         x += std::max<int64_t>(width[i], 0);
-        tabs[i].rect.right = Clamp32(x);
+        tabs[i].rect.right = DockClamp32(x);
     }
 }
 

@@ -7,10 +7,6 @@ namespace brx {
 
 namespace {
 
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
 // The extent along the splitter's axis.
 uint16_t& Along(CDPBase& node, bool row) { return row ? node.cx : node.cy; }
 
@@ -180,15 +176,15 @@ void CDPSplitterContainer::SetRect(const DockRect& rc, const DockMetrics& metric
         DockRect part = rc;
         DockRect bar = rc;
         if (row_) {
-            part.left = Clamp32(pos);
-            part.right = Clamp32(edge);
-            bar.left = Clamp32(edge);
-            bar.right = Clamp32(edge + DP_BAR_SIZE);
+            part.left = DockClamp32(pos);
+            part.right = DockClamp32(edge);
+            bar.left = DockClamp32(edge);
+            bar.right = DockClamp32(edge + DP_BAR_SIZE);
         } else {
-            part.top = Clamp32(pos);
-            part.bottom = Clamp32(edge);
-            bar.top = Clamp32(edge);
-            bar.bottom = Clamp32(edge + DP_BAR_SIZE);
+            part.top = DockClamp32(pos);
+            part.bottom = DockClamp32(edge);
+            bar.top = DockClamp32(edge);
+            bar.bottom = DockClamp32(edge + DP_BAR_SIZE);
         }
         child->SetRect(part, metrics);
         if (!last) {

@@ -2,6 +2,7 @@
 // modes, the metrics a layout pass needs, and the tab and caption-button
 // records a group paints. Pure.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 namespace brx {
@@ -20,6 +21,9 @@ struct DockRect {
     bool Contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
     bool operator==(const DockRect&) const = default;
 };
+
+// A 64-bit result of coordinate arithmetic brought back into 32 bits.
+inline int32_t DockClamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // Node types, as stored in a layout blob. There is no type 3.
 enum : uint8_t {
