@@ -70,9 +70,10 @@ public:
         return raw;
     }
     CDPBase* MakePlaceholder();
-    // A group for one pane (taken out of its group), caption on.
+    // A group for one pane (not null; taken out of its group), caption on.
     CDPTabbedContainer* MakeGroup(CDP* pane);
-    // A splitter holding `first` as its only child, with its extents.
+    // A splitter holding `first` (not null) as its only child, with its
+    // extents.
     CDPSplitterContainer* MakeSplitter(CDPBase* first, bool row);
     // A floating frame at `screenRect` around the node (a pane is wrapped in
     // a new group first); its window is asked for when the layout is live.
