@@ -14,6 +14,7 @@
 
 #include "capture/win/CaptureFile.h"
 #include "capture/win/CaptureStore.h"
+#include "capture/win/FileLockBytes.h"
 #include "tests/capture/win/CaptureFileFixtures.h"
 
 using namespace brx;
@@ -164,9 +165,9 @@ class FailingFiles final : public ICompoundFiles {
 public:
     FailingFiles() { previous_ = SetCompoundFiles(this); }
     ~FailingFiles() override { SetCompoundFiles(previous_); }
-    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD reserved, IStorage** out) override {
+    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD, IStorage** out) override {
         IStorage* inner = nullptr;
-        const HRESULT hr = ::StgCreateDocfile(name, mode, reserved, &inner);
+        const HRESULT hr = CreateDocfileOnFile(name, mode, &inner);
         *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget) : nullptr;
         return hr;
     }
