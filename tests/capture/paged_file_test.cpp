@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "capture/PagedFile.h"
+#include "tests/capture/XorShift.h"
 
 using namespace brx;
+using brx::fixtures::NextRandom;
 
 namespace {
 
@@ -74,13 +76,6 @@ std::vector<uint8_t> ReadAll(CPagedFile& f, uint64_t offset, uint32_t length, ui
     return out;
 }
 
-uint32_t Next(uint32_t& x) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
-}
-
 } // namespace
 
 // Random writes, reads and size changes (aligned and not, across pages)
@@ -97,7 +92,7 @@ TEST(PagedFile, ReadsWhatWasWrittenAndTheFileEndsUpTheSame) {
         CPagedFile f(file, file.bytes.size(), pageSize, 3);
         uint32_t x = 77;
         for (int step = 0; step < 4000; ++step) {
-            const uint32_t r = Next(x);
+            const uint32_t r = NextRandom(x);
             const uint64_t offset = (r >> 4) % 40000;
             const uint32_t length = 1 + (r >> 20) % 3000;
             switch (r % 10) {

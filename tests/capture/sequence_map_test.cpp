@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "capture/SequenceMap.h"
+#include "tests/capture/XorShift.h"
 
 using namespace brx;
+using brx::fixtures::NextRandom;
 
 namespace {
 
@@ -37,13 +39,6 @@ namespace {
             return ::testing::AssertionFailure() << "end key " << probe;
     }
     return ::testing::AssertionSuccess();
-}
-
-uint32_t Next(uint32_t& x) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
 }
 
 } // namespace
@@ -94,7 +89,7 @@ TEST(SequenceMap, EveryKeyKeepsItsLatestValueAcrossFolds) {
         {"random keys from a wide and a narrow range", [](const Put& put) {
              uint32_t x = 2463534242u;
              for (uint32_t i = 0; i < 20000; ++i) {
-                 const uint32_t r = Next(x);
+                 const uint32_t r = NextRandom(x);
                  put((r & 3) ? r % 4000 : r, i);
              }
          }},
@@ -119,7 +114,7 @@ TEST(SequenceMap, EveryKeyKeepsItsLatestValueAcrossFolds) {
 TEST(SequenceMap, ClearForgetsEverythingAndTheMapWorksAsNew) {
     CSequenceMap map(16);
     uint32_t x = 99;
-    for (uint32_t i = 0; i < 50000; ++i) map.Insert(Next(x), i);   // many runs, a larger table
+    for (uint32_t i = 0; i < 50000; ++i) map.Insert(NextRandom(x), i);   // many runs, a larger table
     EXPECT_GT(map.GetRunCount(), 10000u);
     map.Clear();
     EXPECT_TRUE(map.IsEmpty());
@@ -128,7 +123,7 @@ TEST(SequenceMap, ClearForgetsEverythingAndTheMapWorksAsNew) {
     EXPECT_LE(map.GetTableCapacity(), 256u);   // back to its first size
     uint32_t v = 0;
     x = 99;
-    EXPECT_FALSE(map.Find(Next(x), v));
+    EXPECT_FALSE(map.Find(NextRandom(x), v));
     std::unordered_map<uint32_t, uint32_t> model;
     for (uint32_t i = 0; i < 100; ++i) {
         map.Insert(i * 3, i);

@@ -201,13 +201,6 @@ FILETIME LastWrite(const std::wstring& path) {
     return data.ftLastWriteTime;
 }
 
-uint32_t OpenedCount(const std::wstring& path) {
-    CCaptureStore store;
-    MessageRecorder r;
-    if (store.OpenCaptureFile(path.c_str(), &r) != S_OK) return 0;
-    return store.GetRecordCount();
-}
-
 } // namespace
 
 TEST_F(CaptureFileSave, AFailedWriteOrReplacementLeavesTheOldFileWhole) {

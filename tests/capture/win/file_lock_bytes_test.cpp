@@ -92,13 +92,6 @@ protected:
     FileFolder files;
 };
 
-uint32_t OpenedCount(const std::wstring& path) {
-    CCaptureStore store;
-    MessageRecorder r;
-    if (store.OpenCaptureFile(path.c_str(), &r) != S_OK) return 0;
-    return store.GetRecordCount();
-}
-
 } // namespace
 
 // A log of several MB, far more than the cache holds, saved through the
