@@ -115,7 +115,7 @@ bool CRecordIndexArray::SetCount(uint32_t count) {
         return false;
     };
     try {
-        segments_.reserve(needed);
+        if (segments_.capacity() < needed) segments_.reserve(std::max(needed, segments_.capacity() * 2));
     } catch (...) {
         return fail();
     }
