@@ -104,7 +104,9 @@ TEST(SequenceMap, EveryKeyKeepsItsLatestValueAcrossFolds) {
                 map.Insert(key, value);
                 model[key] = value;
                 // Checked now and then on the way, where folds have happened.
-                if (++steps % 977 == 0) ASSERT_TRUE(Agrees(map, model));
+                if (++steps % 977 == 0) {
+                    ASSERT_TRUE(Agrees(map, model));
+                }
             });
             ASSERT_TRUE(Agrees(map, model));
         }
