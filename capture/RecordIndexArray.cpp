@@ -36,44 +36,46 @@ bool RoundUp(size_t x, size_t step, size_t& out) {
 } // namespace
 
 CRecordIndexArray::CRecordIndexArray(IReservedMemory& memory)
-    : memory_(memory),
-      reserveStep_(size_t{memory.GetGranularity()} * 4),
-      commitStep_(size_t{memory.GetPageSize()} * 4),
-      firstCommitStep_(commitStep_) {}
+    : memory_(memory), commitStep_(size_t{memory.GetPageSize()} * 4), firstCommitStep_(commitStep_) {
+    if (!RoundUp(kSegmentBytes, memory.GetGranularity(), segmentReserve_)) segmentReserve_ = kSegmentBytes;
+}
 
 void CRecordIndexArray::AdaptCommitStep(size_t bytes) {
-    // Commits grow by about an eighth of the array, at most a reserve step.
+    // Commits grow by about an eighth of the array, at most a segment.
     size_t eighth = bytes / 8;
     if (eighth > 0) --eighth;
     size_t rounded;
     if (RoundUp(eighth, commitStep_, rounded)) commitStep_ = std::max(commitStep_, rounded);
-    commitStep_ = std::min(commitStep_, reserveStep_);
+    commitStep_ = std::min(commitStep_, kSegmentBytes);
+}
+
+void CRecordIndexArray::UpdateCapacity() {
+    capacity_ = static_cast<uint32_t>(std::min<uint64_t>(GetCommittedBytes() / kEntrySize, NO_INDEX));
+}
+
+void CRecordIndexArray::ReleaseFrom(size_t keep) {
+    while (segments_.size() > keep) {
+        memory_.Release(segments_.back(), segmentReserve_);
+        segments_.pop_back();
+        // The segment before a released one was committed whole.
+        lastCommitted_ = segments_.empty() ? 0 : kSegmentBytes;
+    }
 }
 
 void CRecordIndexArray::Free() {
-    if (data_) memory_.Release(data_, reserved_);
-    data_ = nullptr;
+    ReleaseFrom(0);
     count_ = 0;
-    reserved_ = 0;
-    committed_ = 0;
+    capacity_ = 0;
     commitStep_ = firstCommitStep_;
 }
 
-bool CRecordIndexArray::MoveTo(size_t reserve, size_t commit) {
-    uint8_t* region = static_cast<uint8_t*>(memory_.Reserve(reserve));
-    if (!region) return false;
-    if (!memory_.Commit(region, commit)) {
-        memory_.Release(region, reserve);
-        return false;
+void CRecordIndexArray::ZeroEntries(uint32_t from, uint32_t to) {
+    while (from < to) {
+        const uint32_t segmentEnd = (from | (kSegmentEntries - 1)) + 1;
+        const uint32_t stop = to < segmentEnd || segmentEnd == 0 ? to : segmentEnd;
+        std::memset(Slot(from), 0, size_t{stop - from} * kEntrySize);
+        from = stop;
     }
-    const size_t used = size_t{count_} * kEntrySize;
-    if (used) std::memcpy(region, data_, used);
-    std::memset(region + used, 0, commit - used);
-    if (data_) memory_.Release(data_, reserved_);
-    data_ = region;
-    reserved_ = reserve;
-    committed_ = commit;
-    return true;
 }
 
 bool CRecordIndexArray::SetCount(uint32_t count) {
@@ -81,69 +83,67 @@ bool CRecordIndexArray::SetCount(uint32_t count) {
         Free();
         return true;
     }
-    const uint64_t wanted = uint64_t{count} * kEntrySize;
-    if (wanted > SIZE_MAX / 2) return false;   // beyond the address space
-    const size_t bytes = static_cast<size_t>(wanted);
-    const size_t used = size_t{count_} * kEntrySize;
-
-    if (bytes <= committed_) {
+    if (count <= capacity_) {
         // Dropped entries are zeroed, so committed bytes past the count stay zero.
-        if (bytes < used) std::memset(data_ + bytes, 0, used - bytes);
+        if (count < count_) ZeroEntries(count, count_);
         count_ = count;
         return true;
     }
 
+    // Growth: new segments are reserved and committed first, then the rest
+    // of the current last segment, so that a failure at any step is undone
+    // by releasing the new segments. Memory that the system commits reads
+    // as zero.
+    const uint64_t wanted = uint64_t{count} * kEntrySize;
+    if (wanted > SIZE_MAX / 2) return false;   // beyond the address space
     const size_t oldStep = commitStep_;
-    AdaptCommitStep(bytes);
-    size_t commit;
-    if (!RoundUp(bytes, commitStep_, commit)) {
+    AdaptCommitStep(static_cast<size_t>(wanted));
+    const size_t oldSegments = segments_.size();
+    const size_t needed = ((count - 1) >> kSegmentShift) + 1;
+    // The bytes committed in segment i once it holds `count` entries.
+    auto target = [&](size_t i) {
+        if (i + 1 < needed) return kSegmentBytes;
+        size_t bytes = static_cast<size_t>(wanted - uint64_t{i} * kSegmentBytes), rounded;
+        if (!RoundUp(bytes, commitStep_, rounded)) rounded = kSegmentBytes;
+        return std::min(rounded, kSegmentBytes);
+    };
+    const size_t oldLastCommitted = lastCommitted_;
+    auto fail = [&] {
+        ReleaseFrom(oldSegments);
+        lastCommitted_ = oldLastCommitted;
         commitStep_ = oldStep;
         return false;
+    };
+    try {
+        if (segments_.capacity() < needed) segments_.reserve(std::max(needed, segments_.capacity() * 2));
+    } catch (...) {
+        return fail();
     }
-    if (bytes > reserved_) {
-        // No region yet, or one too small: a new region, entries moved into it.
-        // The new region is half as large again as the old one (at least what
-        // is needed), so that a growing capture moves its entries a
-        // logarithmic number of times rather than once every reserve step,
-        // which would copy the whole array again and again. When that much
-        // cannot be reserved, just what is needed.
-        size_t reserve, roomy = 0;
-        if (!RoundUp(bytes, reserveStep_, reserve)) {
-            commitStep_ = oldStep;
-            return false;
-        }
-        if (reserved_ <= SIZE_MAX / 3 && RoundUp(reserved_ + reserved_ / 2, reserveStep_, roomy) && roomy > reserve &&
-            MoveTo(roomy, std::min(commit, roomy))) {
-            count_ = count;
-            return true;
-        }
-        if (!MoveTo(reserve, std::min(commit, reserve))) {
-            commitStep_ = oldStep;
-            return false;
-        }
-    } else {
-        // More of the reservation committed; never past its end.
-        commit = std::min(commit, reserved_);
-        if (!memory_.Commit(data_ + committed_, commit - committed_)) {
-            commitStep_ = oldStep;
-            return false;
-        }
-        std::memset(data_ + committed_, 0, commit - committed_);
-        committed_ = commit;
+    for (size_t i = oldSegments; i < needed; ++i) {
+        uint8_t* segment = static_cast<uint8_t*>(memory_.Reserve(segmentReserve_));
+        if (!segment) return fail();
+        segments_.push_back(segment);   // no allocation: reserved above
+        lastCommitted_ = 0;
+        if (!memory_.Commit(segment, target(i))) return fail();
+        lastCommitted_ = target(i);
+    }
+    if (oldSegments) {
+        const size_t want = target(oldSegments - 1);
+        if (want > oldLastCommitted &&
+            !memory_.Commit(segments_[oldSegments - 1] + oldLastCommitted, want - oldLastCommitted))
+            return fail();
+        if (oldSegments == needed) lastCommitted_ = want;
     }
     count_ = count;
+    UpdateCapacity();
     return true;
 }
 
-uint32_t CRecordIndexArray::Append(const RECORD_INDEX_ENTRY& entry) {
+uint32_t CRecordIndexArray::AppendGrowing(const RECORD_INDEX_ENTRY& entry) {
     if (count_ == NO_INDEX) return NO_INDEX;   // that index value means "none"
     const uint32_t index = count_;
-    if (committed_ < (size_t{index} + 1) * kEntrySize) {
-        if (!SetCount(index + 1)) return NO_INDEX;
-    } else {
-        count_ = index + 1;
-    }
-    std::memcpy(data_ + size_t{index} * kEntrySize, &entry, kEntrySize);
+    if (!SetCount(index + 1)) return NO_INDEX;
+    std::memcpy(Slot(index), &entry, kEntrySize);
     return index;
 }
 
@@ -152,11 +152,8 @@ void CRecordIndexArray::Compact() {
         Free();
         return;
     }
-    const size_t bytes = size_t{count_} * kEntrySize;
-    size_t reserve, commit;
-    if (!RoundUp(bytes, reserveStep_, reserve) || reserve >= reserved_) return;
-    if (!RoundUp(bytes, commitStep_, commit)) return;
-    MoveTo(reserve, std::min(commit, reserve));   // on failure the old region stays
+    ReleaseFrom(((count_ - 1) >> kSegmentShift) + 1);
+    UpdateCapacity();
 }
 
 } // namespace brx

@@ -1,12 +1,14 @@
-// The growable array of 36-byte record index entries. It lives in one
-// reserved region whose pages are committed in steps as the array grows, so
-// that millions of entries grow without copying; only a reservation that is
-// too small moves the entries to a larger one, half as large again, so that
-// moves stay rare. The array takes no lock: the
+// The growable array of 36-byte record index entries. It lives in segments
+// of reserved memory, each reserved once and committed in steps as the array
+// grows, so that millions of entries grow without ever being copied and
+// without needing one large free range of addresses (which a 32-bit process
+// with a large scratch file may not have). The array takes no lock: the
 // capture store serialises every call.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "capture/Record.h"
 
@@ -40,6 +42,11 @@ public:
 class CRecordIndexArray {
 public:
     static constexpr uint32_t kEntrySize = sizeof(RECORD_INDEX_ENTRY);
+    // Entries per segment: a power of two, so that finding an entry is a
+    // shift and a mask. 16,384 entries are 576 KB, nine 64 KB granules.
+    static constexpr uint32_t kSegmentShift = 14;
+    static constexpr uint32_t kSegmentEntries = 1u << kSegmentShift;
+    static constexpr size_t kSegmentBytes = size_t{kSegmentEntries} * kEntrySize;
 
     explicit CRecordIndexArray(IReservedMemory& memory);
     ~CRecordIndexArray() { Free(); }
@@ -51,40 +58,58 @@ public:
     bool SetCount(uint32_t count);
     // Appends a copy of the entry and returns its index; NO_INDEX when the
     // array could not grow (nothing is written then).
-    uint32_t Append(const RECORD_INDEX_ENTRY& entry);
+    uint32_t Append(const RECORD_INDEX_ENTRY& entry) {
+        if (count_ < capacity_) {
+            std::memcpy(Slot(count_), &entry, kEntrySize);
+            return count_++;
+        }
+        return AppendGrowing(entry);
+    }
 
     uint32_t GetCount() const { return count_; }
     bool IsEmpty() const { return count_ == 0; }
     // The entry at index; null for an index not below the count.
     RECORD_INDEX_ENTRY* GetAt(uint32_t index) {
-        return index < count_ ? reinterpret_cast<RECORD_INDEX_ENTRY*>(data_ + size_t{index} * kEntrySize) : nullptr;
+        return index < count_ ? reinterpret_cast<RECORD_INDEX_ENTRY*>(Slot(index)) : nullptr;
     }
     const RECORD_INDEX_ENTRY* GetAt(uint32_t index) const {
         return const_cast<CRecordIndexArray*>(this)->GetAt(index);
     }
-    const RECORD_INDEX_ENTRY* GetData() const { return reinterpret_cast<const RECORD_INDEX_ENTRY*>(data_); }
 
-    // Shrinks the reservation to fit the entries.
+    // Gives back the segments beyond the last entry.
     void Compact();
-    // Releases the region; the array is empty.
+    // Releases every segment; the array is empty.
     void Free();
 
-    size_t GetReservedBytes() const { return reserved_; }
-    size_t GetCommittedBytes() const { return committed_; }
+    size_t GetReservedBytes() const { return segments_.size() * segmentReserve_; }
+    size_t GetCommittedBytes() const {
+        return segments_.empty() ? 0 : (segments_.size() - 1) * kSegmentBytes + lastCommitted_;
+    }
     size_t GetCommitStep() const { return commitStep_; }
-    size_t GetReserveStep() const { return reserveStep_; }
+    // The reservation of one segment.
+    size_t GetReserveStep() const { return segmentReserve_; }
+    size_t GetSegmentCount() const { return segments_.size(); }
 
 private:
+    uint8_t* Slot(uint32_t index) const {
+        return segments_[index >> kSegmentShift] + size_t{index & (kSegmentEntries - 1)} * kEntrySize;
+    }
+    uint32_t AppendGrowing(const RECORD_INDEX_ENTRY& entry);
     void AdaptCommitStep(size_t bytes);
-    // Moves the entries into a new region of the given sizes.
-    bool MoveTo(size_t reserve, size_t commit);
+    // Zeroes the entries [from, to).
+    void ZeroEntries(uint32_t from, uint32_t to);
+    // Releases the segments from `keep` on.
+    void ReleaseFrom(size_t keep);
+    void UpdateCapacity();
 
     IReservedMemory& memory_;
-    uint8_t* data_ = nullptr;
+    // Every segment but the last is committed whole; committed bytes past
+    // the count are zero.
+    std::vector<uint8_t*> segments_;
+    size_t lastCommitted_ = 0;   // bytes committed in the last segment
     uint32_t count_ = 0;
-    size_t reserved_ = 0;
-    size_t committed_ = 0;   // zero beyond count_ entries
-    size_t reserveStep_;
+    uint32_t capacity_ = 0;      // entries that fit in the committed bytes
+    size_t segmentReserve_;
     size_t commitStep_;
     size_t firstCommitStep_;
 };

@@ -265,7 +265,7 @@ bool BuildIndexEntry(uint32_t index, const uint8_t* record, size_t remaining, co
 
 // ---------------------------------------------------------------------------
 
-CRecordIndexer::CRecordIndexer(size_t sequenceBuckets) : sequences_(sequenceBuckets) {
+CRecordIndexer::CRecordIndexer(size_t recentSequences) : sequences_(recentSequences) {
     pending_.reserve(17);
     deviceKinds_.reserve(17);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "capture/Record.h"
-#include "capture/SequenceTable.h"
+#include "capture/SequenceMap.h"
 
 namespace brx {
 
@@ -24,7 +24,7 @@ using PendingCommandMap = std::unordered_map<uint32_t, PENDING_CBW>;
 // Device key -> (MSC_DEVICE_KIND << 8) | SPC version, learnt from INQUIRY.
 using DeviceKindMap = std::unordered_map<uint32_t, uint16_t>;
 // Record sequence number -> record index.
-using SequenceMap = CSequenceTable;
+using SequenceMap = CSequenceMap;
 
 // Mass-storage device kinds (MSC_DEVICE_KIND).
 enum : uint8_t { MSC_KIND_UNKNOWN = 0, MSC_KIND_SBC = 1, MSC_KIND_RBC = 2, MSC_KIND_MMC = 3 };
@@ -83,10 +83,10 @@ uint32_t MinimumRecordSize(const RECORD_LAYOUT& layout);
 // The commit walk and the maps it keeps between windows.
 class CRecordIndexer {
 public:
-    // The sequence map holds about a million records before it first grows;
-    // tests and the fuzzer pass a small count.
-    static constexpr size_t kSequenceBuckets = 1024000;
-    explicit CRecordIndexer(size_t sequenceBuckets = kSequenceBuckets);
+    // The sequence map folds its newest numbers into runs every
+    // `recentSequences` records or so; tests and the fuzzer pass a small
+    // count, so that they fold often.
+    explicit CRecordIndexer(size_t recentSequences = CSequenceMap::kDefaultRecent);
 
     // Walks the records in [window, window + count): builds an entry for each,
     // with position = basePosition + its offset in the window, appends it,
@@ -112,8 +112,7 @@ public:
     IndexRecordResult IndexRecord(const uint8_t* record, uint32_t bytes, uint32_t position,
                                   const RECORD_LAYOUT& layout, IRecordIndex& index, bool shareWrapperFlags = false);
 
-    // Empties the three maps (the index is the caller's); the sequence map
-    // keeps its slots.
+    // Empties the three maps (the index is the caller's).
     void Clear();
     // Empties the pending-command and device-kind maps (after an opened
     // file's index is built; the sequence map stays).

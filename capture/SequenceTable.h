@@ -1,10 +1,12 @@
-// Record sequence number -> record index, for the commit walk: an
-// open-addressing table with linear probing over one flat array, so that
-// neither an insert nor a lookup allocates. Sequence numbers mostly come in
-// runs, so runs of 64 consecutive numbers sit in 64 consecutive slots and an
-// insert usually lands in a cache line that was touched just before; where a
-// run goes is decided by a hash with a per-table random seed, so that crafted
-// numbers cannot pile up into one long probe run. Pure.
+// Record sequence numbers -> record indexes, the newest part of the sequence
+// map (capture/SequenceMap.h): an open-addressing table with linear probing
+// over one flat array, so that neither an insert nor a lookup allocates.
+// Sequence numbers mostly come in runs, so groups of 8 consecutive numbers
+// share one cache line of slots; where a group goes is decided by a hash with
+// a per-table random seed, so that crafted numbers cannot pile up into one
+// long probe run. Groups are kept that short because two groups that land on
+// the same slots make every key of the second probe past the whole first.
+// Pure.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +81,7 @@ private:
     };
     // Marks a free slot; the entry with this key is held beside the slots.
     static constexpr uint32_t kEmptyKey = 0;
-    static constexpr uint32_t kRunBits = 6;   // 64 consecutive keys share a run
+    static constexpr uint32_t kRunBits = 3;   // 8 consecutive keys share a cache line
 
     size_t Home(uint32_t key) const {
         uint32_t h = (key >> kRunBits) ^ seed_;

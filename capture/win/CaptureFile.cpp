@@ -14,6 +14,7 @@
 #include "capture/Product.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureStore.h"
+#include "capture/win/FileLockBytes.h"
 
 namespace brx {
 
@@ -24,8 +25,8 @@ namespace {
 
 class CSystemCompoundFiles final : public ICompoundFiles {
 public:
-    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD reserved, IStorage** storage) override {
-        return ::StgCreateDocfile(name, mode, reserved, storage);
+    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD, IStorage** storage) override {
+        return CreateDocfileOnFile(name, mode, storage);
     }
     BOOL MoveFileExW(const WCHAR* existing, const WCHAR* target, DWORD flags) override {
         return ::MoveFileExW(existing, target, flags);
@@ -696,8 +697,7 @@ HRESULT OpenCompoundFile(const wchar_t* path, IStorage** root) {
     if (StgIsStorageFile(path) == S_FALSE) return STG_E_DOCFILECORRUPT;
     const HRESULT hr = CheckFileStructure(path);
     if (FAILED(hr)) return hr;
-    return StgOpenStorageEx(path, kReadMode, STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage,
-                            reinterpret_cast<void**>(root));
+    return OpenDocfileOnFile(path, kReadMode, root);
 }
 
 HRESULT ReadUInt(IPropertyStorage* set, PROPID id, uint32_t* value) {

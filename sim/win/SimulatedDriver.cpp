@@ -257,9 +257,9 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
         ++starts_;
         if (!capturing_) {
             capturing_ = true;
-            upcoming_.clear();
-            records_.clear();
-            records_.push_back(scenario_.StartMarker());
+            queue_.Clear();
+            queue_.Add(scenario_.StartMarker());
+            queue_.MakeDue(1);
             roundsLeft_ = knobs_.rounds;
             produced_ = 1;
             startTick_ = GetTickCount64();
@@ -272,8 +272,7 @@ bool CSimulatedDriver::Answer(DWORD code, const uint8_t* input, DWORD inputSize,
     case IOCTL_BRX_RESET_CAPTURE:
         ++resets_;
         scenario_.Reset();
-        upcoming_.clear();
-        records_.clear();
+        queue_.Clear();
         deliveredRecords_ = deliveredReads_ = 0;
         delivered_.clear();
         return true;
@@ -370,7 +369,7 @@ BOOL CSimulatedDriver::CancelIo(HANDLE device) {
 // The device thread
 
 bool CSimulatedDriver::Finished() const {
-    return !knobs_.flood && roundsLeft_ == 0 && upcoming_.empty() && records_.empty();
+    return !knobs_.flood && roundsLeft_ == 0 && queue_.Count() == 0;
 }
 
 bool CSimulatedDriver::Drained() const {
@@ -378,12 +377,10 @@ bool CSimulatedDriver::Drained() const {
 }
 
 bool CSimulatedDriver::Produce() {
-    size_t queued = 0;
-    for (const Bytes& r : records_)
-        queued += r.size();
     // Generate rounds while the queue is short.
-    while ((knobs_.flood || roundsLeft_ > 0) && upcoming_.size() < 4096 && queued < kQueueBytes) {
-        std::vector<Bytes> round;
+    std::vector<Bytes> round;
+    while ((knobs_.flood || roundsLeft_ > 0) && queue_.Upcoming() < 4096 && queue_.QueuedBytes() < kQueueBytes) {
+        round.clear();
         if (scenario_.NextRound(selected_, round) == 0) {
             if (!knobs_.flood)
                 roundsLeft_ = 0; // nothing of the scenario selected: the rounds pass without records
@@ -391,23 +388,62 @@ bool CSimulatedDriver::Produce() {
         }
         if (!knobs_.flood)
             --roundsLeft_;
-        for (Bytes& r : round) {
-            queued += r.size();
-            upcoming_.push_back(std::move(r));
-        }
+        for (const Bytes& r : round)
+            queue_.Add(r);
     }
-    uint64_t due = upcoming_.size();
+    uint64_t due = queue_.Upcoming();
     if (knobs_.recordsPerSecond) {
         uint64_t elapsed = GetTickCount64() - startTick_;
         uint64_t allowed = knobs_.recordsPerSecond * elapsed / 1000 + 1;
-        due = allowed > produced_ ? std::min<uint64_t>(allowed - produced_, upcoming_.size()) : 0;
+        due = allowed > produced_ ? std::min<uint64_t>(allowed - produced_, due) : 0;
     }
-    for (uint64_t i = 0; i < due; ++i) {
-        records_.push_back(std::move(upcoming_.front()));
-        upcoming_.pop_front();
-    }
+    due = queue_.MakeDue(static_cast<size_t>(due));
     produced_ += due;
     return due > 0;
+}
+
+void CSimulatedDriver::CRecordQueue::Clear() {
+    Bytes().swap(bytes_);
+    head_ = 0;
+    sizes_.clear();
+    due_ = 0;
+}
+
+void CSimulatedDriver::CRecordQueue::Add(const Bytes& record) {
+    bytes_.insert(bytes_.end(), record.begin(), record.end());
+    sizes_.push_back(static_cast<uint32_t>(record.size()));
+}
+
+size_t CSimulatedDriver::CRecordQueue::MakeDue(size_t n) {
+    n = std::min(n, Upcoming());
+    due_ += n;
+    return n;
+}
+
+uint32_t CSimulatedDriver::CRecordQueue::Take(uint8_t* to, uint32_t room, uint64_t& count, Bytes* keep) {
+    uint32_t used = 0;
+    count = 0;
+    while (due_ && used + sizes_.front() <= room) {
+        used += sizes_.front();
+        sizes_.pop_front();
+        --due_;
+        ++count;
+    }
+    if (used == 0)
+        return 0;
+    std::memcpy(to, bytes_.data() + head_, used);
+    if (keep)
+        keep->insert(keep->end(), bytes_.begin() + static_cast<ptrdiff_t>(head_),
+                     bytes_.begin() + static_cast<ptrdiff_t>(head_ + used));
+    head_ += used;
+    if (head_ == bytes_.size()) {
+        bytes_.clear();
+        head_ = 0;
+    } else if (head_ >= bytes_.size() / 2) {
+        bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(head_));
+        head_ = 0;
+    }
+    return used;
 }
 
 void CSimulatedDriver::Pump() {
@@ -430,7 +466,7 @@ void CSimulatedDriver::Pump() {
                 reads_.pop_front();
                 ++deliveredReads_;
                 progressed = true;
-            } else if (!reads_.empty() && !records_.empty()) {
+            } else if (!reads_.empty() && queue_.Due()) {
                 Request r = reads_.front();
                 reads_.pop_front();
                 const DWORD used = FillRead(r);
@@ -442,7 +478,7 @@ void CSimulatedDriver::Pump() {
         }
         if (progressed)
             continue;
-        if (capturing_ && knobs_.recordsPerSecond && !upcoming_.empty())
+        if (capturing_ && knobs_.recordsPerSecond && queue_.Upcoming())
             cv_.wait_for(lock, std::chrono::milliseconds(1)); // the next record falls due
         else
             cv_.wait(lock);
@@ -471,17 +507,8 @@ DWORD CSimulatedDriver::FillNotification(const Request& r) {
 }
 
 DWORD CSimulatedDriver::FillRead(const Request& r) {
-    DWORD used = 0;
     uint64_t count = 0;
-    while (!records_.empty() && used + records_.front().size() <= r.size) {
-        const Bytes& record = records_.front();
-        std::memcpy(r.buffer + used, record.data(), record.size());
-        if (knobs_.keepDelivered)
-            delivered_.insert(delivered_.end(), record.begin(), record.end());
-        used += static_cast<DWORD>(record.size());
-        ++count;
-        records_.pop_front();
-    }
+    const DWORD used = queue_.Take(r.buffer, r.size, count, knobs_.keepDelivered ? &delivered_ : nullptr);
     if (used) {
         ++deliveredReads_;
         deliveredRecords_ += count;

@@ -123,6 +123,34 @@ public:
     bool WaitForPendingOthers(uint32_t n, DWORD ms);
 
 private:
+    // Generated records back to back in one buffer, with the list of their
+    // sizes: the first of them are due (a read may take them), the rest
+    // upcoming. A read takes the due records that fit in one copy; the bytes
+    // delivered are given back from the front of the buffer once they are
+    // half of it. (A heap block per record slows the system's heap as
+    // thousands of them wait.)
+    class CRecordQueue {
+    public:
+        void Clear();
+        void Add(const Bytes& record);
+        // Makes up to n upcoming records due; returns how many.
+        size_t MakeDue(size_t n);
+        // Copies the due records that fit in room bytes to `to` (and to the
+        // end of keep when given); returns their bytes, and their number in
+        // count.
+        uint32_t Take(uint8_t* to, uint32_t room, uint64_t& count, Bytes* keep);
+        size_t Count() const { return sizes_.size(); }
+        size_t Due() const { return due_; }
+        size_t Upcoming() const { return sizes_.size() - due_; }
+        size_t QueuedBytes() const { return bytes_.size() - head_; }
+
+    private:
+        Bytes bytes_;
+        size_t head_ = 0;   // the first byte not yet delivered
+        std::deque<uint32_t> sizes_;
+        size_t due_ = 0;
+    };
+
     struct Request {
         OVERLAPPED* overlapped;
         uint8_t* buffer;
@@ -158,8 +186,7 @@ private:
 
     std::deque<Request> reads_, notifies_, others_;
     std::deque<Bytes> notifications_;
-    std::deque<Bytes> upcoming_;   // generated, not yet due
-    std::deque<Bytes> records_;    // due, waiting for a read
+    CRecordQueue queue_;   // generated records, due or not yet
     uint32_t roundsLeft_ = 0;
     uint64_t produced_ = 0;
     ULONGLONG startTick_ = 0;

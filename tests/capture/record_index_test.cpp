@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "capture/RecordIndexArray.h"
 
@@ -39,10 +40,10 @@ public:
     uint32_t GetGranularity() const override { return granularity_; }
     void* Reserve(size_t bytes) override {
         ++reserveCalls;
-        if (bytes > reserveLimit) return nullptr;
+        if (bytes > reserveLimit || reserveCalls > reserveBudget) return nullptr;
         uint8_t* p = static_cast<uint8_t*>(std::malloc(bytes));
         if (!p) return nullptr;
-        std::memset(p, 0xCD, bytes);   // stale bytes: commits must zero them
+        std::memset(p, 0xCD, bytes);   // stale bytes: a commit zeroes them, as the system does
         POISON(p, bytes);
         regions_[p] = bytes;
         return p;
@@ -57,6 +58,7 @@ public:
         if (committedTotal + bytes > commitLimit) return false;
         committedTotal += bytes;
         UNPOISON(a, bytes);
+        std::memset(a, 0, bytes);
         return true;
     }
     void Release(void* region, size_t bytes) override {
@@ -68,7 +70,8 @@ public:
         regions_.erase(it);
     }
 
-    size_t reserveLimit = SIZE_MAX;
+    size_t reserveLimit = SIZE_MAX;   // the largest reservation granted
+    int reserveBudget = INT32_MAX;     // reservations granted in all
     size_t commitLimit = SIZE_MAX;
     size_t committedTotal = 0;
     int reserveCalls = 0;
@@ -104,7 +107,7 @@ TEST(RecordIndexArray, FirstAppendReservesAndCommitsOneStep) {
     EXPECT_TRUE(a.IsEmpty());
     EXPECT_EQ(a.GetAt(0), nullptr);
     EXPECT_EQ(a.Append(EntryFor(0)), 0u);
-    EXPECT_EQ(a.GetReservedBytes(), 256u * 1024);
+    EXPECT_EQ(a.GetReservedBytes(), 576u * 1024);   // one segment of 16,384 entries
     EXPECT_EQ(a.GetCommittedBytes(), 16u * 1024);
     for (uint32_t i = 1; i < 455; ++i) ASSERT_EQ(a.Append(EntryFor(i)), i);
     EXPECT_EQ(a.GetCommittedBytes(), 16u * 1024);   // 455 x 36 = 16,380 bytes
@@ -134,21 +137,31 @@ TEST(RecordIndexArray, GrowsPastManyStepsAndReservations) {
     for (uint32_t i = 0; i < kCount; ++i) ASSERT_TRUE(Holds(a, i)) << i;
 }
 
-// A capture of millions of records must not copy its whole index again at
-// every reserve step (256 KB, about 7,000 entries): the reservation grows by
-// half each time it moves, so the entries move a logarithmic number of times.
-TEST(RecordIndexArray, GrowingToMillionsMovesTheEntriesRarely) {
+// A capture of millions of records never copies its index: the array grows
+// by segments, and an entry stays where it was first written.
+TEST(RecordIndexArray, GrowingToMillionsNeverMovesAnEntry) {
     FakeMemory mem;
     CRecordIndexArray a(mem);
-    constexpr uint32_t kCount = 1000000;   // 36 MB of entries, 138 reserve steps
-    for (uint32_t n = 7000; n <= kCount; n += 7000) ASSERT_TRUE(a.SetCount(n)) << n;
-    EXPECT_LE(mem.reserveCalls, 14);        // 256 KB growing by half up to 36 MB
-    EXPECT_GE(a.GetReservedBytes(), size_t{a.GetCount()} * 36);
-    EXPECT_LE(a.GetReservedBytes(), size_t{a.GetCount()} * 36 * 3 / 2 + a.GetReserveStep());
-    // Entries written before the moves are still there.
-    CRecordIndexArray b(mem);
-    for (uint32_t i = 0; i < 50000; ++i) ASSERT_EQ(b.Append(EntryFor(i)), i);
-    for (uint32_t i = 0; i < 50000; ++i) ASSERT_TRUE(Holds(b, i)) << i;
+    constexpr uint32_t kCount = 1000000;   // 36 MB of entries in 62 segments
+    std::vector<const RECORD_INDEX_ENTRY*> where;
+    for (uint32_t i = 0; i < kCount; ++i) {
+        ASSERT_EQ(a.Append(EntryFor(i)), i);
+        if (i % 4099 == 0) where.push_back(a.GetAt(i));
+    }
+    EXPECT_EQ(a.GetSegmentCount(), 62u);
+    EXPECT_EQ(mem.reserveCalls, 62);
+    EXPECT_EQ(a.GetReservedBytes(), 62u * 576 * 1024);
+    for (size_t k = 0; k < where.size(); ++k) {
+        const uint32_t i = static_cast<uint32_t>(k * 4099);
+        ASSERT_EQ(a.GetAt(i), where[k]) << i;
+        ASSERT_TRUE(Holds(a, i)) << i;
+    }
+    // Entries on both sides of every segment boundary.
+    for (uint32_t s = 1; s < 62; ++s) {
+        ASSERT_TRUE(Holds(a, s * 16384 - 1)) << s;
+        ASSERT_TRUE(Holds(a, s * 16384)) << s;
+    }
+    EXPECT_EQ(a.GetAt(kCount), nullptr);
 }
 
 TEST(RecordIndexArray, SetCountZeroesNewEntriesAndReleasesAtZero) {
@@ -168,55 +181,66 @@ TEST(RecordIndexArray, SetCountZeroesNewEntriesAndReleasesAtZero) {
     EXPECT_EQ(a.GetReservedBytes(), 0u);
     EXPECT_EQ(a.GetCommittedBytes(), 0u);
     EXPECT_EQ(a.GetCommitStep(), 16u * 1024);
-    EXPECT_EQ(a.GetData(), nullptr);
+    EXPECT_EQ(a.GetSegmentCount(), 0u);
+    EXPECT_EQ(a.GetAt(0), nullptr);
 }
 
-TEST(RecordIndexArray, CommitNeverPassesTheReservation) {
-    // A commit step that does not divide the reserve step (48 KB into 256 KB)
-    // must still stop at the end of the reservation.
-    FakeMemory mem(12 * 1024, 65536);
+TEST(RecordIndexArray, CommitNeverPassesTheSegment) {
+    // A commit step that does not divide the segment (80 KB into 576 KB)
+    // must still stop at the end of the segment.
+    FakeMemory mem(20 * 1024, 65536);
     CRecordIndexArray a(mem);
     ASSERT_TRUE(a.SetCount(100));
-    EXPECT_EQ(a.GetReservedBytes(), 256u * 1024);
-    EXPECT_EQ(a.GetCommittedBytes(), 48u * 1024);
-    ASSERT_TRUE(a.SetCount(7000));   // 252,000 bytes: six 48 KB steps would pass 256 KB
-    EXPECT_EQ(a.GetCommittedBytes(), 256u * 1024);
-    EXPECT_EQ(a.GetReservedBytes(), 256u * 1024);
-    ASSERT_TRUE(a.SetCount(7281));   // the last whole entry of the reservation
-    for (uint32_t i = 0; i < 1000; ++i) ASSERT_NE(a.Append(EntryFor(i)), NO_INDEX);
-    EXPECT_EQ(a.GetCount(), 8281u);
-    EXPECT_LE(a.GetCommittedBytes(), a.GetReservedBytes());
+    EXPECT_EQ(a.GetReservedBytes(), 576u * 1024);
+    EXPECT_EQ(a.GetCommittedBytes(), 80u * 1024);
+    ASSERT_TRUE(a.SetCount(16000));   // 576,000 bytes: eight 80 KB steps would pass the segment
+    EXPECT_EQ(a.GetCommittedBytes(), 576u * 1024);
+    EXPECT_EQ(a.GetReservedBytes(), 576u * 1024);
+    ASSERT_TRUE(a.SetCount(16384));   // the last entry of the segment
+    EXPECT_EQ(a.GetSegmentCount(), 1u);
+    for (uint32_t i = 16384; i < 17384; ++i) ASSERT_EQ(a.Append(EntryFor(i)), i);
+    EXPECT_EQ(a.GetSegmentCount(), 2u);
+    EXPECT_EQ(a.GetCommittedBytes(), 576u * 1024 + 80 * 1024);
+    EXPECT_TRUE(Holds(a, 16384));
+    EXPECT_TRUE(Holds(a, 17383));
 }
 
 TEST(RecordIndexArray, FailedGrowthFailsTheAppendAndKeepsTheEntries) {
     struct Case {
         const char* what;
-        size_t reserveLimit, commitLimit;
+        int reserveBudget;
+        size_t commitLimit;
         uint32_t fitting;   // appends that still succeed
     } cases[] = {
         {"first reservation", 0, SIZE_MAX, 0},
-        {"first commit", SIZE_MAX, 0, 0},
-        {"second commit step", SIZE_MAX, 16 * 1024, 455},
-        {"second reservation", 256 * 1024, SIZE_MAX, 7281},
+        {"first commit", INT32_MAX, 0, 0},
+        {"second commit step", INT32_MAX, 16 * 1024, 455},
+        {"second segment's reservation", 1, SIZE_MAX, 16384},
+        {"second segment's commit", INT32_MAX, 576 * 1024, 16384},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeMemory mem;
-        mem.reserveLimit = c.reserveLimit;
+        mem.reserveBudget = c.reserveBudget;
         mem.commitLimit = c.commitLimit;
         CRecordIndexArray a(mem);
         for (uint32_t i = 0; i < c.fitting; ++i) ASSERT_EQ(a.Append(EntryFor(i)), i);
         const size_t committed = a.GetCommittedBytes();
+        const size_t reserved = a.GetReservedBytes();
         const size_t step = a.GetCommitStep();
         EXPECT_EQ(a.Append(EntryFor(c.fitting)), NO_INDEX);
         EXPECT_EQ(a.Append(EntryFor(c.fitting)), NO_INDEX);
         EXPECT_EQ(a.GetCount(), c.fitting);
         EXPECT_EQ(a.GetCommittedBytes(), committed);
+        EXPECT_EQ(a.GetReservedBytes(), reserved);
         EXPECT_EQ(a.GetCommitStep(), step);
         EXPECT_FALSE(a.SetCount(c.fitting + 1));
+        EXPECT_FALSE(a.SetCount(c.fitting + 40000));
+        EXPECT_EQ(a.GetReservedBytes(), reserved);
         for (uint32_t i = 0; i < c.fitting; ++i) ASSERT_TRUE(Holds(a, i)) << i;
         // Once memory is there again, appending goes on where it stopped.
-        mem.reserveLimit = mem.commitLimit = SIZE_MAX;
+        mem.commitLimit = SIZE_MAX;
+        mem.reserveBudget = INT32_MAX;
         EXPECT_EQ(a.Append(EntryFor(c.fitting)), c.fitting);
         EXPECT_TRUE(Holds(a, c.fitting));
     }
@@ -230,28 +254,34 @@ TEST(RecordIndexArray, CountBeyondTheAddressSpaceFails) {
         EXPECT_FALSE(a.SetCount(0xFFFFFFFFu));
         EXPECT_EQ(a.GetCount(), 1u);
     }
-    mem.reserveLimit = 64u << 20;   // a huge count whose reservation is refused
+    mem.reserveBudget = 100;   // a huge count whose segments are refused after a while
     EXPECT_FALSE(a.SetCount(0xFFFFFFF0u));
     EXPECT_EQ(a.GetCount(), 1u);
+    EXPECT_EQ(a.GetSegmentCount(), 1u);
     EXPECT_TRUE(Holds(a, 0));
 }
 
 TEST(RecordIndexArray, CompactShrinksTheReservationToFit) {
     FakeMemory mem;
     CRecordIndexArray a(mem);
-    ASSERT_TRUE(a.SetCount(100000));   // 3.6 MB
+    ASSERT_TRUE(a.SetCount(100000));   // 3.6 MB in seven segments
     for (uint32_t i = 0; i < 100; ++i) *a.GetAt(i) = EntryFor(i);
     ASSERT_TRUE(a.SetCount(100));
-    const size_t before = a.GetReservedBytes();
+    EXPECT_EQ(a.GetSegmentCount(), 7u);
     a.Compact();
-    EXPECT_LT(a.GetReservedBytes(), before);
-    EXPECT_EQ(a.GetReservedBytes(), 256u * 1024);
+    EXPECT_EQ(a.GetSegmentCount(), 1u);
+    EXPECT_EQ(a.GetReservedBytes(), 576u * 1024);
     EXPECT_LE(a.GetCommittedBytes(), a.GetReservedBytes());
     EXPECT_GE(a.GetCommittedBytes(), 3600u);
     for (uint32_t i = 0; i < 100; ++i) ASSERT_TRUE(Holds(a, i));
     const int reserves = mem.reserveCalls;
     a.Compact();   // already fits: nothing moves
     EXPECT_EQ(mem.reserveCalls, reserves);
+    // Growing again after the compaction: new entries are zero.
+    ASSERT_TRUE(a.SetCount(40000));
+    RECORD_INDEX_ENTRY zero{};
+    for (uint32_t i = 100; i < 40000; i += 97) ASSERT_EQ(std::memcmp(a.GetAt(i), &zero, sizeof zero), 0) << i;
+    EXPECT_TRUE(Holds(a, 99));
     ASSERT_TRUE(a.SetCount(0));
     a.Compact();
     EXPECT_EQ(a.GetReservedBytes(), 0u);

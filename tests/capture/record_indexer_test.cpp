@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "base/ByteReader.h"
 #include "capture/RecordIndexer.h"
@@ -152,6 +154,83 @@ TEST(RecordIndexer, LinksAcrossWindows) {
     EXPECT_EQ(f.E(2).position, f.s.bytes().size());
     EXPECT_EQ(f.E(2).companion, 1u);
     EXPECT_EQ(f.E(1).companion, 2u);
+}
+
+// The linking rules, written out plainly: every record maps its number to
+// its index (a later one takes the number over), then a completion looks up
+// the number it names; found at an index below its own, both point at each
+// other (an issue completed again points at its latest completion).
+std::vector<uint32_t> LinkByTheRules(const RecordStream& s, const RECORD_LAYOUT& layout) {
+    std::unordered_map<uint32_t, uint32_t> numbers;
+    std::vector<uint32_t> companion(s.count(), NO_INDEX);
+    for (uint32_t i = 0; i < s.count(); ++i) {
+        const ByteReader rec(s.bytes().data() + s.offsets()[i], s.bytes().size() - s.offsets()[i]);
+        numbers[rec.u32le_or(RECORD_SEQUENCE_OFFSET)] = i;
+        const bool completion = rec.u8or(3) == RECORD_TYPE_REQUEST &&
+                                (rec.u16le_or(layout.requestOffset + REQ_FLAGS) & REQ_FLAG_COMPLETION);
+        if (!completion) continue;
+        const auto it = numbers.find(rec.u32le_or(layout.requestOffset + REQ_ISSUE_SEQUENCE));
+        if (it == numbers.end() || it->second >= i) continue;
+        companion[i] = it->second;
+        companion[it->second] = i;
+    }
+    return companion;
+}
+
+// Numbers as no driver gives them (repeated, out of order, completions that
+// name markers, completions or issues completed before), through an indexer
+// that folds its numbers every few records: the links are those of the
+// rules, for numbers folded long ago as for recent ones.
+TEST(RecordIndexer, LinksFollowTheRulesForAnyNumbersAcrossFolds) {
+    struct Shape {
+        const char* what;
+        uint32_t numberRange;   // own numbers drawn from [1, range]; 0: one after the other
+        uint32_t lookBack;      // completions name a number up to this far back
+    };
+    const Shape shapes[] = {
+        {"numbers in order, completions of old and completed issues", 0, 200},
+        {"numbers repeated often", 40, 60},
+        {"numbers from a wide range", 100000, 3000},
+    };
+    for (size_t recent : {1u, 4u, 64u}) {
+        for (const Shape& shape : shapes) {
+            SCOPED_TRACE(::testing::Message() << shape.what << ", folding every " << recent);
+            RecordBuilder b;
+            RecordStream s;
+            std::vector<uint32_t> given;   // every number given so far
+            uint32_t x = 12345;
+            for (uint32_t i = 0; i < 3000; ++i) {
+                x = x * 1103515245u + 12345u;
+                const uint32_t r = x >> 8;
+                if (shape.numberRange) b.SetSequence(1 + r % shape.numberRange);
+                given.push_back(b.NextSequence());
+                if (r % 13 == 0) {
+                    s.Add(b.DropMarker());
+                } else if (r % 3 == 0 || given.size() < 2) {
+                    s.Add(b.Create(Dev(), b.NewIrp()));
+                } else {
+                    // A number given before (possibly its own or a marker's),
+                    // or now and then one never given.
+                    const uint32_t back = 1 + (r >> 4) % std::min<uint32_t>(shape.lookBack, given.size() - 1);
+                    const uint32_t named = (r % 17 == 0) ? 0xF0000000u + r : given[given.size() - 1 - back];
+                    s.Add(b.Complete(Dev(), 1, Issued{named, 0x8A000100}, 0));
+                }
+            }
+            CRecordIndexer indexer(recent);
+            CVectorRecordIndex index;
+            ASSERT_EQ(indexer.Commit(s.bytes().data(), static_cast<uint32_t>(s.bytes().size()), 0, b.layout(), index)
+                          .status,
+                      CommitStatus::Ok);
+            ASSERT_EQ(index.GetCount(), s.count());
+            const std::vector<uint32_t> expected = LinkByTheRules(s, b.layout());
+            size_t links = 0;
+            for (uint32_t i = 0; i < s.count(); ++i) {
+                ASSERT_EQ(index.entries()[i].companion, expected[i]) << "record " << i;
+                links += expected[i] != NO_INDEX;
+            }
+            EXPECT_GT(links, 1000u);
+        }
+    }
 }
 
 // Files without driver information use the default layout, whose request part

@@ -179,6 +179,14 @@ inline std::vector<uint8_t> RecordBytes(CCaptureStore& s, uint32_t i) {
     return buffer;
 }
 
+// The records of a saved file as a new store opens them; 0 when it does not open.
+inline uint32_t OpenedCount(const std::wstring& path) {
+    CCaptureStore store;
+    MessageRecorder r;
+    if (store.OpenCaptureFile(path.c_str(), &r) != S_OK) return 0;
+    return store.GetRecordCount();
+}
+
 inline RECORD_INDEX_ENTRY EntryOf(CCaptureStore& s, uint32_t i) {
     RECORD_INDEX_ENTRY e{};
     EXPECT_EQ(s.GetIndexEntry(i, &e), S_OK) << i;

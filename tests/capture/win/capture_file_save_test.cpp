@@ -14,6 +14,7 @@
 
 #include "capture/win/CaptureFile.h"
 #include "capture/win/CaptureStore.h"
+#include "capture/win/FileLockBytes.h"
 #include "tests/capture/win/CaptureFileFixtures.h"
 
 using namespace brx;
@@ -164,9 +165,9 @@ class FailingFiles final : public ICompoundFiles {
 public:
     FailingFiles() { previous_ = SetCompoundFiles(this); }
     ~FailingFiles() override { SetCompoundFiles(previous_); }
-    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD reserved, IStorage** out) override {
+    HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD, IStorage** out) override {
         IStorage* inner = nullptr;
-        const HRESULT hr = ::StgCreateDocfile(name, mode, reserved, &inner);
+        const HRESULT hr = CreateDocfileOnFile(name, mode, &inner);
         *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget) : nullptr;
         return hr;
     }
@@ -198,13 +199,6 @@ FILETIME LastWrite(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
     return data.ftLastWriteTime;
-}
-
-uint32_t OpenedCount(const std::wstring& path) {
-    CCaptureStore store;
-    MessageRecorder r;
-    if (store.OpenCaptureFile(path.c_str(), &r) != S_OK) return 0;
-    return store.GetRecordCount();
 }
 
 } // namespace
