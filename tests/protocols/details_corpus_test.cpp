@@ -29,8 +29,8 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
     {
         RecordBuilder mixed;
         Bytes s = {1};
-        const Bytes& stream = fixtures::MixedStream(40, mixed).bytes();
-        s.insert(s.end(), stream.begin(), stream.end());
+        const RecordStream stream = fixtures::MixedStream(40, mixed);
+        s.insert(s.end(), stream.bytes().begin(), stream.bytes().end());
         seeds.push_back({"mixed", s});
     }
     {

@@ -189,7 +189,7 @@ TEST_F(RequestDetailsTest, CdcNotificationsAndHidReports) {
     UrbSpec report = poll;
     report.data = {0, 0, 4, 0, 0, 0, 0, 0};
     i = Urb(hid, poll, report);
-    EXPECT_EQ(Text(i), u"(untouched)"); // an input report is on the completion
+    EXPECT_EQ(Text(i), u"8 bytes buffer"); // the report is on the completion
     EXPECT_EQ(Text(i + 1), u"Input Report (Len 8)");
 }
 
@@ -233,7 +233,9 @@ TEST_F(RequestDetailsTest, IrpRequests) {
     EXPECT_EQ(Text(irp(40 + 0x07, dwords({8}))), u"(untouched)");        // short block
 
     // Create with a captured file name: the part after the last backslash.
-    Bytes create = dwords({64, 0, 0, 0, 0, 0x00200000 /* count 32 at 18 */, 16 /* offset from 16 */, 0});
+    // Size, then at 16 a counted-name header: byte count at 18, offset of the
+    // characters (from 16) at 20; the characters follow the 32 bytes.
+    Bytes create = dwords({64, 0, 0, 0, 0, 16, 0, 0});
     std::u16string path = u"\\Device\\Name\\COM3";
     for (char16_t c : path) create.push_back(static_cast<uint8_t>(c)), create.push_back(static_cast<uint8_t>(c >> 8));
     create[18] = static_cast<uint8_t>(path.size() * 2);
