@@ -503,10 +503,10 @@ int DescribeMscBulkOnly(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* /*urb
     return DescribeMscData(ctx, data, length);
 }
 
-int DescribeMscTransfer(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* interface, size_t interfaceLength,
+int DescribeMscTransfer(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* interfaceInfo, size_t interfaceInfoLength,
                         const uint8_t* urb) {
-    if (!ctx.pair || !ctx.pair->record.hasBlock || !urb || !interface || interfaceLength <= 43) return 0;
-    if (interface[10] != 0x50) return 0;
+    if (!ctx.pair || !ctx.pair->record.hasBlock || !urb || !interfaceInfo || interfaceInfoLength <= 43) return 0;
+    if (interfaceInfo[10] != 0x50) return 0;
     return DescribeMscBulkOnly(ctx, urb);
 }
 

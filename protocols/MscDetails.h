@@ -13,10 +13,10 @@ namespace brx {
 // when enabled is 0.
 const char* CswStatusName(uint32_t status, int enabled);
 
-// Entry for a bulk or interrupt URB of an interface of class 08h: interface
+// Entry for a bulk or interrupt URB of an interface of class 08h: interfaceInfo
 // is the pipe's interface information (class at byte 8, protocol at 10).
 // 1 when it wrote a text.
-int DescribeMscTransfer(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* interface, size_t interfaceLength,
+int DescribeMscTransfer(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* interfaceInfo, size_t interfaceInfoLength,
                         const uint8_t* urb);
 int DescribeMscBulkOnly(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* urb);
 int DescribeCbw(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* data, size_t length);

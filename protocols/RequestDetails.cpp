@@ -23,7 +23,7 @@ constexpr size_t kUrbSetupPacket = 72;
 constexpr size_t kUrbRequest = 73;
 constexpr size_t kUrbValue = 74;   // also descriptor index and feature selector
 constexpr size_t kUrbDescriptorType = 75;
-constexpr size_t kUrbIndex = 76;   // also language id and interface
+constexpr size_t kUrbIndex = 76;   // also language id and interfaceInfo
 constexpr size_t kUrbConfigurationDescriptor = 16;
 constexpr size_t kUrbSelectInterfaceNumber = 22;
 constexpr size_t kUrbSelectAlternateSetting = 23;
@@ -112,17 +112,17 @@ int FeatureRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const char* n, con
     }
 }
 
-const char* ClassDescriptorOf(uint8_t type, const uint8_t* interface, size_t interfaceLength) {
-    if (!interface || interfaceLength <= kInterfaceProtocol) return nullptr;
-    return ClassDescriptorName(type, 0, interface[kInterfaceClass], interface[kInterfaceSubClass],
-                               interface[kInterfaceProtocol]);
+const char* ClassDescriptorOf(uint8_t type, const uint8_t* interfaceInfo, size_t interfaceInfoLength) {
+    if (!interfaceInfo || interfaceInfoLength <= kInterfaceProtocol) return nullptr;
+    return ClassDescriptorName(type, 0, interfaceInfo[kInterfaceClass], interfaceInfo[kInterfaceSubClass],
+                               interfaceInfo[kInterfaceProtocol]);
 }
 
 int DescriptorRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const char* n, const Setup& s,
-                             const uint8_t* interface, size_t interfaceLength) {
+                             const uint8_t* interfaceInfo, size_t interfaceInfoLength) {
     uint8_t type = static_cast<uint8_t>(s.value >> 8), index = static_cast<uint8_t>(s.value);
     if (type >= 0x21 && type <= 0x23) {
-        if (const char* name = ClassDescriptorOf(type, interface, interfaceLength))
+        if (const char* name = ClassDescriptorOf(type, interfaceInfo, interfaceInfoLength))
             return Ok(RequestDetailsPrintf(ctx, "%s (%s)", n, name));
         return Ok(RequestDetailsPutText(ctx, n));
     }
@@ -141,8 +141,8 @@ int DescriptorRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const char* n, 
     }
 }
 
-int StandardRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, const uint8_t* interface,
-                           size_t interfaceLength) {
+int StandardRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, const uint8_t* interfaceInfo,
+                           size_t interfaceInfoLength) {
     const char* n = StandardRequestName(s.request, NAME_FRIENDLY);
     if (!n) return 0;
     switch (s.request) {
@@ -157,7 +157,7 @@ int StandardRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, c
     case 3: return FeatureRequestDetails(ctx, n, s);
     case 5: return Ok(RequestDetailsPrintf(ctx, "%s (%d)", n, s.value));
     case 6:
-    case 7: return DescriptorRequestDetails(ctx, n, s, interface, interfaceLength);
+    case 7: return DescriptorRequestDetails(ctx, n, s, interfaceInfo, interfaceInfoLength);
     case 9:
         if (s.value == 0) return Ok(RequestDetailsPrintf(ctx, "%s (%s)", n, "Unconfigure"));
         return Ok(RequestDetailsPrintf(ctx, "%s %d", n, s.value));
@@ -287,16 +287,16 @@ int MscRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, uint8_
     return 0;
 }
 
-int ClassRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, const uint8_t* interface,
-                        size_t interfaceLength) {
-    if (!interface || interfaceLength <= kInterfaceProtocol) return 0;
-    switch (interface[kInterfaceClass]) {
+int ClassRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const Setup& s, const uint8_t* interfaceInfo,
+                        size_t interfaceInfoLength) {
+    if (!interfaceInfo || interfaceInfoLength <= kInterfaceProtocol) return 0;
+    switch (interfaceInfo[kInterfaceClass]) {
     case 0x02:
     case 0x0A: return CdcRequestDetails(ctx, s);
     case 0x03: return HidRequestDetails(ctx, s);
-    case 0x08: return MscRequestDetails(ctx, s, interface[kInterfaceProtocol]);
+    case 0x08: return MscRequestDetails(ctx, s, interfaceInfo[kInterfaceProtocol]);
     case 0x09: return HubRequestDetails(ctx, s);
-    case 0xFE: return interface[kInterfaceSubClass] == 0x01 ? DfuRequestDetails(ctx, s) : 0;
+    case 0xFE: return interfaceInfo[kInterfaceSubClass] == 0x01 ? DfuRequestDetails(ctx, s) : 0;
     default: return 0;
     }
 }
@@ -310,8 +310,8 @@ struct UrbRecord {
     const RECORD_LAYOUT& layout;
     ByteReader block;
     ByteReader urb;
-    const uint8_t* interface = nullptr;
-    size_t interfaceLength = 0;
+    const uint8_t* interfaceInfo = nullptr;
+    size_t interfaceInfoLength = 0;
 
     // A completion the device answered: URB status not negative and no
     // failure on the request.
@@ -395,11 +395,11 @@ int HidReportDetails(const UrbRecord& u) {
 
 int BulkTransferDetails(const UrbRecord& u) {
     int written = 0;
-    if (u.interface && u.interfaceLength > kInterfaceProtocol) {
-        switch (u.interface[kInterfaceClass]) {
+    if (u.interfaceInfo && u.interfaceInfoLength > kInterfaceProtocol) {
+        switch (u.interfaceInfo[kInterfaceClass]) {
         case 0x02: written = CdcNotificationDetails(u); break;
         case 0x03: written = HidReportDetails(u); break;
-        case 0x08: written = DescribeMscTransfer(u.ctx, u.interface, u.interfaceLength, u.urb.data()); break;
+        case 0x08: written = DescribeMscTransfer(u.ctx, u.interfaceInfo, u.interfaceInfoLength, u.urb.data()); break;
         default: break;
         }
     }
@@ -418,7 +418,7 @@ int DescriptorUrbDetails(const UrbRecord& u) {
     case 7: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Other Speed Cfg", index));
     default: break;
     }
-    const char* name = type >= 0x21 && type <= 0x23 ? ClassDescriptorOf(type, u.interface, u.interfaceLength)
+    const char* name = type >= 0x21 && type <= 0x23 ? ClassDescriptorOf(type, u.interfaceInfo, u.interfaceInfoLength)
                                                      : DescriptorTypeName(type);
     return name ? Ok(RequestDetailsPutText(u.ctx, name)) : 0;
 }
@@ -467,7 +467,7 @@ int ClassUrbDetails(const UrbRecord& u, uint8_t recipient) {
     packet[5] = U8(u.urb, kUrbIndex + 1);
     packet[6] = static_cast<uint8_t>(length);
     packet[7] = static_cast<uint8_t>(length >> 8);
-    return ControlRequestDetails(u.ctx, packet, u.interface, u.interfaceLength);
+    return ControlRequestDetails(u.ctx, packet, u.interfaceInfo, u.interfaceInfoLength);
 }
 
 int UrbDetails(const UrbRecord& u) {
@@ -481,7 +481,7 @@ int UrbDetails(const UrbRecord& u) {
     case 0x08:
     case 0x32: {
         if (!u.urb.has(kUrbSetupPacket, 8)) return 0;
-        return ControlRequestDetails(u.ctx, u.urb.data() + kUrbSetupPacket, u.interface, u.interfaceLength);
+        return ControlRequestDetails(u.ctx, u.urb.data() + kUrbSetupPacket, u.interfaceInfo, u.interfaceInfoLength);
     }
     case 0x09: return BulkTransferDetails(u);
     case 0x0A: return TransferText(u);
@@ -631,8 +631,8 @@ void Format(const REQUEST_DETAILS_CONTEXT& ctx) {
         if (block.size() < 32 || !r.urb || r.urbLength < 16) return;
         UrbRecord u{ctx, r, layout, block, ByteReader(r.urb, r.urbLength)};
         if (U16(u.urb, kUrbFunction) > 52) return;
-        u.interface = block.data() + kInterfaceInBlock;
-        u.interfaceLength = block.size() - kInterfaceInBlock;
+        u.interfaceInfo = block.data() + kInterfaceInBlock;
+        u.interfaceInfoLength = block.size() - kInterfaceInBlock;
         UrbDetails(u);
     } else if (IsUserIoctlKind(kind)) {
         IoctlDetails(ctx, r, layout, block);
@@ -641,13 +641,13 @@ void Format(const REQUEST_DETAILS_CONTEXT& ctx) {
 
 } // namespace
 
-int ControlRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* setup, const uint8_t* interface,
-                          size_t interfaceLength) {
+int ControlRequestDetails(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* setup, const uint8_t* interfaceInfo,
+                          size_t interfaceInfoLength) {
     if (!setup) return 0;
     Setup s = Setup::Read(setup);
     switch (RequestTypeOf(s.bm)) {
-    case REQUEST_TYPE_STANDARD: return StandardRequestDetails(ctx, s, interface, interfaceLength);
-    case REQUEST_TYPE_CLASS: return ClassRequestDetails(ctx, s, interface, interfaceLength);
+    case REQUEST_TYPE_STANDARD: return StandardRequestDetails(ctx, s, interfaceInfo, interfaceInfoLength);
+    case REQUEST_TYPE_CLASS: return ClassRequestDetails(ctx, s, interfaceInfo, interfaceInfoLength);
     default: return 0;
     }
 }

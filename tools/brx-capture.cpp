@@ -22,6 +22,7 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/Prompts.h"
+#include "protocols/RequestDetails.h"
 #include "sim/win/SimulatedDriver.h"
 
 using namespace brx;
@@ -118,6 +119,34 @@ void PrintRecords(CCaptureLog& log, const std::vector<SimDevice>& simDevices) {
     }
 }
 
+// Request records as the capture list would show them, kind and Request
+// Details column: the first record of each different text.
+void PrintRequestDetails(CCaptureLog& log, uint32_t rows) {
+    const RECORD_LAYOUT layout = log.GetRecordLayout();
+    std::vector<uint8_t> a(8192), b(8192);
+    std::printf("Request details (first record of each text):\n");
+    std::map<std::string, bool> seen;
+    const uint32_t count = log.GetRecordCount();
+    for (uint32_t i = 0, shown = 0; i < count && shown < rows; ++i) {
+        CRecordPairView pair;
+        pair.Init(a.data(), static_cast<uint32_t>(a.size()), b.data(), static_cast<uint32_t>(b.size()));
+        if (log.ReadRecordPair(i, pair) != S_OK32 || pair.record.type != RECORD_TYPE_REQUEST) continue;
+        char16_t text[260] = u"";
+        REQUEST_DETAILS_CONTEXT ctx;
+        ctx.pair = &pair;
+        ctx.text = text;
+        ctx.textSize = 260;
+        ctx.layout = &layout;
+        FormatRequestDetails(ctx);
+        const char* kind = GetRequestKindListText(pair.record.kind);
+        const std::string details = Narrow(text);
+        if (details.empty() || !seen.emplace(std::string(kind ? kind : "?") + details, true).second) continue;
+        std::printf("  %6u  %-6s %-3s %s\n", i, kind ? kind : "?", pair.record.completion ? "<-" : "->",
+                    details.c_str());
+        ++shown;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +218,7 @@ int main(int argc, char** argv) {
     if (GetFileAttributesExW(log->GetPathName().c_str(), GetFileExInfoStandard, &data))
         size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     PrintRecords(*log, simDevices);
+    PrintRequestDetails(*log, 40);
     std::printf("Saved %ls: %" PRIu64 " bytes\n", log->GetPathName().c_str(), size);
     log->Close();
     return 0;
