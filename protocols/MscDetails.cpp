@@ -61,21 +61,6 @@ size_t CdbSize(uint8_t op) {
     }
 }
 
-uint32_t Be32(const ByteReader& r, size_t off) {
-    uint32_t v = 0;
-    r.u32be(off, v);
-    return v;
-}
-uint16_t Be16(const ByteReader& r, size_t off) {
-    uint16_t v = 0;
-    r.u16be(off, v);
-    return v;
-}
-uint8_t U8(const ByteReader& r, size_t off) {
-    uint8_t v = 0;
-    r.u8(off, v);
-    return v;
-}
 
 bool FeatureText(uint16_t feature, char* out, size_t size) {
     if (feature >= 0xFF00) return Put(out, size, "%04Xh %s %s", feature, "Vendor Specific", "Feature");
@@ -84,48 +69,48 @@ bool FeatureText(uint16_t feature, char* out, size_t size) {
 }
 
 bool TocDetail(const ByteReader& cdb, char* out, size_t size) {
-    uint8_t format = U8(cdb, 2) & 0x0F;
+    uint8_t format = cdb.u8or(2) & 0x0F;
     const char* name = TocFormatName(format);
     if (!name) return false;
-    if (format == 0) return Put(out, size, "%s, %s %d", name, "Starting Track", U8(cdb, 6));
-    if (format == 2) return Put(out, size, "%s, %s %d", name, "Starting Session", U8(cdb, 6));
+    if (format == 0) return Put(out, size, "%s, %s %d", name, "Starting Track", cdb.u8or(6));
+    if (format == 2) return Put(out, size, "%s, %s %d", name, "Starting Session", cdb.u8or(6));
     return Put(out, size, "%s", name);
 }
 
 bool InquiryDetail(const ByteReader& cdb, char* out, size_t size) {
-    if (!(U8(cdb, 1) & 1)) return Put(out, size, "%s", "Standard");
-    uint8_t page = U8(cdb, 2);
+    if (!(cdb.u8or(1) & 1)) return Put(out, size, "%s", "Standard");
+    uint8_t page = cdb.u8or(2);
     if (const char* name = VpdPageName(page)) return Put(out, size, "%s", name);
     return Put(out, size, "VPD %02Xh", page);
 }
 
 bool SecurityProtocolInDetail(const ByteReader& cdb, char* out, size_t size) {
-    if (U8(cdb, 1) != 0) return false;
+    if (cdb.u8or(1) != 0) return false;
     static constexpr const char* kPages[] = {"Supported Protocol List", "Certificate Data",
                                              "Compliance Information"};
-    uint16_t specific = Be16(cdb, 2);
+    uint16_t specific = cdb.u16be_or(2);
     return specific < 3 && Put(out, size, "%s", kPages[specific]);
 }
 
 bool GetConfigurationDetail(const ByteReader& cdb, char* out, size_t size) {
-    switch (U8(cdb, 1) & 3) {
+    switch (cdb.u8or(1) & 3) {
     case 0: return Put(out, size, "%s", "Supported Features");
     case 1: return Put(out, size, "%s", "Current Features");
-    case 2: return FeatureText(Be16(cdb, 2), out, size);
+    case 2: return FeatureText(cdb.u16be_or(2), out, size);
     default: return false;
     }
 }
 
 bool GetPerformanceDetail(const ByteReader& cdb, char* out, size_t size) {
-    uint8_t b1 = U8(cdb, 1);
-    switch (U8(cdb, 10)) {
+    uint8_t b1 = cdb.u8or(1);
+    switch (cdb.u8or(10)) {
     case 0: {
         const char* rw = (b1 & 4) ? "Write" : "Read";
         switch (b1 & 3) {
         case 0: return Put(out, size, "%s %s, %s", rw, "Performance", "Nominal");
         case 1:
             return Put(out, size, "%s %s, %s, %s %u", rw, "Performance", "Entire List", "Starting LBA",
-                       Be32(cdb, 2));
+                       cdb.u32be_or(2));
         case 2: return Put(out, size, "%s %s, %s", rw, "Performance", "Exceptions Only");
         default: return Put(out, size, "%s %s", rw, "Performance");
         }
@@ -134,8 +119,8 @@ bool GetPerformanceDetail(const ByteReader& cdb, char* out, size_t size) {
         static constexpr const char* kAreas[] = {"Zone Boundary", "PDL", "SDL"};
         uint8_t area = b1 & 7;
         if (area < 3)
-            return Put(out, size, "%s, %s, %s %u", "Unusable Area", kAreas[area], "Starting LBA", Be32(cdb, 2));
-        return Put(out, size, "%s, %s %u", "Unusable Area", "Starting LBA", Be32(cdb, 2));
+            return Put(out, size, "%s, %s, %s %u", "Unusable Area", kAreas[area], "Starting LBA", cdb.u32be_or(2));
+        return Put(out, size, "%s, %s %u", "Unusable Area", "Starting LBA", cdb.u32be_or(2));
     }
     case 2: return Put(out, size, "%s", "Defect Status");
     case 3: return Put(out, size, "%s", "Write Speed");
@@ -146,7 +131,7 @@ bool GetPerformanceDetail(const ByteReader& cdb, char* out, size_t size) {
 }
 
 bool StartStopDetail(const ByteReader& cdb, uint8_t kind, char* out, size_t size) {
-    uint8_t b4 = U8(cdb, 4);
+    uint8_t b4 = cdb.u8or(4);
     if (b4 > 0x0F) return PutName(out, size, PowerConditionName(b4 >> 4));
     bool loej = b4 & 2, start = b4 & 1;
     if (kind == 3) {
@@ -162,44 +147,44 @@ bool CdbDetail(const ByteReader& cdb, const MscBytes& m, char* out, size_t size)
     switch (m.op) {
     case 0x08:
     case 0x0A: {
-        uint32_t lba = (U8(cdb, 1) & 0x1Fu) << 16 | Be16(cdb, 2);
-        uint32_t blocks = U8(cdb, 4) ? U8(cdb, 4) : 256;
+        uint32_t lba = (cdb.u8or(1) & 0x1Fu) << 16 | cdb.u16be_or(2);
+        uint32_t blocks = cdb.u8or(4) ? cdb.u8or(4) : 256;
         return Put(out, size, "Lba %u, Blocks %u", lba, blocks);
     }
     case 0x28:
     case 0x2A:
     case 0x2F:
-    case 0x35: return Put(out, size, "Lba %u, Blocks %u", Be32(cdb, 2), static_cast<uint32_t>(Be16(cdb, 7)));
+    case 0x35: return Put(out, size, "Lba %u, Blocks %u", cdb.u32be_or(2), static_cast<uint32_t>(cdb.u16be_or(7)));
     case 0xA8:
-    case 0xAA: return Put(out, size, "Lba %u, Blocks %u", Be32(cdb, 2), Be32(cdb, 6));
+    case 0xAA: return Put(out, size, "Lba %u, Blocks %u", cdb.u32be_or(2), cdb.u32be_or(6));
     case 0x88:
     case 0x8A:
     case 0x91: {
         uint64_t lba = 0;
         cdb.u64be(2, lba);
-        return Put(out, size, "Lba %" PRIu64 ", Blocks %u", lba, Be32(cdb, 10));
+        return Put(out, size, "Lba %" PRIu64 ", Blocks %u", lba, cdb.u32be_or(10));
     }
-    case 0x2B: return Put(out, size, "%s %u", "Lba", Be32(cdb, 2));
+    case 0x2B: return Put(out, size, "%s %u", "Lba", cdb.u32be_or(2));
     case 0x12: return InquiryDetail(cdb, out, size);
     case 0x1A:
     case 0x5A: {
-        uint8_t b2 = U8(cdb, 2);
-        const char* page = ModePageNameForCdb(b2 & 0x3F, U8(cdb, 3), m.kind, m.version);
+        uint8_t b2 = cdb.u8or(2);
+        const char* page = ModePageNameForCdb(b2 & 0x3F, cdb.u8or(3), m.kind, m.version);
         const char* control = PageControlName(b2 >> 6);
         if (!page) return false;
         return control ? Put(out, size, "%s, %s", page, control) : Put(out, size, "%s", page);
     }
     case 0x1B: return StartStopDetail(cdb, m.kind, out, size);
     case 0x1D:
-        if (U8(cdb, 1) & 4) return Put(out, size, "%s", "Default Self-Test");
-        return PutName(out, size, SelfTestCodeName(U8(cdb, 1) >> 5));
-    case 0x1E: return PutName(out, size, PreventAllowName(U8(cdb, 4) & 3));
+        if (cdb.u8or(1) & 4) return Put(out, size, "%s", "Default Self-Test");
+        return PutName(out, size, SelfTestCodeName(cdb.u8or(1) >> 5));
+    case 0x1E: return PutName(out, size, PreventAllowName(cdb.u8or(4) & 3));
     case 0x42:
-        switch (U8(cdb, 3)) {
+        switch (cdb.u8or(3)) {
         case 1: return Put(out, size, "%s", "CD Current Position");
         case 2: return Put(out, size, "%s", "Media Catalog Number");
         case 3: {
-            uint8_t track = U8(cdb, 6);
+            uint8_t track = cdb.u8or(6);
             if (track >= 1 && track <= 63) return Put(out, size, "Track #%d ISRC", track);
             return Put(out, size, "%s", "Track ISRC");
         }
@@ -208,39 +193,39 @@ bool CdbDetail(const ByteReader& cdb, const MscBytes& m, char* out, size_t size)
     case 0x43: return TocDetail(cdb, out, size);
     case 0x46: return GetConfigurationDetail(cdb, out, size);
     case 0x52: {
-        uint32_t number = Be32(cdb, 2);
-        switch (U8(cdb, 1) & 3) {
+        uint32_t number = cdb.u32be_or(2);
+        switch (cdb.u8or(1) & 3) {
         case 0: return Put(out, size, "Lba %u", number);
         case 1: return number != 0 && Put(out, size, "Track %u", number);
         case 2: return Put(out, size, "Session %u", number);
         default: return false;
         }
     }
-    case 0x5B: return PutName(out, size, CloseFunctionName(U8(cdb, 2) & 7));
-    case 0xA1: return PutName(out, size, BlankingTypeName(U8(cdb, 1) & 7));
+    case 0x5B: return PutName(out, size, CloseFunctionName(cdb.u8or(2) & 7));
+    case 0xA1: return PutName(out, size, BlankingTypeName(cdb.u8or(1) & 7));
     case 0xA2: return SecurityProtocolInDetail(cdb, out, size);
-    case 0xA3: return PutName(out, size, SendKeyFormatName(U8(cdb, 10) & 0x3F));
-    case 0xA4: return PutName(out, size, ReportKeyFormatName(U8(cdb, 10) & 0x3F));
+    case 0xA3: return PutName(out, size, SendKeyFormatName(cdb.u8or(10) & 0x3F));
+    case 0xA4: return PutName(out, size, ReportKeyFormatName(cdb.u8or(10) & 0x3F));
     case 0xAC: return GetPerformanceDetail(cdb, out, size);
     case 0xAD: {
-        uint8_t format = U8(cdb, 7);
+        uint8_t format = cdb.u8or(7);
         const char* name = DiscStructureFormatName(format);
         switch (format) {
         case 0x00:
         case 0x01:
         case 0x04:
         case 0x10:
-        case 0xFF: return name && Put(out, size, "%s, %s %d", name, "Layer", U8(cdb, 6));
+        case 0xFF: return name && Put(out, size, "%s, %s %d", name, "Layer", cdb.u8or(6));
         default: return name ? Put(out, size, "%s", name) : Put(out, size, "%s %02Xh", "Format", format);
         }
     }
-    case 0xB6: return PutName(out, size, StreamingTypeName(U8(cdb, 8)));
-    case 0xBB: return PutName(out, size, RotationalControlName(U8(cdb, 1) & 3));
+    case 0xB6: return PutName(out, size, StreamingTypeName(cdb.u8or(8)));
+    case 0xBB: return PutName(out, size, RotationalControlName(cdb.u8or(1) & 3));
     case 0xBE: {
-        uint32_t lba = Be32(cdb, 2);
+        uint32_t lba = cdb.u32be_or(2);
         if (lba == 0xFFFFFFFFu) return Put(out, size, "%s", "Sub-Channel Data");
-        uint32_t blocks = static_cast<uint32_t>(U8(cdb, 6)) << 16 | Be16(cdb, 7);
-        if (const char* type = ExpectedSectorTypeName((U8(cdb, 1) >> 2) & 7))
+        uint32_t blocks = static_cast<uint32_t>(cdb.u8or(6)) << 16 | cdb.u16be_or(7);
+        if (const char* type = ExpectedSectorTypeName((cdb.u8or(1) >> 2) & 7))
             return Put(out, size, "Type %s, Lba %u, Blocks %u", type, lba, blocks);
         return Put(out, size, "Lba %u, Blocks %u", lba, blocks);
     }
@@ -260,20 +245,20 @@ bool DataDetail(const REQUEST_DETAILS_CONTEXT& ctx, const MscBytes& m, const Byt
     size_t n = d.size();
     switch (m.op) {
     case 0x03: {
-        uint8_t response = U8(d, 0) & 0x7F;
+        uint8_t response = d.u8or(0) & 0x7F;
         if (n <= 13 || (response != 0x70 && response != 0x71)) return false;
-        const char* key = ScsiSenseKeyName(U8(d, 2) & 0x0F);
+        const char* key = ScsiSenseKeyName(d.u8or(2) & 0x0F);
         if (!key) return false;
-        if (const char* asc = ScsiAscAscqName(U8(d, 12), U8(d, 13))) return Put(out, size, "%s, %s", key, asc);
+        if (const char* asc = ScsiAscAscqName(d.u8or(12), d.u8or(13))) return Put(out, size, "%s, %s", key, asc);
         return Put(out, size, "%s", key);
     }
     case 0x04: {
         if (n <= 3) return false;
         size_t descriptor = 4;
-        if (U8(d, 1) & 0x08) {
+        if (d.u8or(1) & 0x08) {
             // An initialization pattern descriptor stands between the header and
             // the format descriptor.
-            size_t pattern = Be16(d, 6);
+            size_t pattern = d.u16be_or(6);
             if (n < pattern + 13) return false;
             descriptor = 4 + 4 + pattern;
         } else if (n <= 8) {
@@ -286,10 +271,10 @@ bool DataDetail(const REQUEST_DETAILS_CONTEXT& ctx, const MscBytes& m, const Byt
     case 0x15:
     case 0x1A: {
         if (n <= 3) return false;
-        size_t start = 4 + U8(d, 3);
+        size_t start = 4 + d.u8or(3);
         size_t end = n;
         // The mode data length counts the bytes after itself.
-        if (m.op == 0x1A) end = 1 + static_cast<size_t>(U8(d, 0));
+        if (m.op == 0x1A) end = 1 + static_cast<size_t>(d.u8or(0));
         if (end > n) end = n;
         if (start >= end) return false;
         return DescribeModePages(d.data() + start, end - start, m.kind, out, size) != 0;
@@ -297,9 +282,9 @@ bool DataDetail(const REQUEST_DETAILS_CONTEXT& ctx, const MscBytes& m, const Byt
     case 0x55:
     case 0x5A: {
         if (n <= 7) return false;
-        size_t start = 8 + Be16(d, 6);
+        size_t start = 8 + d.u16be_or(6);
         size_t end = n;
-        if (m.op == 0x5A) end = 2 + static_cast<size_t>(Be16(d, 0));
+        if (m.op == 0x5A) end = 2 + static_cast<size_t>(d.u16be_or(0));
         if (end > n) end = n;
         if (start >= end) return false;
         return DescribeModePages(d.data() + start, end - start, m.kind, out, size) != 0;
@@ -307,43 +292,43 @@ bool DataDetail(const REQUEST_DETAILS_CONTEXT& ctx, const MscBytes& m, const Byt
     case 0x43: return pendingCdb && TocDetail(cdb, out, size);
     case 0x46: {
         if (!pendingCdb) return false;
-        switch (U8(cdb, 1) & 3) {
+        switch (cdb.u8or(1) & 3) {
         case 0: return Put(out, size, "%s", "Supported Features");
         case 1: return Put(out, size, "%s", "Current Features");
         case 2:
             if (n <= 7) return false;
-            if (Be32(d, 0) == 4) return Put(out, size, "%s", "No Feature Descriptor");
-            return n > 9 && FeatureText(Be16(d, 8), out, size);
+            if (d.u32be_or(0) == 4) return Put(out, size, "%s", "No Feature Descriptor");
+            return n > 9 && FeatureText(d.u16be_or(8), out, size);
         default: return false;
         }
     }
     case 0x4A:
-        if (n <= 3 || Be16(d, 0) <= 1) return false;
-        if (U8(d, 2) & 0x80) return Put(out, size, "%s", "No Event Classes");
-        return PutName(out, size, NotificationClassName(U8(d, 2) & 7));
+        if (n <= 3 || d.u16be_or(0) <= 1) return false;
+        if (d.u8or(2) & 0x80) return Put(out, size, "%s", "No Event Classes");
+        return PutName(out, size, NotificationClassName(d.u8or(2) & 7));
     case 0x51: {
         if (n <= 2) return false;
-        const char* disc = DiscStatusName(U8(d, 2) & 3);
-        const char* session = SessionStateName((U8(d, 2) >> 2) & 3);
+        const char* disc = DiscStatusName(d.u8or(2) & 3);
+        const char* session = SessionStateName((d.u8or(2) >> 2) & 3);
         return disc && session && Put(out, size, "%s, %s", disc, session);
     }
     case 0x52:
         if (n <= 33) return false;
-        return Put(out, size, "Track %u, Session %u", static_cast<uint32_t>(U8(d, 32)) << 8 | U8(d, 2),
-                   static_cast<uint32_t>(U8(d, 33)) << 8 | U8(d, 3));
+        return Put(out, size, "Track %u, Session %u", static_cast<uint32_t>(d.u8or(32)) << 8 | d.u8or(2),
+                   static_cast<uint32_t>(d.u8or(33)) << 8 | d.u8or(3));
     case 0xA2: return pendingCdb && SecurityProtocolInDetail(cdb, out, size);
-    case 0xA3: return pendingCdb && PutName(out, size, SendKeyFormatName(U8(cdb, 10) & 0x3F));
-    case 0xA4: return pendingCdb && PutName(out, size, ReportKeyFormatName(U8(cdb, 10) & 0x3F));
+    case 0xA3: return pendingCdb && PutName(out, size, SendKeyFormatName(cdb.u8or(10) & 0x3F));
+    case 0xA4: return pendingCdb && PutName(out, size, ReportKeyFormatName(cdb.u8or(10) & 0x3F));
     case 0xAC:
-        if (!pendingCdb || U8(cdb, 10) != 0 || n <= 4) return false;
-        return Put(out, size, "%s, %s", (U8(d, 4) & 2) ? "Write" : "Read",
-                   (U8(d, 4) & 1) ? "Exceptions" : "Nominal Performance");
-    case 0xAD: return pendingCdb && PutName(out, size, DiscStructureFormatName(U8(cdb, 7)));
-    case 0xB6: return pendingCdb && PutName(out, size, StreamingTypeName(U8(cdb, 8)));
+        if (!pendingCdb || cdb.u8or(10) != 0 || n <= 4) return false;
+        return Put(out, size, "%s, %s", (d.u8or(4) & 2) ? "Write" : "Read",
+                   (d.u8or(4) & 1) ? "Exceptions" : "Nominal Performance");
+    case 0xAD: return pendingCdb && PutName(out, size, DiscStructureFormatName(cdb.u8or(7)));
+    case 0xB6: return pendingCdb && PutName(out, size, StreamingTypeName(cdb.u8or(8)));
     case 0xBD: {
         if (n <= 1) return false;
         static constexpr const char* kStates[] = {"Idle", "Playing", "Scanning", "Active"};
-        uint8_t state = U8(d, 1) >> 5;
+        uint8_t state = d.u8or(1) >> 5;
         return state < 4 && Put(out, size, "%s", kStates[state]);
     }
     default: return false;
@@ -424,7 +409,7 @@ int DescribeCbw(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* data, size_t 
     if (!ctx.pair || !data || length < CBW_LENGTH) return 0;
     ByteReader d(data, length);
     char wrapper[kWrapperSize];
-    uint8_t lun = U8(d, kCbwLunOffset) & 0x0F;
+    uint8_t lun = d.u8or(kCbwLunOffset) & 0x0F;
     if (lun)
         std::snprintf(wrapper, sizeof wrapper, "%s (Lun %d)", "CBW", lun);
     else
@@ -434,10 +419,10 @@ int DescribeCbw(const REQUEST_DETAILS_CONTEXT& ctx, const uint8_t* data, size_t 
     const char* name = OpName(m);
     if (!name) return RequestDetailsPrintf(ctx, "%s %02Xh - %s", "SCSI Command", m.op, wrapper) == S_OK32;
     ByteReader cdb(data + kCbwCdbOffset, 16);
-    size_t cbLength = U8(d, kCbwCdbLengthOffset) & 0x1F;
+    size_t cbLength = d.u8or(kCbwCdbLengthOffset) & 0x1F;
     bool longEnough = m.op == 0xA2 ? cbLength > 3 : m.op == 0x52 ? cbLength > 5 : cbLength >= CdbSize(m.op);
     char detail[kCbwDetailSize];
-    if (longEnough && U8(cdb, 0) == m.op && CdbDetail(cdb, m, detail, sizeof detail))
+    if (longEnough && cdb.u8or(0) == m.op && CdbDetail(cdb, m, detail, sizeof detail))
         return RequestDetailsPrintf(ctx, "%s (%s) - %s", name, detail, wrapper) == S_OK32;
     return RequestDetailsPrintf(ctx, "%s - %s", name, wrapper) == S_OK32;
 }

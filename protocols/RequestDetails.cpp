@@ -59,21 +59,6 @@ struct Setup {
 
 bool Ok(HRESULT32 hr) { return hr == S_OK32; }
 
-uint8_t U8(const ByteReader& r, size_t off) {
-    uint8_t v = 0;
-    r.u8(off, v);
-    return v;
-}
-uint16_t U16(const ByteReader& r, size_t off) {
-    uint16_t v = 0;
-    r.u16le(off, v);
-    return v;
-}
-uint32_t U32(const ByteReader& r, size_t off) {
-    uint32_t v = 0;
-    r.u32le(off, v);
-    return v;
-}
 
 // ---------------------------------------------------------------------------
 // Standard requests
@@ -316,16 +301,16 @@ struct UrbRecord {
     // A completion the device answered: URB status not negative and no
     // failure on the request.
     bool Succeeded() const {
-        int32_t urbStatus = static_cast<int32_t>(U32(urb, kUrbStatus));
+        int32_t urbStatus = static_cast<int32_t>(urb.u32le_or(kUrbStatus));
         uint32_t status = r.buffer ? GetRequestStatus(r.buffer, r.copied, layout) : 0;
         return r.completion && urbStatus >= 0 && (status & 0xC0000000u) != 0xC0000000u;
     }
     bool In() const {
         if (r.direction == DIRECTION_IN) return true;
         if (r.direction == DIRECTION_OUT) return false;
-        return U32(urb, kUrbTransferFlags) & 1;
+        return urb.u32le_or(kUrbTransferFlags) & 1;
     }
-    uint32_t TransferLength() const { return U32(urb, kUrbTransferLength); }
+    uint32_t TransferLength() const { return urb.u32le_or(kUrbTransferLength); }
 };
 
 int TransferText(const UrbRecord& u) {
@@ -376,7 +361,7 @@ int CdcNotificationDetails(const UrbRecord& u) {
 }
 
 int HidReportDetails(const UrbRecord& u) {
-    uint8_t endpoint = U8(u.block, kPipeEndpoint);
+    uint8_t endpoint = u.block.u8or(kPipeEndpoint);
     bool in = endpoint != 0xFF ? (endpoint & 0x80) != 0 : u.In();
     // Only the record that carries the report: the issue of an output report,
     // the successful completion of an input report.
@@ -385,7 +370,7 @@ int HidReportDetails(const UrbRecord& u) {
     uint32_t length = u.TransferLength();
     int hasIds = 0;
     if (u.ctx.reportDescriptors) {
-        HID_OBJECT_KEY pipe{U32(u.urb, kUrbPipeHandle), U16(u.block, URB_BLOCK_HID_PIPE_KEY), 0, 0};
+        HID_OBJECT_KEY pipe{u.urb.u32le_or(kUrbPipeHandle), u.block.u16le_or(URB_BLOCK_HID_PIPE_KEY), 0, 0};
         hasIds = u.ctx.reportDescriptors->HasReportIds(pipe, HID_ANY_INTERFACE);
     }
     if (hasIds == 1 && u.r.dataLength >= 1 && u.r.data)
@@ -407,7 +392,7 @@ int BulkTransferDetails(const UrbRecord& u) {
 }
 
 int DescriptorUrbDetails(const UrbRecord& u) {
-    uint8_t type = U8(u.urb, kUrbDescriptorType), index = U8(u.urb, kUrbValue);
+    uint8_t type = u.urb.u8or(kUrbDescriptorType), index = u.urb.u8or(kUrbValue);
     switch (type) {
     case 1: return Ok(RequestDetailsPutText(u.ctx, "Dvc"));
     case 2: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Cfg", index));
@@ -424,7 +409,7 @@ int DescriptorUrbDetails(const UrbRecord& u) {
 }
 
 int FeatureUrbDetails(const UrbRecord& u, uint32_t recipient) {
-    uint16_t selector = U16(u.urb, kUrbValue), index = U16(u.urb, kUrbIndex);
+    uint16_t selector = u.urb.u16le_or(kUrbValue), index = u.urb.u16le_or(kUrbIndex);
     switch (recipient) {
     case 0: {
         const char* feature = DeviceFeatureText(selector);
@@ -448,36 +433,36 @@ int FeatureUrbDetails(const UrbRecord& u, uint32_t recipient) {
 
 int SelectConfigurationDetails(const UrbRecord& u) {
     if (u.block.size() < 36 || u.urb.size() < 40) return 0;
-    if (U32(u.urb, kUrbConfigurationDescriptor) == 0) return Ok(RequestDetailsPutText(u.ctx, "Unconfigure"));
+    if (u.urb.u32le_or(kUrbConfigurationDescriptor) == 0) return Ok(RequestDetailsPutText(u.ctx, "Unconfigure"));
     // The configuration descriptor captured with the request, by its offset in the block.
-    uint16_t offset = U16(u.block, URB_BLOCK_PIPE_INFO);
-    if (offset == 0 || !u.block.has(offset, 6) || U8(u.block, offset + 1u) != 2) return 0;
-    return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Cfg", U8(u.block, offset + 5u)));
+    uint16_t offset = u.block.u16le_or(URB_BLOCK_PIPE_INFO);
+    if (offset == 0 || !u.block.has(offset, 6) || u.block.u8or(offset + 1u) != 2) return 0;
+    return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Cfg", u.block.u8or(offset + 5u)));
 }
 
 int ClassUrbDetails(const UrbRecord& u, uint8_t recipient) {
     if (u.urb.size() < kUrbIndex + 2) return 0;
     uint8_t packet[8];
     uint32_t length = u.TransferLength();
-    packet[0] = static_cast<uint8_t>((U32(u.urb, kUrbTransferFlags) & 1) << 7 | 1 << 5 | recipient);
-    packet[1] = U8(u.urb, kUrbRequest);
-    packet[2] = U8(u.urb, kUrbValue);
-    packet[3] = U8(u.urb, kUrbValue + 1);
-    packet[4] = U8(u.urb, kUrbIndex);
-    packet[5] = U8(u.urb, kUrbIndex + 1);
+    packet[0] = static_cast<uint8_t>((u.urb.u32le_or(kUrbTransferFlags) & 1) << 7 | 1 << 5 | recipient);
+    packet[1] = u.urb.u8or(kUrbRequest);
+    packet[2] = u.urb.u8or(kUrbValue);
+    packet[3] = u.urb.u8or(kUrbValue + 1);
+    packet[4] = u.urb.u8or(kUrbIndex);
+    packet[5] = u.urb.u8or(kUrbIndex + 1);
     packet[6] = static_cast<uint8_t>(length);
     packet[7] = static_cast<uint8_t>(length >> 8);
     return ControlRequestDetails(u.ctx, packet, u.interfaceInfo, u.interfaceInfoLength);
 }
 
 int UrbDetails(const UrbRecord& u) {
-    uint16_t function = U16(u.urb, kUrbFunction);
+    uint16_t function = u.urb.u16le_or(kUrbFunction);
     switch (function) {
     case 0x00: return SelectConfigurationDetails(u);
     case 0x01:
         if (u.urb.size() < kUrbSelectAlternateSetting + 1) return 0;
-        return Ok(RequestDetailsPrintf(u.ctx, "Ifc %d / Alt %d", U8(u.urb, kUrbSelectInterfaceNumber),
-                                       U8(u.urb, kUrbSelectAlternateSetting)));
+        return Ok(RequestDetailsPrintf(u.ctx, "Ifc %d / Alt %d", u.urb.u8or(kUrbSelectInterfaceNumber),
+                                       u.urb.u8or(kUrbSelectAlternateSetting)));
     case 0x08:
     case 0x32: {
         if (!u.urb.has(kUrbSetupPacket, 8)) return 0;
@@ -499,16 +484,16 @@ int UrbDetails(const UrbRecord& u) {
     case 0x12: return FeatureUrbDetails(u, 2);
     case 0x22:
     case 0x23: return FeatureUrbDetails(u, 3);
-    case 0x14: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Ifc", U16(u.urb, kUrbIndex)));
+    case 0x14: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Ifc", u.urb.u16le_or(kUrbIndex)));
     case 0x15: {
-        uint8_t ep = U8(u.urb, kUrbIndex);
+        uint8_t ep = u.urb.u8or(kUrbIndex);
         return Ok(RequestDetailsPrintf(u.ctx, "%s %02Xh (%d %s)", "Ep", ep, ep & 0x0F, (ep & 0x80) ? "In" : "Out"));
     }
     case 0x1A: return ClassUrbDetails(u, 0);
     case 0x1B: return ClassUrbDetails(u, 1);
     case 0x1C: return ClassUrbDetails(u, 2);
     case 0x1F: return ClassUrbDetails(u, 3);
-    case 0x27: return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Ifc", U16(u.urb, kUrbIndex)));
+    case 0x27: return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Ifc", u.urb.u16le_or(kUrbIndex)));
     default: return 0;
     }
 }
@@ -517,9 +502,9 @@ int UrbDetails(const UrbRecord& u) {
 // IRPs and device-control requests
 
 int FileNameDetails(const REQUEST_DETAILS_CONTEXT& ctx, const ByteReader& data) {
-    if (data.size() < 32 || U32(data, 0) < 32) return 0;
-    uint16_t count = U16(data, 18);
-    uint32_t offset = U32(data, 20);
+    if (data.size() < 32 || data.u32le_or(0) < 32) return 0;
+    uint16_t count = data.u16le_or(18);
+    uint32_t offset = data.u32le_or(20);
     if (count == 0 || !data.has(16 + static_cast<size_t>(offset), count)) return 0;
     const uint8_t* chars = data.data() + 16 + offset;
     size_t n = count / 2;
@@ -540,13 +525,13 @@ int PowerDetails(const REQUEST_DETAILS_CONTEXT& ctx, const CRecordView& r, const
     switch (r.kind) {
     case KIND_POWER_FIRST + 0: {
         if (data.size() < 4) return 0;
-        const char* state = SystemPowerStateName(U32(data, 0), NAME_FRIENDLY);
+        const char* state = SystemPowerStateName(data.u32le_or(0), NAME_FRIENDLY);
         return state ? Ok(RequestDetailsPutText(ctx, state)) : 0;
     }
     case KIND_POWER_FIRST + 2:
     case KIND_POWER_FIRST + 3: {
         if (r.completion || data.size() < 16) return 0;
-        uint32_t type = U32(data, 4), state = U32(data, 8);
+        uint32_t type = data.u32le_or(4), state = data.u32le_or(8);
         const char* name = type == 0 ? SystemPowerStateName(state, NAME_FRIENDLY)
                          : type == 1 ? DevicePowerStateName(state, NAME_FRIENDLY)
                                      : nullptr;
@@ -558,7 +543,7 @@ int PowerDetails(const REQUEST_DETAILS_CONTEXT& ctx, const CRecordView& r, const
 
 int PnpDetails(const REQUEST_DETAILS_CONTEXT& ctx, const CRecordView& r, const ByteReader& data) {
     if (data.size() < 8) return 0;
-    uint32_t value = U32(data, 4);
+    uint32_t value = data.u32le_or(4);
     const char* name = nullptr;
     switch (r.kind - KIND_PNP_FIRST) {
     case 7: name = RelationTypeName(value, NAME_FRIENDLY); break;
@@ -581,18 +566,18 @@ int IoctlDetails(const REQUEST_DETAILS_CONTEXT& ctx, const CRecordView& r, const
     size_t header = layout.ioctlHeaderSize;
     if (block.size() <= header) return 0;
     size_t valid = block.size() - header;
-    uint32_t count = U32(block, IOCTL_BLOCK_BUFFER_COUNT);
+    uint32_t count = block.u32le_or(IOCTL_BLOCK_BUFFER_COUNT);
     if (count < valid) valid = count;
     ByteReader buffer(block.data() + header, valid);
     switch (r.kind) {
     case KIND_HCD_FIRST + 12:
     case KIND_HCD_FIRST + 13:
         if (r.completion || valid < 4) return 0;
-        return Ok(RequestDetailsPrintf(ctx, "Port Index %u", U32(buffer, 0)));
+        return Ok(RequestDetailsPrintf(ctx, "Port Index %u", buffer.u32le_or(0)));
     case KIND_HUB_FIRST + 2: {
         if (valid < 12) return 0;
-        uint8_t index = U8(buffer, 6), type = U8(buffer, 7);
-        uint32_t port = U32(buffer, 0);
+        uint8_t index = buffer.u8or(6), type = buffer.u8or(7);
+        uint32_t port = buffer.u32le_or(0);
         const char* name = DescriptorTypeName(type);
         if (!name) return 0;
         if (type == 2 || type == 7 || (type == 3 && index != 0))
@@ -609,7 +594,7 @@ int IoctlDetails(const REQUEST_DETAILS_CONTEXT& ctx, const CRecordView& r, const
     case KIND_HUB_FIRST + 14:
     case KIND_HUB_FIRST + 16:
         if (valid < 4) return 0;
-        return Ok(RequestDetailsPrintf(ctx, "Port %u", U32(buffer, 0)));
+        return Ok(RequestDetailsPrintf(ctx, "Port %u", buffer.u32le_or(0)));
     default: return 0;
     }
 }
@@ -630,7 +615,7 @@ void Format(const REQUEST_DETAILS_CONTEXT& ctx) {
     } else if (IsUrbKind(kind)) {
         if (block.size() < 32 || !r.urb || r.urbLength < 16) return;
         UrbRecord u{ctx, r, layout, block, ByteReader(r.urb, r.urbLength)};
-        if (U16(u.urb, kUrbFunction) > 52) return;
+        if (u.urb.u16le_or(kUrbFunction) > 52) return;
         u.interfaceInfo = block.data() + kInterfaceInBlock;
         u.interfaceInfoLength = block.size() - kInterfaceInBlock;
         UrbDetails(u);
