@@ -10,6 +10,7 @@
 
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/Preferences.h"
+#include "capture/win/SystemSeams.h"
 #include "sim/win/SimulatedDriver.h"
 #include "tests/capture/win/FakeCaptureTarget.h"
 #include "tests/capture/win/ScriptedPrompts.h"
@@ -135,6 +136,48 @@ TEST_F(CaptureDriverTest, DevicePathBeforeVersion5HasNoGlobalPrefix) {
     wchar_t path[96];
     CCaptureDriver::BuildDevicePath(4, path, 96);
     EXPECT_STREQ(path, L"\\\\.\\{ace00679-b848-4ac7-b645-a2a354efa4f4}");
+}
+
+// The system version that picks the device path comes from the seam: a
+// system before version 5 has no global namespace.
+class FakeVersion final : public ISystemSeams {
+public:
+    explicit FakeVersion(DWORD major) : major_(major) { previous_ = SetSystemSeams(this); }
+    ~FakeVersion() override { SetSystemSeams(previous_); }
+    BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER*, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return FALSE; }
+    BOOL IsWow64Process(HANDLE, PBOOL) override { return FALSE; }
+    BOOL GetVersionExW(OSVERSIONINFOW* info) override {
+        ++asked;
+        info->dwMajorVersion = major_;
+        info->dwMinorVersion = 0;
+        return TRUE;
+    }
+    int asked = 0;
+
+private:
+    DWORD major_;
+    ISystemSeams* previous_ = nullptr;
+};
+
+TEST_F(CaptureDriverTest, ConnectAsksTheSeamForTheSystemVersion) {
+    const struct {
+        DWORD major;
+        const wchar_t* path;
+    } rows[] = {
+        {4, L"\\\\.\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+        {5, L"\\\\.\\Global\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+        {10, L"\\\\.\\Global\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.major);
+        FakeVersion version(r.major);
+        CSimulatedDriver s;
+        CCaptureDriver d(&s, nullptr);
+        EXPECT_TRUE(d.Connect());
+        EXPECT_EQ(version.asked, 1);
+        EXPECT_EQ(s.OpenedPath(), r.path);
+        d.Disconnect();
+    }
 }
 
 TEST_F(CaptureDriverTest, WithoutConnectionEverythingFails) {

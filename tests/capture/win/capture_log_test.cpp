@@ -345,6 +345,11 @@ TEST_F(CaptureLogTest, FloodFillsTheLogAndEndsWithCodeSixAfterFour) {
     filter.SetNotifyTarget(&codes);
     filter.SetLogSource([&log]() -> IFilterLog* { return &log; });
     ASSERT_TRUE(log.CreateTempCaptureFile());
+    // Stop when full, as the application asks for every new log; the store
+    // has no other mode and keeps it when asked for another.
+    EXPECT_TRUE(log.SetWrapMode(0));
+    EXPECT_FALSE(log.SetWrapMode(1));
+    EXPECT_EQ(log.GetStore().GetWrapMode(), 0);
 
     CSimulatedDriver sim;
     CSimulatedDriver::Knobs k = sim.GetKnobs();
