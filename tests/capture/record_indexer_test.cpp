@@ -752,7 +752,9 @@ TEST(RecordIndexer, HundredThousandMixedRecordsIndexAndLink) {
         } else {
             ++issues;
             // Only the last issue may still wait for its completion.
-            if (e.companion == NO_INDEX) EXPECT_GE(i, 99990u);
+            if (e.companion == NO_INDEX) {
+                EXPECT_GE(i, 99990u);
+            }
         }
     }
     EXPECT_EQ(completions, linked);
@@ -870,6 +872,8 @@ TEST(RecordIndexer, FuzzSeedStreamsCommitWhole) {
         EXPECT_EQ(r.status, CommitStatus::Ok);
         ASSERT_EQ(index.GetCount(), seed.entries);
         for (const RECORD_INDEX_ENTRY& e : index.entries())
-            if (e.flags & INDEX_FLAG_COMPLETION) EXPECT_NE(e.companion, NO_INDEX);
+            if (e.flags & INDEX_FLAG_COMPLETION) {
+                EXPECT_NE(e.companion, NO_INDEX);
+            }
     }
 }

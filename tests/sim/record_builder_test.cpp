@@ -338,7 +338,9 @@ TEST(RecordBuilder, MassStorageCommandIsSixLinkedRecords) {
         EXPECT_EQ(r[kBlockLong + 14], 0x50);
         EXPECT_EQ(U32(r, kReq + 4), 0x85550000u);
         EXPECT_EQ(U16(r, kReq + 20) & 1, i % 2);
-        if (i % 2) EXPECT_EQ(U32(r, 32), U32(recs[i - 1], 4));
+        if (i % 2) {
+            EXPECT_EQ(U32(r, 32), U32(recs[i - 1], 4));
+        }
     }
     // CBW out at issue, INQUIRY data in at completion, CSW in at completion.
     EXPECT_EQ(U32(recs[0], kBlockLong + 36) & 0x0FFFFFFF, 31u);
