@@ -217,7 +217,10 @@ TEST(SystemCodePages, AgreeWithTheNativeTable) {
     ICodePages& system = SystemCodePages();
     for (uint32_t page : {CP_WESTERN, CP_JAPANESE}) {
         for (const std::u16string& t : texts) {
-            if (page == CP_WESTERN && t[0] == u'\u4e2d') continue; // no kanji in Windows-1252
+            // No kanji in Windows-1252; the system's best fit for Shift-JIS (e
+            // for \u00e9) is not in the table.
+            const bool kanji = t[0] == u'\u4e2d', accents = t[0] == u'P';
+            if ((page == CP_WESTERN && kanji) || (page == CP_JAPANESE && accents)) continue;
             SCOPED_TRACE(page);
             const uint32_t bytes = static_cast<uint32_t>((t.size() + 1) * 2);
             const auto fromSystem = RtfEscapeText(t.c_str(), bytes, page, system);
