@@ -45,6 +45,9 @@ public:
 
     uint64_t freeBytes = 0;
     int queries = 0;
+    // A mapping larger than this fails as on a full disk (0: the system's).
+    uint32_t mappingLimit = 0;
+    std::vector<uint32_t> mappings;
 
     BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
         ++queries;
@@ -53,6 +56,15 @@ public:
     }
     BOOL IsWow64Process(HANDLE process, PBOOL wow64) override { return previous().IsWow64Process(process, wow64); }
     BOOL GetVersionExW(OSVERSIONINFOW* info) override { return previous().GetVersionExW(info); }
+    HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect, DWORD sizeHigh,
+                              DWORD sizeLow, LPCWSTR name) override {
+        mappings.push_back(sizeLow);
+        if (mappingLimit != 0 && (sizeHigh != 0 || sizeLow > mappingLimit)) {
+            SetLastError(ERROR_DISK_FULL);
+            return nullptr;
+        }
+        return ::CreateFileMappingW(file, attributes, protect, sizeHigh, sizeLow, name);
+    }
 
 private:
     ISystemSeams& previous() {
@@ -296,6 +308,43 @@ TEST_F(CaptureLogTest, EightMegabytesThatDoNotFitFailAtOnce) {
                                          L"disks or change the temporary capture file directory in the Preferences "
                                          L"dialog box.");
     EXPECT_TRUE(scratch.Files().empty());
+}
+
+// The disk says it has room, but the store's own file fills it: the store's
+// "medium full" shrinks the size as the free-space answer would have.
+TEST_F(CaptureLogTest, ADiskFullerThanItsAnswerShrinksTheFileThroughTheStore) {
+    FakeDisk disk;
+    disk.freeBytes = 40 * kMB;        // room for 32 MB, as far as the answer goes
+    disk.mappingLimit = 16 * kMB;     // but no more than 16 MB fit
+    ASSERT_TRUE(GetPreferences().SetTempFileSize(32 * kMB));
+    CCaptureLog log(&filter, &messages);
+    log.SetAutoDelete(false);
+
+    ASSERT_TRUE(log.CreateTempCaptureFile());
+    EXPECT_EQ(disk.mappings, (std::vector<uint32_t>{32 * kMB, 24 * kMB, 16 * kMB}));
+    EXPECT_EQ(disk.queries, 3);
+    EXPECT_TRUE(log.IsLive());
+    EXPECT_EQ(GetPreferences().GetTempFileSize(), 16 * kMB);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.rfind(L"The temporary capture file size has been reduced from 32 MB to 16 MB", 0),
+              0u);
+    log.Close();
+
+    // Nothing fits, not even 8 MB: the lack of space is named and no file stays.
+    disk.mappings.clear();
+    disk.mappingLimit = 4 * kMB;
+    prompts.boxes.clear();
+    const std::vector<std::wstring> before = scratch.Files();   // the first log's file
+    CCaptureLog full(&filter, &messages);
+    full.SetAutoDelete(false);
+    EXPECT_FALSE(full.CreateTempCaptureFile());
+    EXPECT_EQ(disk.mappings, (std::vector<uint32_t>{16 * kMB, 8 * kMB}));
+    EXPECT_FALSE(full.IsLive());
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.rfind(L"Cannot create the temporary capture file in " + scratch.path() +
+                                              L" directory due to lack of disk space.", 0),
+              0u);
+    EXPECT_EQ(scratch.Files(), before);
 }
 
 TEST_F(CaptureLogTest, MissingTemporaryFolderFallsBackToTheDefault) {
