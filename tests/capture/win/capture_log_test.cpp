@@ -334,7 +334,8 @@ TEST_F(CaptureLogTest, ADiskFullerThanItsAnswerShrinksTheFileThroughTheStore) {
     disk.mappings.clear();
     disk.mappingLimit = 4 * kMB;
     prompts.boxes.clear();
-    const std::vector<std::wstring> before = scratch.Files();   // the first log's file
+    const std::vector<std::wstring> before = ScratchFilesIn(scratch.path());   // the first log's file
+    EXPECT_EQ(before.size(), 1u);
     CCaptureLog full(&filter, &messages);
     full.SetAutoDelete(false);
     EXPECT_FALSE(full.CreateTempCaptureFile());
@@ -344,7 +345,7 @@ TEST_F(CaptureLogTest, ADiskFullerThanItsAnswerShrinksTheFileThroughTheStore) {
     EXPECT_EQ(prompts.boxes[0].text.rfind(L"Cannot create the temporary capture file in " + scratch.path() +
                                               L" directory due to lack of disk space.", 0),
               0u);
-    EXPECT_EQ(scratch.Files(), before);
+    EXPECT_EQ(ScratchFilesIn(scratch.path()), before);
 }
 
 TEST_F(CaptureLogTest, MissingTemporaryFolderFallsBackToTheDefault) {
