@@ -106,12 +106,29 @@ TEST(Guid, LowerCaseHexInBraces) {
     EXPECT_EQ(FormatGuidA(zero), "{00000000-0000-0000-0000-000000000000}");
 }
 
+namespace {
+
+struct EscapeRow {
+    std::u16string text;
+    const char* want;
+};
+
+// Each text, terminated, escaped in the code page through the native table.
+template <size_t N>
+void ExpectEscaped(const EscapeRow (&rows)[N], uint32_t codePage) {
+    for (const EscapeRow& r : rows) {
+        SCOPED_TRACE(r.want);
+        auto out = RtfEscapeText(r.text.c_str(), static_cast<uint32_t>((r.text.size() + 1) * 2), codePage,
+                                 TableCodePages());
+        ASSERT_TRUE(out.has_value());
+        EXPECT_EQ(*out, r.want);
+    }
+}
+
+} // namespace
+
 TEST(RtfEscape, EscapesBracesSemicolonsBackslashesControlAndHighBytes) {
-    struct Row {
-        std::u16string text;
-        const char* want;
-    };
-    const Row rows[] = {
+    const EscapeRow rows[] = {
         {u"Plain Text 123", "Plain Text 123"},
         {u"{a}", "\\{a\\}"},
         {u"a;b", "a\\'3bb"},
@@ -121,13 +138,7 @@ TEST(RtfEscape, EscapesBracesSemicolonsBackslashesControlAndHighBytes) {
         {u"\u4e2d", "?"},                          // no Windows-1252 byte
         {u"'quote' \"x\" <y>", "'quote' \"x\" <y>"},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.want);
-        auto out = RtfEscapeText(r.text.c_str(), static_cast<uint32_t>((r.text.size() + 1) * 2), CP_ANSI,
-                                 TableCodePages());
-        ASSERT_TRUE(out.has_value());
-        EXPECT_EQ(*out, r.want);
-    }
+    ExpectEscaped(rows, CP_ANSI);
 }
 
 TEST(RtfEscape, LengthLimitsAndTermination) {
@@ -156,11 +167,7 @@ TEST(RtfEscape, LengthLimitsAndTermination) {
 // trail byte that is a brace, backslash or letter on its own stays inside the
 // character; single bytes follow the usual rules.
 TEST(RtfEscape, DoubleByteCodePageWritesPairs) {
-    struct Row {
-        std::u16string text;
-        const char* want;
-    };
-    const Row rows[] = {
+    const EscapeRow rows[] = {
         {u"\u4e2d\u65e5\u672c", "\\'92\\'86\\'93\\'fa\\'96\\'7b"}, // 中日本: trail 7Bh "{"
         {u"\u8868", "\\'95\\'5c"},                             // 表: trail 5Ch "\"
         {u"\u30dc\u30bd", "\\'83\\'7b\\'83\\'5c"},                // ボソ
@@ -169,13 +176,7 @@ TEST(RtfEscape, DoubleByteCodePageWritesPairs) {
         {u"\uff71\u3000", "\\'b1\\'81\\'40"},                     // half-width ｱ is one byte
         {u"\u00e9", "?"},                                      // no Shift-JIS byte
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.want);
-        auto out = RtfEscapeText(r.text.c_str(), static_cast<uint32_t>((r.text.size() + 1) * 2), CP_JAPANESE,
-                                 TableCodePages());
-        ASSERT_TRUE(out.has_value());
-        EXPECT_EQ(*out, r.want);
-    }
+    ExpectEscaped(rows, CP_JAPANESE);
     // The same text in Windows-1252 has no pairs.
     const char16_t mixed[] = u"\u00e9{";
     EXPECT_EQ(RtfEscapeText(mixed, sizeof mixed, CP_WESTERN, TableCodePages()).value(), "\\'e9\\{");
