@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "capture/CodePages.h"
 
 namespace brx {
 
@@ -23,15 +24,16 @@ static_assert(sizeof(GUID_DATA) == 16);
 std::string FormatGuidA(const GUID_DATA& guid);
 WString FormatGuidW(const GUID_DATA& guid);
 
-constexpr uint32_t CP_ANSI = 0;      // the system's ANSI code page (Windows-1252 here)
-constexpr uint32_t CP_WESTERN = 1252;
-
 // UTF-16 text of at most byteLength bytes (it ends at its first NUL or there)
-// as 8-bit text safe inside RTF: "{", "}" get a backslash before them; bytes
+// as 8-bit text safe inside RTF. The text is converted into codePage through
+// the code pages given (the system's in the product); when that code page
+// fails, into the ANSI code page without best-fit characters. Of the bytes, a
+// two-byte character becomes "\'xx\'xx" (so that a trail byte is never read
+// as a brace or backslash); "{" and "}" get a backslash before them; bytes
 // below 20h, ";", "\" and bytes from 80h on become "\'xx" (lower-case hex);
-// other bytes are copied. The text is converted to Windows-1252 whatever code
-// page is asked for (characters it lacks become "?"). Nothing for a null text
-// or a byte length outside 2..2048.
-std::optional<std::string> RtfEscapeText(const char16_t* text, uint32_t byteLength, uint32_t codePage);
+// other bytes are copied. Nothing for a null text, a byte length outside
+// 2..2048, or when neither conversion succeeds.
+std::optional<std::string> RtfEscapeText(const char16_t* text, uint32_t byteLength, uint32_t codePage,
+                                         ICodePages& codePages);
 
 } // namespace brx

@@ -32,7 +32,7 @@ void CRecordView::Clear() {
     urbLength = 0;
     data = nullptr;
     dataLength = 0;
-    reserved = 0;
+    dataTruncated = false;
     commandWrapper = false;
     massStorage = false;
     for (uint8_t& b : massStorageBytes) b = 0;
@@ -95,11 +95,14 @@ void FillRecordView(CRecordView& view, uint32_t index, const RECORD_INDEX_ENTRY&
     }
     view.direction = IsEntryIn(entry) ? DIRECTION_IN : IsEntryOut(entry) ? DIRECTION_OUT : DIRECTION_NONE;
 
-    // 6. Transfer bytes, clipped to what was copied.
+    // 6. Transfer bytes, clipped to what was copied; the flag tells a reader
+    // (the list's preview) that the record holds more of them than it sees.
     uint32_t dataOffset = GetEntryDataOffset(entry);
     uint32_t dataLength = GetEntryDataLength(entry);
-    if (dataLength == 0 || copied < dataOffset + 1) return;
-    uint32_t available = copied - dataOffset;
+    if (dataLength == 0) return;
+    uint32_t available = copied > dataOffset ? copied - dataOffset : 0;
+    view.dataTruncated = dataLength > available;
+    if (available == 0) return;
     view.data = view.buffer + dataOffset;
     view.dataLength = dataLength < available ? dataLength : available;
 }

@@ -39,7 +39,7 @@ public:
     uint32_t urbLength = 0;
     const uint8_t* data = nullptr;  // captured transfer bytes; valid while dataLength != 0
     uint32_t dataLength = 0;        // clipped to the copied bytes
-    uint32_t reserved = 0;
+    bool dataTruncated = false;     // the record holds more transfer bytes than were copied
     bool commandWrapper = false;    // carries a mass-storage command block wrapper
     bool massStorage = false;       // mass-storage bytes valid
     uint8_t massStorageBytes[4] = {}; // operation code, service action, device kind, SPC version

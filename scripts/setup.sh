@@ -8,7 +8,7 @@ packages=(
   googletest libbenchmark-dev
   g++-mingw-w64-i686-posix
   wine wine64 g++-mingw-w64-x86-64-posix xvfb xauth imagemagick
-  python3-olefile tshark usb.ids
+  python3-olefile tshark usb.ids libgsf-bin
 )
 
 sudo=""

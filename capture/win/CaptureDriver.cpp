@@ -223,7 +223,10 @@ BOOL CCaptureDriver::GetDriverInfo(DRIVER_INFO* info) {
         return 0;
     std::memset(info, 0, sizeof(*info));
     DWORD n = 0;
-    BOOL ok = DriverIoControl(IOCTL_BRX_GET_DRIVER_INFO, nullptr, 0, info->bytes, DRIVER_INFO_SIZE, &n);
+    // A reply shorter than the record is no description: its layout DWORDs
+    // would read as zero offsets.
+    BOOL ok = DriverIoControl(IOCTL_BRX_GET_DRIVER_INFO, nullptr, 0, info->bytes, DRIVER_INFO_SIZE, &n) &&
+              n == DRIVER_INFO_SIZE;
     if (!ok)
         std::memset(info, 0, sizeof(*info));
     return ok;

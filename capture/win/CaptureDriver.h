@@ -118,7 +118,7 @@ public:
     // a count of 0.
     BOOL AddCaptureDevices(const uint32_t* list);
     BOOL RemoveCaptureDevices(const uint32_t* list);
-    // Zeroed on failure.
+    // The whole 124-byte record; zeroed on failure and for a shorter reply.
     BOOL GetDriverInfo(DRIVER_INFO* info);
     BOOL ResetCapture();
 

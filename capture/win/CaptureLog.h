@@ -106,6 +106,9 @@ public:
 
     // Forwards to the store.
     bool IsLive() const { return store_.IsLive(); }
+    // The store's wrap mode: 0, stop when full, is the one it has (the
+    // application sets it for every new log).
+    bool SetWrapMode(int mode) { return store_.SetWrapMode(mode); }
     bool IsEmpty() { return store_.GetRecordCount() == 0; }
     int64_t GetCounterFrequency() { return store_.GetCounterFrequency(); }
     int64_t GetFirstCounterStamp() { return store_.GetFirstCounterStamp(); }

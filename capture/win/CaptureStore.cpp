@@ -154,6 +154,12 @@ bool CCaptureStore::IsFull() const {
     return !live_.load() || scratch_.GetFreeSpan() <= fullReserve_;
 }
 
+bool CCaptureStore::SetWrapMode(int mode) {
+    if (mode != WRAP_STOP_WHEN_FULL) return false;
+    wrapMode_ = mode;
+    return true;
+}
+
 HRESULT CCaptureStore::AcquireWriteWindow(uint8_t** window, uint32_t* length) {
     if (window) *window = nullptr;
     if (length) *length = 0;

@@ -102,6 +102,12 @@ public:
     // No more than the full reserve is free (a store that is not live has no
     // room at all).
     bool IsFull() const;
+    // What a full store does: WRAP_STOP_WHEN_FULL, the one mode it has (the
+    // reader is refused further windows and the capture stops). Another mode
+    // is refused and the store keeps stopping; whether the mode was taken.
+    enum : int { WRAP_STOP_WHEN_FULL = 0 };
+    bool SetWrapMode(int mode);
+    int GetWrapMode() const { return wrapMode_; }
     bool Is64Bit() const { return is64Bit_; }
     // Records committed or cleared since the store was created or saved.
     bool HasUnsavedRecords() const { return unsavedRecords_; }
@@ -210,6 +216,7 @@ private:
     bool unsavedRecords_ = false;
     CScratchBuffer scratch_;
     uint32_t fullReserve_ = 0;
+    int wrapMode_ = WRAP_STOP_WHEN_FULL;
     CDriverNameHash driverNames_;
     CDeviceNameHash deviceNames_;
     CHIDDeviceRDHash hidDescriptors_;

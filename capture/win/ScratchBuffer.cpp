@@ -1,5 +1,7 @@
 #include "capture/win/ScratchBuffer.h"
 
+#include "capture/win/SystemSeams.h"
+
 #include <shlwapi.h>
 
 #include <cstring>
@@ -48,7 +50,7 @@ DWORD CScratchBuffer::Create(const wchar_t* folder, DWORD size) {
     if (file == INVALID_HANDLE_VALUE) {
         result = FailureCode();
     } else {
-        mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, size, nullptr);
+        mapping = SystemSeams().CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, size, nullptr);
         if (!mapping) {
             result = FailureCode();
         } else {

@@ -1,5 +1,6 @@
-// The system facts that tests need to choose: free disk space, whether the
-// process runs under WOW64, and the OS version. Each method has the shape of
+// The system facts that tests need to choose: free disk space (and a disk
+// that fills before its answer said), whether the process runs under WOW64,
+// and the OS version. Each method has the shape of
 // the system call it stands for; the product forwards to the system, tests
 // install fakes with SetSystemSeams.
 #pragma once
@@ -18,6 +19,13 @@ public:
     // where the system lacks it.
     virtual BOOL IsWow64Process(HANDLE process, PBOOL wow64) = 0;
     virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+    // The mapping that gives the scratch file its size: where a disk that
+    // is fuller than its free-space answer said shows (ERROR_DISK_FULL).
+    // Seams that do not choose it leave it to the system.
+    virtual HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect,
+                                      DWORD sizeHigh, DWORD sizeLow, LPCWSTR name) {
+        return ::CreateFileMappingW(file, attributes, protect, sizeHigh, sizeLow, name);
+    }
 };
 
 // The seams in use: the installed ones, else the system's.

@@ -115,6 +115,14 @@ BOOL CSimulatedDriver::DeviceIoControl(HANDLE device, DWORD code, LPVOID input, 
     const bool notification = code == IOCTL_BRX_NOTIFICATION;
     if (notification || pendingCodes_.count(code)) {
         Request r{overlapped, static_cast<uint8_t*>(output), outputSize, GetCurrentThreadId()};
+        auto failure = failures_.find(code);
+        if (failure != failures_.end()) {
+            const DWORD error = failure->second;
+            Complete(r, kFailureBits | error, 0);
+            lock.unlock();
+            SetLastError(error);
+            return FALSE;
+        }
         if (notification && knobs_.completeAtOnce) {
             if (DWORD used = FillNotification(r)) {
                 ++completedAtOnce_;
@@ -539,7 +547,10 @@ void CSimulatedDriver::SetReply(DWORD code, const Bytes& reply) {
 
 void CSimulatedDriver::SetFailure(DWORD code, DWORD error) {
     std::lock_guard<std::mutex> guard(m_);
-    failures_[code] = error;
+    if (error == 0)
+        failures_.erase(code);
+    else
+        failures_[code] = error;
 }
 
 uint32_t CSimulatedDriver::CompletedAtOnce() {

@@ -75,7 +75,8 @@ public:
     // Answers a query code with these bytes instead of its own reply (a reply
     // larger than the caller's buffer fails with ERROR_INSUFFICIENT_BUFFER).
     void SetReply(DWORD code, const Bytes& reply);
-    // Fails every request of this code with this Win32 error.
+    // Fails every request of this code with this Win32 error (0: answers
+    // again).
     void SetFailure(DWORD code, DWORD error);
     // Leaves every request of this code pending until it is cancelled.
     void SetPendingCode(DWORD code);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "capture/Convert.h"
 #include "capture/Product.h"
@@ -104,12 +106,29 @@ TEST(Guid, LowerCaseHexInBraces) {
     EXPECT_EQ(FormatGuidA(zero), "{00000000-0000-0000-0000-000000000000}");
 }
 
+namespace {
+
+struct EscapeRow {
+    std::u16string text;
+    const char* want;
+};
+
+// Each text, terminated, escaped in the code page through the native table.
+template <size_t N>
+void ExpectEscaped(const EscapeRow (&rows)[N], uint32_t codePage) {
+    for (const EscapeRow& r : rows) {
+        SCOPED_TRACE(r.want);
+        auto out = RtfEscapeText(r.text.c_str(), static_cast<uint32_t>((r.text.size() + 1) * 2), codePage,
+                                 TableCodePages());
+        ASSERT_TRUE(out.has_value());
+        EXPECT_EQ(*out, r.want);
+    }
+}
+
+} // namespace
+
 TEST(RtfEscape, EscapesBracesSemicolonsBackslashesControlAndHighBytes) {
-    struct Row {
-        std::u16string text;
-        const char* want;
-    };
-    const Row rows[] = {
+    const EscapeRow rows[] = {
         {u"Plain Text 123", "Plain Text 123"},
         {u"{a}", "\\{a\\}"},
         {u"a;b", "a\\'3bb"},
@@ -119,33 +138,109 @@ TEST(RtfEscape, EscapesBracesSemicolonsBackslashesControlAndHighBytes) {
         {u"\u4e2d", "?"},                          // no Windows-1252 byte
         {u"'quote' \"x\" <y>", "'quote' \"x\" <y>"},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.want);
-        auto out = RtfEscapeText(r.text.c_str(), static_cast<uint32_t>((r.text.size() + 1) * 2), CP_ANSI);
-        ASSERT_TRUE(out.has_value());
-        EXPECT_EQ(*out, r.want);
-    }
+    ExpectEscaped(rows, CP_ANSI);
 }
 
 TEST(RtfEscape, LengthLimitsAndTermination) {
+    ICodePages& pages = TableCodePages();
     const char16_t text[] = u"ab;cd";
-    EXPECT_FALSE(RtfEscapeText(nullptr, 10, CP_ANSI).has_value());
-    EXPECT_FALSE(RtfEscapeText(text, 0, CP_ANSI).has_value());
-    EXPECT_FALSE(RtfEscapeText(text, 1, CP_ANSI).has_value());
-    EXPECT_FALSE(RtfEscapeText(text, 2049, CP_ANSI).has_value());
+    EXPECT_FALSE(RtfEscapeText(nullptr, 10, CP_ANSI, pages).has_value());
+    EXPECT_FALSE(RtfEscapeText(text, 0, CP_ANSI, pages).has_value());
+    EXPECT_FALSE(RtfEscapeText(text, 1, CP_ANSI, pages).has_value());
+    EXPECT_FALSE(RtfEscapeText(text, 2049, CP_ANSI, pages).has_value());
     // Unterminated within the byte length: only those characters count.
-    EXPECT_EQ(RtfEscapeText(text, 2, CP_ANSI).value(), "a");
-    EXPECT_EQ(RtfEscapeText(text, 5, CP_ANSI).value(), "ab");
-    EXPECT_EQ(RtfEscapeText(text, 6, CP_WESTERN).value(), "ab\\'3b");
+    EXPECT_EQ(RtfEscapeText(text, 2, CP_ANSI, pages).value(), "a");
+    EXPECT_EQ(RtfEscapeText(text, 5, CP_ANSI, pages).value(), "ab");
+    EXPECT_EQ(RtfEscapeText(text, 6, CP_WESTERN, pages).value(), "ab\\'3b");
     // The text ends at its terminator even when the length goes further.
     const char16_t stops[] = {u'x', 0, u'{', 0};
-    EXPECT_EQ(RtfEscapeText(stops, 8, CP_ANSI).value(), "x");
+    EXPECT_EQ(RtfEscapeText(stops, 8, CP_ANSI, pages).value(), "x");
     // 2048 bytes: 1024 characters, no terminator needed.
     std::u16string big(1024, u'}');
-    EXPECT_EQ(RtfEscapeText(big.data(), 2048, CP_ANSI).value().size(), 2048u);
-    // Another code page falls back to Windows-1252.
-    const char16_t euro[] = u"\u20ac";
-    EXPECT_EQ(RtfEscapeText(euro, 4, 932).value(), "\\'80");
+    EXPECT_EQ(RtfEscapeText(big.data(), 2048, CP_ANSI, pages).value().size(), 2048u);
+    // A terminator first: empty text.
+    const char16_t empty[] = u"";
+    EXPECT_EQ(RtfEscapeText(empty, 2, CP_ANSI, pages).value(), "");
+}
+
+// Shift-JIS: a two-byte character is written as both its bytes escaped, so a
+// trail byte that is a brace, backslash or letter on its own stays inside the
+// character; single bytes follow the usual rules.
+TEST(RtfEscape, DoubleByteCodePageWritesPairs) {
+    const EscapeRow rows[] = {
+        {u"\u4e2d\u65e5\u672c", "\\'92\\'86\\'93\\'fa\\'96\\'7b"}, // 中日本: trail 7Bh "{"
+        {u"\u8868", "\\'95\\'5c"},                             // 表: trail 5Ch "\"
+        {u"\u30dc\u30bd", "\\'83\\'7b\\'83\\'5c"},                // ボソ
+        {u"\u30a1x", "\\'83\\'40x"},                           // ァ: trail 40h "@"
+        {u"a{\u3042};", "a\\{\\'82\\'a0\\}\\'3b"},                  // ASCII between
+        {u"\uff71\u3000", "\\'b1\\'81\\'40"},                     // half-width ｱ is one byte
+        {u"\u00e9", "?"},                                      // no Shift-JIS byte
+    };
+    ExpectEscaped(rows, CP_JAPANESE);
+    // The same text in Windows-1252 has no pairs.
+    const char16_t mixed[] = u"\u00e9{";
+    EXPECT_EQ(RtfEscapeText(mixed, sizeof mixed, CP_WESTERN, TableCodePages()).value(), "\\'e9\\{");
+}
+
+// A converter that records what it was asked and fails or answers as told.
+class ScriptedCodePages final : public ICodePages {
+public:
+    uint32_t failPage = 0xFFFFFFFF;   // this code page fails
+    std::string answer;               // when not empty: the bytes of every conversion
+    std::vector<std::pair<uint32_t, uint32_t>> calls; // code page, flags
+
+    uint32_t WideCharToMultiByte(uint32_t codePage, uint32_t flags, const char16_t* text, uint32_t units,
+                                 char* out, uint32_t capacity) override {
+        calls.emplace_back(codePage, flags);
+        if (codePage == failPage) return 0;
+        if (answer.empty()) return TableCodePages().WideCharToMultiByte(codePage, flags, text, units, out, capacity);
+        if (capacity == 0) return static_cast<uint32_t>(answer.size());
+        if (capacity < answer.size()) return 0;
+        answer.copy(out, answer.size());
+        return static_cast<uint32_t>(answer.size());
+    }
+    bool IsDBCSLeadByteEx(uint32_t codePage, uint8_t byte) override {
+        return TableCodePages().IsDBCSLeadByteEx(codePage == 0 ? CP_JAPANESE : codePage, byte);
+    }
+};
+
+TEST(RtfEscape, FailedCodePageFallsBackToAnsiWithoutBestFit) {
+    const char16_t euro[] = u"\u20ac;";
+    {
+        // An unknown code page: the ANSI code page with the fallback flags.
+        ScriptedCodePages pages;
+        pages.failPage = 12345;
+        EXPECT_EQ(RtfEscapeText(euro, sizeof euro, 12345, pages).value(), "\\'80\\'3b");
+        const std::vector<std::pair<uint32_t, uint32_t>> want = {
+            {12345, 0}, {CP_ANSI, 0x640}, {CP_ANSI, 0x640}};
+        EXPECT_EQ(pages.calls, want);
+    }
+    {
+        // The ANSI code page itself failing leaves nothing to fall back on.
+        ScriptedCodePages pages;
+        pages.failPage = CP_ANSI;
+        EXPECT_FALSE(RtfEscapeText(euro, sizeof euro, CP_ANSI, pages).has_value());
+        EXPECT_EQ(pages.calls.size(), 1u);
+    }
+    {
+        ScriptedCodePages pages;
+        pages.failPage = CP_ANSI;
+        EXPECT_FALSE(RtfEscapeText(euro, sizeof euro, 12345, pages).has_value());
+    }
+    // The table knows no other code page either.
+    EXPECT_EQ(RtfEscapeText(euro, sizeof euro, 850, TableCodePages()).value(), "\\'80\\'3b");
+}
+
+// Pairs are only looked for when the conversion produced more bytes than
+// characters, and a lead byte at the very end is written on its own.
+TEST(RtfEscape, LeadBytesNeedMoreBytesThanCharactersAndATrail) {
+    const char16_t two[] = u"ab";
+    ScriptedCodePages pages;
+    pages.answer = "\x83\x7b"; // as many bytes as characters: two single bytes
+    EXPECT_EQ(RtfEscapeText(two, sizeof two, CP_JAPANESE, pages).value(), "\\'83\\{");
+    const char16_t one[] = u"a";
+    pages.answer = "x\x83"; // more bytes, but the lead byte has no trail
+    EXPECT_EQ(RtfEscapeText(one, sizeof one, CP_JAPANESE, pages).value(), "x\\'83");
 }
 
 TEST(StgCodes, MapBothWays) {

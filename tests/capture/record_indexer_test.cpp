@@ -416,6 +416,41 @@ TEST(RecordIndexer, DataReferenceFlagAndUrbMinimum) {
     EXPECT_EQ(e.dataLength, 0u);
 }
 
+// Each handler's minimum at its edge: a record whose block ends one byte short
+// of URB offset + minimum gets nothing from the handler, one that holds it
+// exactly gets the direction and the data reference.
+TEST(RecordIndexer, UrbHandlerMinimumsAtTheirEdges) {
+    const uint8_t setupIn[8] = {0x80, 6, 0, 1, 0, 0, 18, 0};
+    PipeSpec in{0x81, 0x8A0C5000, 0};
+    const struct {
+        const char* name;
+        UrbSpec urb;
+        uint32_t minimum;
+    } rows[] = {
+        {"control", ControlTransfer(setupIn, Bytes(4, 1)), 80},
+        {"bulk", BulkTransfer(in, 4, Bytes(4, 1)), 72},
+        {"isochronous", IsochTransfer(in, 2, 4, Bytes(4, 1)), 96},
+        {"get descriptor", GetDescriptor(1, 0, 0, 4, Bytes(4, 1)), 80},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordBuilder b;
+        const Bytes whole = b.UrbCompletion(Dev(), row.urb, Issued{1, 1});
+        for (uint32_t cut : {row.minimum - 1, row.minimum}) {
+            SCOPED_TRACE(cut);
+            Bytes r = whole;
+            ASSERT_GE(r.size(), kBlock + 48 + cut);
+            r.resize(kBlock + 48 + cut);
+            PutLe32(r, 0, static_cast<uint32_t>(r.size()) | (1u << 24));
+            const RECORD_INDEX_ENTRY e = IndexOne(r);
+            EXPECT_EQ(e.urbOffset, kBlock + 48);
+            const bool handled = cut == row.minimum;
+            EXPECT_EQ(e.flags & INDEX_FLAG_IN, handled ? INDEX_FLAG_IN : 0u);
+            EXPECT_EQ(e.dataLength, handled ? 4u : 0u);
+        }
+    }
+}
+
 TEST(RecordIndexer, IoctlRecordsKeepTheirBlock) {
     RecordBuilder b;
     RECORD_INDEX_ENTRY e = IndexOne(b.IoctlIssue(Dev(), 4352, 0x220430, 16, Bytes(4, 0), 1));
@@ -717,7 +752,9 @@ TEST(RecordIndexer, HundredThousandMixedRecordsIndexAndLink) {
         } else {
             ++issues;
             // Only the last issue may still wait for its completion.
-            if (e.companion == NO_INDEX) EXPECT_GE(i, 99990u);
+            if (e.companion == NO_INDEX) {
+                EXPECT_GE(i, 99990u);
+            }
         }
     }
     EXPECT_EQ(completions, linked);
@@ -835,6 +872,8 @@ TEST(RecordIndexer, FuzzSeedStreamsCommitWhole) {
         EXPECT_EQ(r.status, CommitStatus::Ok);
         ASSERT_EQ(index.GetCount(), seed.entries);
         for (const RECORD_INDEX_ENTRY& e : index.entries())
-            if (e.flags & INDEX_FLAG_COMPLETION) EXPECT_NE(e.companion, NO_INDEX);
+            if (e.flags & INDEX_FLAG_COMPLETION) {
+                EXPECT_NE(e.companion, NO_INDEX);
+            }
     }
 }

@@ -220,13 +220,26 @@ TEST(RecordLayout, BuildsFromTheDriverInformation) {
     EXPECT_EQ(std::memcmp(&l, &want, sizeof l), 0);
 }
 
+// Field by field against the Default column of the layout table, the numbers
+// written out here rather than taken from the code's constants.
 TEST(RecordLayout, DefaultLayoutMatchesItsTable) {
     const RECORD_LAYOUT& d = kDefaultRecordLayout;
     EXPECT_EQ(d.valid, 1u);
+    EXPECT_EQ(d.headerA, 0u);
+    EXPECT_EQ(d.headerB, 4u);
     EXPECT_EQ(d.requestOffset, 16u);
-    EXPECT_EQ(d.irpBlockOffset, d.requestOffset + d.requestSize);
-    EXPECT_EQ(d.irpBlockSize, IRP_SIZE + STACK_LOCATION_SIZE);
-    EXPECT_EQ(d.shortIrpBlockSize, IRP_SIZE);
+    EXPECT_EQ(d.requestSize, 32u);
+    EXPECT_EQ(d.irpBlockOffset, 48u);
+    EXPECT_EQ(d.irpBlockSize, 148u);
+    EXPECT_EQ(d.shortIrpBlockSize, 112u);
+    EXPECT_EQ(d.ioctlHeaderSize, 12u);
+    EXPECT_EQ(d.notifyHeaderSize, 8u);
+    EXPECT_EQ(d.deviceListHeaderSize, 16u);
+    EXPECT_EQ(d.driverListHeaderSize, 16u);
+    EXPECT_EQ(d.hidBlockHeaderSize, 16u);
+    // The same thirteen DWORDs as the table lists them, in memory order.
+    const uint32_t table[13] = {1, 0, 4, 16, 32, 48, 148, 112, 12, 8, 16, 16, 16};
+    EXPECT_EQ(std::memcmp(&d, table, sizeof table), 0);
 }
 
 TEST(RecordLayout, ImpossibleInformationGivesTheDefaultLayout) {

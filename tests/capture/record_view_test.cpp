@@ -44,11 +44,13 @@ TEST(RecordView, InitResetsAndResetNeedsABuffer) {
     EXPECT_EQ(v.copied, 0u);
     v.kind = 5;
     v.dataLength = 4;
+    v.dataTruncated = true;
     v.massStorageBytes[0] = 0x28;
     v.massStorageBytes[3] = 6;
     v.Reset();
     EXPECT_EQ(v.kind, 0u);
     EXPECT_EQ(v.dataLength, 0u);
+    EXPECT_FALSE(v.dataTruncated);
     EXPECT_EQ(v.massStorageBytes[0], 0);
     EXPECT_EQ(v.massStorageBytes[3], 0);
     EXPECT_EQ(v.buffer, buf);
@@ -141,6 +143,46 @@ TEST(FillRecordView, DataIsClippedToTheCopiedBytes) {
     EXPECT_EQ(v.view.size, rec.size());
     EXPECT_EQ(v.view.copied, info.dataOffset + 30);
     EXPECT_EQ(v.view.dataLength, 30u);
+}
+
+// The truncation flag says the record holds more transfer bytes than the view
+// shows: set exactly when the copy ends before the data does.
+TEST(FillRecordView, DataTruncationFlagFollowsTheCopy) {
+    RECORD_LAYOUT l = DriverLayout();
+    UrbRecordInfo info;
+    Bytes rec = UrbRecord(l, true, 9, &info);
+    const RECORD_INDEX_ENTRY e = UrbEntry(rec, info, true);
+    struct Row {
+        uint32_t capacity;
+        uint32_t length;
+        bool truncated;
+    };
+    const Row rows[] = {
+        {info.dataOffset + 9, 9, false},  // every byte
+        {600, 9, false},                  // a larger buffer
+        {info.dataOffset + 8, 8, true},   // one byte short: eight shown, more held
+        {info.dataOffset + 1, 1, true},
+        {info.dataOffset, 0, true},       // none of the bytes copied
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.capacity);
+        ViewOf v(rec, r.capacity);
+        FillRecordView(v.view, 1, e, v.copied);
+        EXPECT_EQ(v.view.dataLength, r.length);
+        EXPECT_EQ(v.view.dataTruncated, r.truncated);
+    }
+    // A record without transfer bytes is never truncated.
+    UrbRecordInfo none;
+    Bytes empty = UrbRecord(l, true, 0, &none);
+    ViewOf w(empty, none.dataOffset);
+    FillRecordView(w.view, 1, UrbEntry(empty, none, true), w.copied);
+    EXPECT_FALSE(w.view.dataTruncated);
+    // A view filled again forgets the flag of its last record.
+    ViewOf x(rec, info.dataOffset + 2);
+    FillRecordView(x.view, 1, e, x.copied);
+    ASSERT_TRUE(x.view.dataTruncated);
+    FillRecordView(x.view, 2, UrbEntry(empty, none, true), none.dataOffset);
+    EXPECT_FALSE(x.view.dataTruncated);
 }
 
 TEST(FillRecordView, BufferEndingInsideTheUrbHeaderGivesNoUrb) {

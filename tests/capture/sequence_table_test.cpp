@@ -160,7 +160,9 @@ TEST(SequenceTable, MixedOperationsMatchAStandardMap) {
             uint32_t v = 0;
             const auto it = model.find(key);
             ASSERT_EQ(t.Find(key, v), it != model.end()) << step;
-            if (it != model.end()) ASSERT_EQ(v, it->second) << step;
+            if (it != model.end()) {
+                ASSERT_EQ(v, it->second) << step;
+            }
         }
         if (step == 100000) {
             t.Clear();

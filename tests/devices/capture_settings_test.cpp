@@ -122,8 +122,9 @@ TEST(CaptureSettings, LimitRoundsDownToTheTable) {
     for (uint32_t i = 0; i < TRANSFER_BUFFER_LIMIT_COUNT; ++i) {
         EXPECT_EQ(CCaptureSettings::RoundTransferBufferLimit(TRANSFER_BUFFER_LIMITS[i].value),
                   TRANSFER_BUFFER_LIMITS[i].value);
-        if (i)
+        if (i) {
             EXPECT_GT(TRANSFER_BUFFER_LIMITS[i].value, TRANSFER_BUFFER_LIMITS[i - 1].value);
+        }
     }
     EXPECT_STREQ(TRANSFER_BUFFER_LIMITS[5].text, L"1K");
     EXPECT_STREQ(TRANSFER_BUFFER_LIMITS[17].text, L"4M");

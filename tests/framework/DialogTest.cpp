@@ -89,7 +89,7 @@ public:
   std::wstring name = L"capture";
   int count = 5;
   int flag = 1;
-  int choice = 1;
+  int choice = 0;
   int kickIdle = 0;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     if (msg == WM_KICKIDLE) ++kickIdle;
@@ -129,6 +129,7 @@ TEST(Dialog, ModalDialogRunsIdleAndKeyboardNavigationAndChecksItsData) {
   std::vector<int> focusSeen;
   bool ownerDisabled = false;
   std::wstring shownName;
+  LRESULT shownRadio1 = -1, shownRadio2 = -1;
   int step = 0;
   ScopedIdle idle([&](LONG) {
     if (!dlg.m_hWnd) return;
@@ -136,6 +137,8 @@ TEST(Dialog, ModalDialogRunsIdleAndKeyboardNavigationAndChecksItsData) {
     case 0:
       ownerDisabled = !::IsWindowEnabled(owner->m_hWnd);
       shownName = CWnd::GetWindowText(dlg.GetDlgItem(IDC_NAME));
+      shownRadio1 = ::SendMessageW(dlg.GetDlgItem(IDC_RADIO1), BM_GETCHECK, 0, 0);
+      shownRadio2 = ::SendMessageW(dlg.GetDlgItem(IDC_RADIO2), BM_GETCHECK, 0, 0);
       focusSeen.push_back(FocusId());
       PostKey(VK_TAB);
       break;
@@ -162,10 +165,12 @@ TEST(Dialog, ModalDialogRunsIdleAndKeyboardNavigationAndChecksItsData) {
   EXPECT_TRUE(ownerDisabled);
   EXPECT_TRUE(::IsWindowEnabled(owner->m_hWnd));
   EXPECT_EQ(shownName, L"capture");  // UpdateData(FALSE) in OnInitDialog
+  EXPECT_EQ(shownRadio1, BST_CHECKED);  // choice 0 shown as the first button
+  EXPECT_EQ(shownRadio2, BST_UNCHECKED);
   EXPECT_EQ(focusSeen, (std::vector<int>{IDC_NAME, IDC_COUNT, IDC_FLAG, IDC_COUNT}));
   EXPECT_EQ(dlg.name, L"usb");
   EXPECT_EQ(dlg.count, 42);
-  EXPECT_EQ(dlg.choice, 1);
+  EXPECT_EQ(dlg.choice, 1);  // the second button, clicked
   EXPECT_EQ(dlg.m_hWnd, nullptr);
   EXPECT_GT(dlg.kickIdle, 0);
   owner->DestroyWindow();

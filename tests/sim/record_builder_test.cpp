@@ -46,6 +46,94 @@ TEST(RecordBuilder, MarkersCarryHeaderAndAdvancingStamps) {
     EXPECT_EQ(b.NextSequence(), 43u);
 }
 
+// Whole records against bytes written out by hand from the record format, so
+// that an offset constant shared by the builder and the readers cannot be
+// wrong for both unnoticed.
+TEST(RecordBuilder, RecordsMatchHandWrittenBytes) {
+    RecordBuilder b;
+    b.SetSequence(0x0107);
+    b.SetClock(0x0102030405060708ull, 0x1112131415161718ll, 0x10, 0x20);
+    DeviceSpec d = Dev();
+    const Bytes close = b.Close(d, 0x8A001234, IrpForm::None);
+    const Bytes closeWant = {
+        0x38, 0x00, 0x00, 0x01,                          // 56 bytes, type 1
+        0x07, 0x01, 0x00, 0x00,                          // sequence
+        0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,  // FILETIME
+        0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11,  // counter stamp
+        0x20, 0x22, 0x11, 0x81,                          // request +0: device object
+        0x00, 0x22, 0x11, 0x81,                          // +4: device key
+        0x00, 0x00, 0x00, 0x00,                          // +8: no issue (an issue)
+        0x00, 0x01, 0x00, 0x82, 0x07, 0x00, 0x00, 0x00,  // +12: driver key
+        0x00, 0x00,                                      // +20: flags: no IRP block
+        0x02, 0x00,                                      // +22: kind 2, Close
+        0x00, 0x00, 0x00, 0x00,                          // +24: NTSTATUS
+        0x34, 0x12, 0x00, 0x8A,                          // +28: IRP
+    };
+    EXPECT_EQ(close, closeWant);
+
+    const Bytes done = b.Complete(d, 2, Issued{0x0107, 0x8A001234}, 0xC0000001, IrpForm::None);
+    const Bytes doneWant = {
+        0x38, 0x00, 0x00, 0x01,
+        0x08, 0x01, 0x00, 0x00,
+        0x18, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,
+        0x38, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11,
+        0x20, 0x22, 0x11, 0x81,
+        0x00, 0x22, 0x11, 0x81,
+        0x07, 0x01, 0x00, 0x00,                          // +8: the issue's sequence (record byte 32)
+        0x00, 0x01, 0x00, 0x82, 0x07, 0x00, 0x00, 0x00,
+        0x01, 0x00,                                      // taken at completion
+        0x02, 0x00,
+        0x01, 0x00, 0x00, 0xC0,
+        0x34, 0x12, 0x00, 0x8A,
+    };
+    EXPECT_EQ(done, doneWant);
+
+    // The start marker: the header alone.
+    const Bytes start = b.StartMarker();
+    const Bytes startWant = {0x18, 0x00, 0x00, 0x02, 0x09, 0x01, 0x00, 0x00, 0x28, 0x07, 0x06, 0x05,
+                             0x04, 0x03, 0x02, 0x01, 0x58, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11};
+    EXPECT_EQ(start, startWant);
+}
+
+// A bulk transfer's parameter block after a short IRP block, byte for byte:
+// the block header, the 72-byte URB and the captured bytes.
+TEST(RecordBuilder, BulkBlockMatchesHandWrittenBytes) {
+    RecordBuilder b;
+    DeviceSpec d = Dev();
+    d.interfaceClass = 0x03;
+    d.interfaceSubClass = 0x01;
+    d.interfaceProtocol = 0x02;
+    d.configurationValue = 1;
+    d.interfaceNumber = 2;
+    PipeSpec pipe{0x81, 0x8A0C2220, 0x0005};
+    UrbSpec u = BulkTransfer(pipe, 8, Bytes{0xA1, 0xA2, 0xA3});
+    const Bytes block = b.UrbBlock(d, u, true);
+    Bytes want(48 + 72 + 3, 0);
+    auto put16 = [&](size_t at, uint16_t v) { want[at] = v & 0xFF; want[at + 1] = v >> 8; };
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) want[at + i] = (v >> (8 * i)) & 0xFF; };
+    put16(0, static_cast<uint16_t>(want.size()));   // block length
+    put16(2, 48);                                   // URB offset in the block
+    want[12] = 0x03; want[13] = 0x01; want[14] = 0x02;   // interface class, subclass, protocol
+    want[32] = 1; want[33] = 2; want[35] = 0x81;    // configuration, interface, endpoint
+    put32(36, 3);                                   // DATA_REFERENCE: length 3
+    put16(40, 48 + 72);                             // ... at the end of the URB
+    put16(42, 0x0005);                              // HID key word
+    put16(48 + 0, 72);                              // URB Length
+    put16(48 + 2, 0x09);                            // Function
+    put32(48 + 16, 0x8A0C2220);                     // PipeHandle
+    put32(48 + 20, 3);                              // transfer flags: IN, short transfer OK
+    put32(48 + 24, 8);                              // TransferBufferLength
+    want[120] = 0xA1; want[121] = 0xA2; want[122] = 0xA3;
+    // Bytes the format leaves to the builder (block 4-11, 15-31, 34 and the
+    // rest of the URB) are compared where the reader looks only.
+    for (size_t at : {0, 1, 2, 3, 12, 13, 14, 32, 33, 35, 36, 37, 38, 39, 40, 41, 42, 43, 48, 49, 50, 51,
+                      64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 120, 121, 122}) {
+        ASSERT_LT(at, block.size());
+        EXPECT_EQ(block[at], want[at]) << "block byte " << at;
+    }
+    EXPECT_EQ(block.size(), want.size());
+}
+
 TEST(RecordBuilder, IrpFormsPlaceTheirBlocks) {
     struct Case {
         IrpForm form;
@@ -250,7 +338,9 @@ TEST(RecordBuilder, MassStorageCommandIsSixLinkedRecords) {
         EXPECT_EQ(r[kBlockLong + 14], 0x50);
         EXPECT_EQ(U32(r, kReq + 4), 0x85550000u);
         EXPECT_EQ(U16(r, kReq + 20) & 1, i % 2);
-        if (i % 2) EXPECT_EQ(U32(r, 32), U32(recs[i - 1], 4));
+        if (i % 2) {
+            EXPECT_EQ(U32(r, 32), U32(recs[i - 1], 4));
+        }
     }
     // CBW out at issue, INQUIRY data in at completion, CSW in at completion.
     EXPECT_EQ(U32(recs[0], kBlockLong + 36) & 0x0FFFFFFF, 31u);

@@ -136,9 +136,10 @@ struct SampleNames {
 // A live log on a scratch file with the given records and the sample tables.
 class SampleLog {
 public:
-    explicit SampleLog(size_t records = 300, const RECORD_LAYOUT& layout = kDriverRecordLayout)
+    explicit SampleLog(size_t records = 300, const RECORD_LAYOUT& layout = kDriverRecordLayout,
+                       uint32_t scratchSize = 8 * kMB)
         : b(layout), store(std::make_unique<CCaptureStore>(&messages)) {
-        EXPECT_EQ(store->CreateTempFile(scratch.path().c_str(), 8 * kMB), S_OK);
+        EXPECT_EQ(store->CreateTempFile(scratch.path().c_str(), scratchSize), S_OK);
         store->SetDriverInfo(MakeDriverInfo(layout));
         store->SetCounterFrequency(10000000);
         SampleNames names;

@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
+#include <mutex>
+#include <algorithm>
 #include <set>
 
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/Preferences.h"
+#include "capture/win/SystemSeams.h"
 #include "sim/win/SimulatedDriver.h"
 #include "tests/capture/win/FakeCaptureTarget.h"
 #include "tests/capture/win/ScriptedPrompts.h"
@@ -137,6 +141,48 @@ TEST_F(CaptureDriverTest, DevicePathBeforeVersion5HasNoGlobalPrefix) {
     EXPECT_STREQ(path, L"\\\\.\\{ace00679-b848-4ac7-b645-a2a354efa4f4}");
 }
 
+// The system version that picks the device path comes from the seam: a
+// system before version 5 has no global namespace.
+class FakeVersion final : public ISystemSeams {
+public:
+    explicit FakeVersion(DWORD major) : major_(major) { previous_ = SetSystemSeams(this); }
+    ~FakeVersion() override { SetSystemSeams(previous_); }
+    BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER*, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return FALSE; }
+    BOOL IsWow64Process(HANDLE, PBOOL) override { return FALSE; }
+    BOOL GetVersionExW(OSVERSIONINFOW* info) override {
+        ++asked;
+        info->dwMajorVersion = major_;
+        info->dwMinorVersion = 0;
+        return TRUE;
+    }
+    int asked = 0;
+
+private:
+    DWORD major_;
+    ISystemSeams* previous_ = nullptr;
+};
+
+TEST_F(CaptureDriverTest, ConnectAsksTheSeamForTheSystemVersion) {
+    const struct {
+        DWORD major;
+        const wchar_t* path;
+    } rows[] = {
+        {4, L"\\\\.\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+        {5, L"\\\\.\\Global\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+        {10, L"\\\\.\\Global\\{ace00679-b848-4ac7-b645-a2a354efa4f4}"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.major);
+        FakeVersion version(r.major);
+        CSimulatedDriver s;
+        CCaptureDriver d(&s, nullptr);
+        EXPECT_TRUE(d.Connect());
+        EXPECT_EQ(version.asked, 1);
+        EXPECT_EQ(s.OpenedPath(), r.path);
+        d.Disconnect();
+    }
+}
+
 TEST_F(CaptureDriverTest, WithoutConnectionEverythingFails) {
     FakeCaptureTarget target;
     uint8_t settings[CAPTURE_SETTINGS_SIZE] = {};
@@ -244,6 +290,13 @@ TEST_F(CaptureDriverTest, DriverInfoAndReset) {
     EXPECT_EQ(std::memcmp(info.bytes, expected.bytes, DRIVER_INFO_SIZE), 0);
     EXPECT_TRUE(driver.ResetCapture());
     EXPECT_EQ(sim.ResetCount(), 1u);
+
+    // A reply one byte short is no description: zeroed and refused.
+    Bytes shortInfo(expected.bytes, expected.bytes + DRIVER_INFO_SIZE - 1);
+    sim.SetReply(IOCTL_BRX_GET_DRIVER_INFO, shortInfo);
+    std::memset(info.bytes, 0xAB, DRIVER_INFO_SIZE);
+    EXPECT_FALSE(driver.GetDriverInfo(&info));
+    EXPECT_EQ(std::count(info.bytes, info.bytes + DRIVER_INFO_SIZE, 0), static_cast<long>(DRIVER_INFO_SIZE));
 }
 
 struct QueryCase {
@@ -431,6 +484,141 @@ TEST_F(CaptureDriverTest, FullStoreEndsTheCapture) {
     EXPECT_TRUE(driver.WaitForReaderEnd(0));
     EXPECT_EQ(target.WindowRequests(), windows);
     EXPECT_EQ(sim.StartCount(), 1u);
+}
+
+// The driver in between records the size of every read the reader asks for.
+class ReadSizeRecorder final : public IDriverDevice {
+public:
+    explicit ReadSizeRecorder(IDriverDevice& inner) : inner_(inner) {}
+    HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                       DWORD flags, HANDLE templateFile) override {
+        return inner_.CreateFileW(path, access, share, security, disposition, flags, templateFile);
+    }
+    BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID input, DWORD inputSize, LPVOID output, DWORD outputSize,
+                         LPDWORD returned, LPOVERLAPPED overlapped) override {
+        return inner_.DeviceIoControl(device, code, input, inputSize, output, outputSize, returned, overlapped);
+    }
+    BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) override {
+        {
+            std::lock_guard<std::mutex> guard(m_);
+            sizes_.push_back(size);
+        }
+        return inner_.ReadFile(device, buffer, size, read, overlapped);
+    }
+    BOOL GetOverlappedResult(HANDLE device, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait) override {
+        return inner_.GetOverlappedResult(device, overlapped, transferred, wait);
+    }
+    BOOL CancelIo(HANDLE device) override { return inner_.CancelIo(device); }
+    BOOL CloseHandle(HANDLE device) override { return inner_.CloseHandle(device); }
+    std::vector<DWORD> Sizes() {
+        std::lock_guard<std::mutex> guard(m_);
+        return sizes_;
+    }
+
+private:
+    IDriverDevice& inner_;
+    std::mutex m_;
+    std::vector<DWORD> sizes_;
+};
+
+// A window larger than 2 MB is read 2 MB at a time; a smaller one whole.
+TEST_F(CaptureDriverTest, ReadsAskForAtMostTwoMegabytes) {
+    for (uint32_t window : {8u << 20, 1u << 20}) {
+        SCOPED_TRACE(window);
+        CSimulatedDriver s;
+        ReadSizeRecorder recorder(s);
+        CCaptureDriver d(&recorder, nullptr);
+        ASSERT_TRUE(d.Connect());
+        uint32_t list[2] = {1, SIM_STICK_OBJECT};
+        ASSERT_TRUE(d.AddCaptureDevices(list));
+        FakeCaptureTarget target(window, 64u << 10);
+        ASSERT_TRUE(d.StartCapture(&target));
+        ASSERT_TRUE(s.WaitUntilDrained(kWait));
+        EXPECT_TRUE(d.StopCapture());
+        const std::vector<DWORD> sizes = recorder.Sizes();
+        ASSERT_GE(sizes.size(), 2u);
+        EXPECT_EQ(sizes[0], window > 2097152 ? 2097152u : window);
+        for (DWORD size : sizes) EXPECT_LE(size, 2097152u);
+        d.Disconnect();
+    }
+}
+
+// A start the driver refuses ends the reader it had begun: its requests are
+// cancelled and waited for, nothing is reported as a capture end, and the next
+// start works.
+TEST_F(CaptureDriverTest, AFailedStartCleansUpAfterItself) {
+    ASSERT_TRUE(driver.Connect());
+    SelectAll();
+    sim.SetFailure(IOCTL_BRX_START_CAPTURE, ERROR_GEN_FAILURE);
+    FakeCaptureTarget target;
+    EXPECT_FALSE(driver.StartCapture(&target));
+    EXPECT_FALSE(driver.IsCaptureRunning());
+    EXPECT_EQ(sim.CallCount(IOCTL_BRX_START_CAPTURE), 1u);
+    EXPECT_EQ(sim.PendingReads(), 0u);
+    EXPECT_EQ(sim.PendingNotifications(), 0u);
+    EXPECT_EQ(driver.GetCaptureEnd(), CaptureEnd::Stopped);
+    EXPECT_EQ(target.EndCalls(), 0u);
+    EXPECT_EQ(target.Commits(), 0u);
+
+    sim.SetFailure(IOCTL_BRX_START_CAPTURE, 0);
+    ASSERT_TRUE(driver.StartCapture(&target));
+    EXPECT_TRUE(driver.IsCaptureRunning());
+    ASSERT_TRUE(sim.WaitUntilDrained(kWait));
+    EXPECT_TRUE(driver.StopCapture());
+    EXPECT_GT(target.Commits(), 0u);
+}
+
+// A notification request the driver refuses ends the capture as a read error
+// with the driver's error, once; at the start it fails the start instead.
+TEST_F(CaptureDriverTest, AFailingNotificationRequestEndsTheReader) {
+    ASSERT_TRUE(driver.Connect());
+    SelectAll();
+    FakeCaptureTarget target;
+    ASSERT_TRUE(driver.StartCapture(&target));
+    ASSERT_TRUE(sim.WaitUntilDrained(kWait));
+    // The next request after this block is refused.
+    sim.SetFailure(IOCTL_BRX_NOTIFICATION, ERROR_NOT_ENOUGH_MEMORY);
+    sim.QueueNotification(NameListBlock(1, {{0x89A51030, 0x89A51000, u"\\Device\\USBPDO-8"}}));
+    ASSERT_TRUE(target.WaitEnded(kWait));
+    EXPECT_EQ(target.End(), CaptureEnd::ReadError);
+    EXPECT_EQ(target.EndError(), static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(target.EndCalls(), 1u);
+    WString name;
+    EXPECT_TRUE(target.DeviceNames().Lookup({0x89A51030, 0x89A51000}, name));   // the block still counted
+    EXPECT_EQ(sim.PendingReads(), 0u);
+    EXPECT_EQ(sim.PendingNotifications(), 0u);
+    EXPECT_TRUE(driver.StopCapture());
+
+    FakeCaptureTarget second;
+    EXPECT_FALSE(driver.StartCapture(&second));
+    EXPECT_FALSE(driver.IsCaptureRunning());
+    EXPECT_EQ(second.EndCalls(), 0u);
+    EXPECT_EQ(sim.PendingReads(), 0u);
+}
+
+// Replies shorter than their records are not taken: no counter frequency, no
+// driver information (the target keeps its default layout).
+TEST_F(CaptureDriverTest, ShortFrequencyAndDriverInformationRepliesAreNotTaken) {
+    ASSERT_TRUE(driver.Connect());
+    SelectAll();
+    sim.SetReply(IOCTL_BRX_GET_COUNTER_FREQUENCY, {0x10, 0x27, 0, 0, 0, 0, 0});
+    const DRIVER_INFO info = MakeDriverInfo(kDriverRecordLayout);
+    sim.SetReply(IOCTL_BRX_GET_DRIVER_INFO, Bytes(info.bytes, info.bytes + 120));
+    FakeCaptureTarget target;
+    ASSERT_TRUE(driver.StartCapture(&target));
+    EXPECT_TRUE(driver.StopCapture());
+    EXPECT_EQ(target.Frequency(), 0u);
+    EXPECT_EQ(target.DriverInfoCalls(), 0u);
+    EXPECT_EQ(std::memcmp(&target.Layout(), &kDefaultRecordLayout, sizeof(RECORD_LAYOUT)), 0);
+
+    // Whole replies are taken.
+    sim.SetReply(IOCTL_BRX_GET_COUNTER_FREQUENCY, {0x10, 0x27, 0, 0, 0, 0, 0, 0});
+    sim.SetReply(IOCTL_BRX_GET_DRIVER_INFO, Bytes(info.bytes, info.bytes + DRIVER_INFO_SIZE));
+    FakeCaptureTarget whole;
+    ASSERT_TRUE(driver.StartCapture(&whole));
+    EXPECT_TRUE(driver.StopCapture());
+    EXPECT_EQ(whole.Frequency(), 10000u);
+    EXPECT_EQ(whole.DriverInfoCalls(), 1u);
 }
 
 TEST_F(CaptureDriverTest, StartIntoFullStoreCreatesNoThread) {

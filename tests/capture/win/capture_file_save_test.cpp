@@ -331,3 +331,69 @@ TEST_F(CaptureFileSave, WhatCannotBeSavedSaysSo) {
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_EQ(log.store->SaveCaptureFile(L"", &log.messages), STG_E_INVALIDNAME);
 }
+
+// Tables larger than the first 4 KB buffer (here more than 16 KB of names, so
+// the buffer grows twice, and more than 4 KB of HID descriptors) are saved
+// whole and read back whole.
+TEST_F(CaptureFileSave, TablesLargerThanTheFirstBufferAreSavedWhole) {
+    SampleLog log(50);
+    std::vector<NameItem> devices, drivers;
+    for (uint32_t i = 0; i < 200; ++i) {
+        std::u16string name = u"\\Device\\A-rather-long-device-object-name-for-the-table-";
+        for (char c : std::to_string(i)) name.push_back(static_cast<char16_t>(c));
+        devices.push_back({0x8C000000 + i * 0x100, i, name});
+        drivers.push_back({0x8D000000 + i * 0x100, i, u"\\Driver\\" + name.substr(8)});
+    }
+    std::vector<HidDescriptorItem> hid;
+    for (uint8_t i = 0; i < 24; ++i) {
+        HidDescriptorItem item = SampleNames().hid();
+        item.interfaceNumber = i;
+        // A long vendor-defined collection: 240 more bytes of items.
+        for (int k = 0; k < 40; ++k) item.descriptor.insert(item.descriptor.end() - 1, {0x09, 0x01, 0x75, 0x08, 0x95, 0x01});
+        item.objects = {{0x8E000000u + i * 0x100u, i}};
+        item.pipes = {{0x8F000000u + i * 0x100u, i, 1, 2}};
+        hid.push_back(item);
+    }
+    Bytes notes = NameListBlock(1, devices);
+    const Bytes driverBlock = NameListBlock(3, drivers);
+    const Bytes hidBlock = HidDescriptorBlock(hid);
+    notes.insert(notes.end(), driverBlock.begin(), driverBlock.end());
+    notes.insert(notes.end(), hidBlock.begin(), hidBlock.end());
+    ASSERT_TRUE(log.store->AddDriverNotifications(notes.data(), notes.size()));
+    std::vector<uint8_t> hidBytes(1u << 20);
+    size_t hidSize = 0;
+    ASSERT_EQ(log.store->GetRDHash().ToBlock(hidBytes.data(), hidBytes.size(), &hidSize, kDriverRecordLayout), 0u);
+    ASSERT_GT(hidSize, 4096u);
+
+    const std::wstring path = files.File(L"tables.bdx");
+    ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
+    CCaptureStore opened;
+    MessageRecorder progress;
+    ASSERT_EQ(opened.OpenCaptureFile(path.c_str(), &progress), S_OK);
+    char16_t name[256];
+    for (const NameItem& d : devices) {
+        const uint32_t n = opened.LookupDeviceName(OBJECT_KEY{d.key0, d.key1}, name, 256);
+        EXPECT_EQ(std::u16string(name, n), d.name);
+    }
+    for (const NameItem& d : drivers) {
+        const uint32_t n = opened.LookupDriverName(OBJECT_KEY{d.key0, d.key1}, name, 256);
+        EXPECT_EQ(std::u16string(name, n), d.name);
+    }
+    // Every descriptor is found again by its object and its pipe, whole (the
+    // table's own order of entries may differ after the reload).
+    for (const HidDescriptorItem& item : hid) {
+        const HID_OBJECT_KEY object{item.objects[0].key0, item.objects[0].key1, 0, 0};
+        const HID_OBJECT_KEY pipe{item.pipes[0].key0, item.pipes[0].key1, 0, 0};
+        const uint32_t id = opened.GetRDHash().GetIdByObject(object, item.interfaceNumber);
+        ASSERT_NE(id, 0u) << +item.interfaceNumber;
+        EXPECT_EQ(opened.GetRDHash().GetIdByPipe(pipe, item.interfaceNumber), id);
+        std::vector<uint8_t> descriptor(opened.GetRDHash().GetDescriptorLength(id));
+        ASSERT_EQ(opened.GetRDHash().GetDescriptor(id, descriptor.data(), descriptor.size()), descriptor.size());
+        EXPECT_EQ(descriptor, item.descriptor);
+    }
+    std::vector<uint8_t> reopened(1u << 20);
+    size_t reopenedSize = 0;
+    ASSERT_EQ(opened.GetRDHash().ToBlock(reopened.data(), reopened.size(), &reopenedSize, opened.GetRecordLayout()), 0u);
+    EXPECT_EQ(reopenedSize, hidSize);
+    EXPECT_EQ(opened.GetRecordCount(), 50u);
+}

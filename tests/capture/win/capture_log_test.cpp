@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -24,6 +25,7 @@
 #include "sim/RecordBuilder.h"
 #include "sim/win/SimulatedDriver.h"
 #include "tests/capture/MixedStream.h"
+#include "tests/capture/win/CaptureFileFixtures.h"
 #include "tests/capture/win/ScratchFolder.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 
@@ -43,6 +45,9 @@ public:
 
     uint64_t freeBytes = 0;
     int queries = 0;
+    // A mapping larger than this fails as on a full disk (0: the system's).
+    uint32_t mappingLimit = 0;
+    std::vector<uint32_t> mappings;
 
     BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
         ++queries;
@@ -51,6 +56,15 @@ public:
     }
     BOOL IsWow64Process(HANDLE process, PBOOL wow64) override { return previous().IsWow64Process(process, wow64); }
     BOOL GetVersionExW(OSVERSIONINFOW* info) override { return previous().GetVersionExW(info); }
+    HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect, DWORD sizeHigh,
+                              DWORD sizeLow, LPCWSTR name) override {
+        mappings.push_back(sizeLow);
+        if (mappingLimit != 0 && (sizeHigh != 0 || sizeLow > mappingLimit)) {
+            SetLastError(ERROR_DISK_FULL);
+            return nullptr;
+        }
+        return ::CreateFileMappingW(file, attributes, protect, sizeHigh, sizeLow, name);
+    }
 
 private:
     ISystemSeams& previous() {
@@ -158,6 +172,18 @@ std::vector<std::vector<uint8_t>> Split(const RecordStream& s) {
         out.emplace_back(s.bytes().begin() + offsets[i], s.bytes().begin() + end);
     }
     return out;
+}
+
+// The scratch files ("Scr" prefix) in a folder.
+std::vector<std::wstring> ScratchFilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\Scr*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(fd.cFileName);
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
 }
 
 class CaptureLogTest : public ::testing::Test {
@@ -284,6 +310,44 @@ TEST_F(CaptureLogTest, EightMegabytesThatDoNotFitFailAtOnce) {
     EXPECT_TRUE(scratch.Files().empty());
 }
 
+// The disk says it has room, but the store's own file fills it: the store's
+// "medium full" shrinks the size as the free-space answer would have.
+TEST_F(CaptureLogTest, ADiskFullerThanItsAnswerShrinksTheFileThroughTheStore) {
+    FakeDisk disk;
+    disk.freeBytes = 40 * kMB;        // room for 32 MB, as far as the answer goes
+    disk.mappingLimit = 16 * kMB;     // but no more than 16 MB fit
+    ASSERT_TRUE(GetPreferences().SetTempFileSize(32 * kMB));
+    CCaptureLog log(&filter, &messages);
+    log.SetAutoDelete(false);
+
+    ASSERT_TRUE(log.CreateTempCaptureFile());
+    EXPECT_EQ(disk.mappings, (std::vector<uint32_t>{32 * kMB, 24 * kMB, 16 * kMB}));
+    EXPECT_EQ(disk.queries, 3);
+    EXPECT_TRUE(log.IsLive());
+    EXPECT_EQ(GetPreferences().GetTempFileSize(), 16 * kMB);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.rfind(L"The temporary capture file size has been reduced from 32 MB to 16 MB", 0),
+              0u);
+    log.Close();
+
+    // Nothing fits, not even 8 MB: the lack of space is named and no file stays.
+    disk.mappings.clear();
+    disk.mappingLimit = 4 * kMB;
+    prompts.boxes.clear();
+    const std::vector<std::wstring> before = ScratchFilesIn(scratch.path());   // the first log's file
+    EXPECT_EQ(before.size(), 1u);
+    CCaptureLog full(&filter, &messages);
+    full.SetAutoDelete(false);
+    EXPECT_FALSE(full.CreateTempCaptureFile());
+    EXPECT_EQ(disk.mappings, (std::vector<uint32_t>{16 * kMB, 8 * kMB}));
+    EXPECT_FALSE(full.IsLive());
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.rfind(L"Cannot create the temporary capture file in " + scratch.path() +
+                                              L" directory due to lack of disk space.", 0),
+              0u);
+    EXPECT_EQ(ScratchFilesIn(scratch.path()), before);
+}
+
 TEST_F(CaptureLogTest, MissingTemporaryFolderFallsBackToTheDefault) {
     const std::wstring gone = scratch.path() + L"\\gone";
     ASSERT_TRUE(GetPreferences().SetTempDirectory(gone.c_str()));   // created
@@ -291,16 +355,25 @@ TEST_F(CaptureLogTest, MissingTemporaryFolderFallsBackToTheDefault) {
     CCaptureLog log(&filter, &messages);
     log.SetAutoDelete(false);
 
+    wchar_t defaults[MAX_PATH + 1] = {};
+    ASSERT_TRUE(GetDefaultTempDirectory(defaults, MAX_PATH + 1));
+    const std::vector<std::wstring> before = ScratchFilesIn(defaults);
+
     ASSERT_TRUE(log.CreateTempCaptureFile());
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_EQ(prompts.boxes[0].text, L"The temporary capture file directory " + gone +
                                          L" does not exist.\nThe default directory will be used. You can change it "
                                          L"in the Preferences dialog box.");
-    wchar_t now[MAX_PATH + 1] = {}, defaults[MAX_PATH + 1] = {};
+    EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    wchar_t now[MAX_PATH + 1] = {};
     GetPreferences().GetTempDirectory(now, MAX_PATH + 1);
-    ASSERT_TRUE(GetDefaultTempDirectory(defaults, MAX_PATH + 1));
     EXPECT_STREQ(now, defaults);
     EXPECT_TRUE(log.IsLive());
+    // The scratch file lives in the default folder.
+    std::vector<std::wstring> added;
+    for (const std::wstring& f : ScratchFilesIn(defaults))
+        if (std::find(before.begin(), before.end(), f) == before.end()) added.push_back(f);
+    EXPECT_EQ(added.size(), 1u);
     log.Close();
 }
 
@@ -345,6 +418,11 @@ TEST_F(CaptureLogTest, FloodFillsTheLogAndEndsWithCodeSixAfterFour) {
     filter.SetNotifyTarget(&codes);
     filter.SetLogSource([&log]() -> IFilterLog* { return &log; });
     ASSERT_TRUE(log.CreateTempCaptureFile());
+    // Stop when full, as the application asks for every new log; the store
+    // has no other mode and keeps it when asked for another.
+    EXPECT_TRUE(log.SetWrapMode(0));
+    EXPECT_FALSE(log.SetWrapMode(1));
+    EXPECT_EQ(log.GetStore().GetWrapMode(), 0);
 
     CSimulatedDriver sim;
     CSimulatedDriver::Knobs k = sim.GetKnobs();
@@ -576,6 +654,122 @@ TEST_F(CaptureLogTest, FailedOpenFallsBackToANewLog) {
         }
         GetActiveLog()->Close();
     }
+}
+
+// An older format is refused with its message; a newer one is opened only
+// when the user says Yes; a file another process holds is named as such. The
+// log that was open stays as it was whenever nothing was opened.
+TEST_F(CaptureLogTest, FormatAndSharingMessagesOfOpen) {
+    StartManager();
+    CCaptureLog* log = manager->NewLog();
+    ASSERT_NE(log, nullptr);
+    Capture(*log, 12);
+    const std::vector<std::vector<uint8_t>> captured = Records(*log);
+    const std::wstring saved = File(L"saved.bdx");
+    ASSERT_TRUE(log->DoSave(saved.c_str(), FALSE));
+    const std::vector<uint8_t> savedBytes = ReadAll(saved);
+    auto withVersion = [&](const wchar_t* name, ULONG version) {
+        const std::wstring path = File(name);
+        WriteAll(path, savedBytes);
+        fixtures::EditFile(path, [version](IStorage* r) {
+            fixtures::EditProperties(r, FMTID_CAPTURE_LOG, [version](IPropertyStorage* p) {
+                fixtures::WriteProperty(p, LOG_PID_VERSION, fixtures::UInt32Value(version));
+            });
+        });
+        return path;
+    };
+    const std::wstring older = withVersion(L"older.bdx", 0x00010000);
+    const std::wstring newer = withVersion(L"newer.bdx", 0x00010002);
+    auto expectUnchanged = [&]() {
+        EXPECT_EQ(GetActiveLog(), log);
+        EXPECT_TRUE(log->IsLive());
+        EXPECT_TRUE(log->GetPathName().empty());
+        EXPECT_EQ(Records(*log), captured);
+    };
+
+    prompts.boxes.clear();
+    EXPECT_EQ(manager->OpenLog(older.c_str()), nullptr);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, L"You are trying to open the file \"" + older +
+                                         L"\" that was saved in an older file format. The older file format is no "
+                                         L"longer supported.\n\n");
+    EXPECT_EQ(prompts.boxes[0].type & (MB_TYPEMASK | MB_ICONMASK), static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    expectUnchanged();
+
+    const std::wstring newerText = L"The file \"" + newer +
+                                   L"\" was created by newer version of Brindlex. This file cannot be converted "
+                                   L"and an attempt to open it may lead to a program crash.\n\nDo you want to "
+                                   L"proceed anyway?";
+    prompts.boxes.clear();
+    prompts.buttons = {IDNO};
+    EXPECT_EQ(manager->OpenLog(newer.c_str()), nullptr);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, newerText);
+    EXPECT_EQ(prompts.boxes[0].type & (MB_TYPEMASK | MB_DEFMASK | MB_ICONMASK),
+              static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION));
+    expectUnchanged();
+
+    HANDLE held = CreateFileW(saved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    prompts.boxes.clear();
+    EXPECT_EQ(manager->OpenLog(saved.c_str()), nullptr);
+    CloseHandle(held);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text,
+              L"Cannot access the log file " + saved + L" because it is being used by another process.\n");
+    EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    expectUnchanged();
+
+    prompts.boxes.clear();
+    prompts.buttons = {IDYES};
+    ASSERT_EQ(manager->OpenLog(newer.c_str()), log);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, newerText);
+    EXPECT_FALSE(log->IsLive());
+    EXPECT_EQ(log->GetPathName(), newer);
+    EXPECT_EQ(Records(*log), captured);
+    log->Close();
+}
+
+// Save on a file that became read-only asks for another name (Save As) and
+// leaves the read-only file as it was.
+TEST_F(CaptureLogTest, SaveOnAReadOnlyFileFallsBackToSaveAs) {
+    StartManager();
+    CCaptureLog* log = manager->NewLog();
+    ASSERT_NE(log, nullptr);
+    Capture(*log, 8);
+    const std::wstring locked = File(L"locked.bdx");
+    const std::wstring other = File(L"other.bdx");
+    prompts.files = {locked};
+    ASSERT_TRUE(log->Save());
+    const std::vector<uint8_t> lockedBytes = ReadAll(locked);
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    Capture(*log, 4);
+
+    // The dialog cancelled: nothing saved.
+    prompts.fileDialogs.clear();
+    prompts.files = {L""};
+    EXPECT_FALSE(log->Save());
+    ASSERT_EQ(prompts.fileDialogs.size(), 1u);
+    EXPECT_EQ(prompts.fileDialogs[0].initialName, locked);
+    EXPECT_TRUE(log->IsModified());
+    EXPECT_EQ(log->GetPathName(), locked);
+
+    // Another name: saved there, which becomes the log's path.
+    prompts.fileDialogs.clear();
+    prompts.files = {other};
+    EXPECT_TRUE(log->Save());
+    EXPECT_EQ(prompts.fileDialogs.size(), 1u);
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_FALSE(log->IsModified());
+    EXPECT_EQ(log->GetPathName(), other);
+    EXPECT_EQ(ReadAll(locked), lockedBytes);
+    const std::vector<std::vector<uint8_t>> captured = Records(*log);
+    SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(manager->OpenLog(other.c_str()), log);
+    EXPECT_EQ(Records(*log), captured);
+    EXPECT_EQ(captured.size(), 12u);
+    log->Close();
 }
 
 // Compound files whose creation fails, as on a full disk.
