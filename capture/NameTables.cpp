@@ -10,6 +10,8 @@ namespace brx {
 
 namespace {
 
+uint64_t KeyOf(OBJECT_KEY key) { return (uint64_t{key.key0} << 32) | key.key1; }
+
 } // namespace
 
 uint32_t CNameHash::HeaderSize(const RECORD_LAYOUT& layout) const {
@@ -19,16 +21,22 @@ uint32_t CNameHash::HeaderSize(const RECORD_LAYOUT& layout) const {
 }
 
 const CNameHash::Entry* CNameHash::FindLocked(OBJECT_KEY key) const {
-    for (const Entry& e : buckets_[BucketOf(key)])
-        if (e.key == key) return &e;
-    return nullptr;
+    const auto place = places_.find(KeyOf(key));
+    return place == places_.end() ? nullptr : &buckets_[BucketOf(key)][place->second];
 }
 
 bool CNameHash::AddLocked(OBJECT_KEY key, std::u16string_view name) {
     if (name.size() * 2 > NAME_MAX_BYTES) return false;
-    if (FindLocked(key)) return false;
+    std::vector<Entry>& bucket = buckets_[BucketOf(key)];
     try {
-        buckets_[BucketOf(key)].push_back(Entry{key, WString(name)});
+        const auto [place, added] = places_.try_emplace(KeyOf(key), static_cast<uint32_t>(bucket.size()));
+        if (!added) return false;   // the first name stays
+        try {
+            bucket.push_back(Entry{key, WString(name)});
+        } catch (...) {
+            places_.erase(place);
+            throw;
+        }
     } catch (...) {
         return false;   // out of memory: the name is not kept
     }
@@ -46,6 +54,7 @@ void CNameHash::RemoveAll() {
         bucket.clear();
         bucket.shrink_to_fit();
     }
+    places_ = {};
 }
 
 size_t CNameHash::GetCount() const {
