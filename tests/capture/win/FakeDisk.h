@@ -1,0 +1,38 @@
+// Free disk space as a test says, through the system seams; every query is
+// kept. The other seams are the system's.
+#pragma once
+#include <cstdint>
+
+#include "capture/win/SystemSeams.h"
+
+namespace brx::testing {
+
+class FakeDisk final : public ISystemSeams {
+public:
+    FakeDisk() { previous_ = SetSystemSeams(this); }
+    ~FakeDisk() override { SetSystemSeams(previous_); }
+    FakeDisk(const FakeDisk&) = delete;
+    FakeDisk& operator=(const FakeDisk&) = delete;
+
+    uint64_t freeBytes = 0;
+    int queries = 0;
+
+    BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+        ++queries;
+        if (freeToCaller) freeToCaller->QuadPart = freeBytes;
+        return TRUE;
+    }
+    BOOL IsWow64Process(HANDLE process, PBOOL wow64) override { return previous().IsWow64Process(process, wow64); }
+    BOOL GetVersionExW(OSVERSIONINFOW* info) override { return previous().GetVersionExW(info); }
+
+private:
+    ISystemSeams& previous() {
+        SetSystemSeams(previous_);
+        ISystemSeams& system = SystemSeams();
+        SetSystemSeams(this);
+        return system;
+    }
+    ISystemSeams* previous_ = nullptr;
+};
+
+} // namespace brx::testing
