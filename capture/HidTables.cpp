@@ -67,13 +67,14 @@ void CHIDDeviceRDHash::AddFromBlock(const uint8_t* block, size_t n, const RECORD
 
 void CHIDDeviceRDHash::KeyTable::Clear() {
     for (auto& b : buckets) b.clear();
-    places = {};
+    first.Clear();
+    exact.Clear();
 }
 
 void CHIDDeviceRDHash::AddKeys(Entry& e, ByteReader item, uint32_t count, uint32_t offset, bool pipes) {
     if (offset == 0) return;
     std::vector<HID_OBJECT_KEY>& list = pipes ? e.pipes : e.objects;
-    std::unordered_set<uint64_t>& listed = pipes ? e.pipeKeys : e.objectKeys;
+    CKeyIndex& listed = pipes ? e.pipeKeys : e.objectKeys;
     KeyTable& table = pipes ? pipes_ : objects_;
     for (uint32_t k = 0; k < count; ++k) {
         const size_t at = size_t(offset) + size_t(k) * HID_OBJECT_KEY_SIZE;
@@ -81,24 +82,23 @@ void CHIDDeviceRDHash::AddKeys(Entry& e, ByteReader item, uint32_t count, uint32
         HID_OBJECT_KEY key{item.u32le_or(at), item.u32le_or(at + 4), item.u8or(at + 8), item.u8or(at + 9)};
         const uint64_t both = (uint64_t{key.key0} << 32) | key.key1;
         try {
-            if (listed.insert(both).second) {
-                try {
-                    list.push_back(key);
-                } catch (...) {
-                    listed.erase(both);
-                    throw;
-                }
-            }
+            // Room first, so that nothing below can fail halfway.
+            ReserveOneMore(list);
+            listed.ReserveOne();
             std::vector<KeyNode>& bucket = table.buckets[key.key1 & 0x3F];
-            auto& places = table.places[both];
-            const bool known = std::any_of(places.begin(), places.end(), [&](const auto& p) {
-                return p.first == e.interfaceNumber;
-            });
-            if (!known) {
-                places.reserve(places.size() + 1);
+            ReserveOneMore(bucket);
+            table.first.ReserveOne();
+            table.exact.ReserveOne();
+            if (!listed.Find(both)) {
+                listed.Insert(both, 0, 0);
+                list.push_back(key);
+            }
+            const uint32_t place = uint32_t(bucket.size());
+            if (!table.exact.Find(both, e.interfaceNumber)) {
+                if (!table.first.Find(both)) table.first.Insert(both, 0, place);
+                table.exact.Insert(both, e.interfaceNumber, place);
                 bucket.push_back({key.key0, key.key1, e.interfaceNumber, e.id,
                                   uint8_t(pipes ? key.extra1 : 0), uint8_t(pipes ? key.extra2 : 0)});
-                places.emplace_back(e.interfaceNumber, uint32_t(bucket.size() - 1));
             }
         } catch (const std::bad_alloc&) {
             return;  // out of memory: the key is dropped
@@ -170,12 +170,9 @@ const CHIDDeviceRDHash::Entry* CHIDDeviceRDHash::FindLocked(uint32_t id) const {
 
 const CHIDDeviceRDHash::KeyNode* CHIDDeviceRDHash::FindKey(const KeyTable& table, const HID_OBJECT_KEY& key,
                                                            uint8_t interfaceNumber, bool anyInterface) {
-    const auto found = table.places.find((uint64_t{key.key0} << 32) | key.key1);
-    if (found == table.places.end()) return nullptr;
-    const std::vector<KeyNode>& bucket = table.buckets[key.key1 & 0x3F];
-    for (const auto& [iface, place] : found->second)
-        if (anyInterface || iface == interfaceNumber) return &bucket[place];
-    return nullptr;
+    const uint64_t both = (uint64_t{key.key0} << 32) | key.key1;
+    const uint32_t* place = anyInterface ? table.first.Find(both) : table.exact.Find(both, interfaceNumber);
+    return place ? &table.buckets[key.key1 & 0x3F][*place] : nullptr;
 }
 
 uint32_t CHIDDeviceRDHash::GetDescriptor(uint32_t id, uint8_t* buffer, size_t size) const {

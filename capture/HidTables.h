@@ -12,10 +12,10 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "base/ByteReader.h"
+#include "base/KeyIndex.h"
 #include "capture/HidParser.h"
 #include "capture/Record.h"
 
@@ -85,8 +85,8 @@ private:
         std::vector<HID_OBJECT_KEY> pipes;
         // Beside the lists: the keys they hold (key0, key1), for constant-time
         // membership.
-        std::unordered_set<uint64_t> objectKeys;
-        std::unordered_set<uint64_t> pipeKeys;
+        CKeyIndex objectKeys;
+        CKeyIndex pipeKeys;
     };
     struct KeyNode {
         uint32_t key0, key1;
@@ -94,12 +94,14 @@ private:
         uint32_t id;
         uint8_t extra1, extra2;  // pipes only
     };
-    // The 64 buckets of nodes in the order they came, and beside them each
-    // key's nodes (interface number, place in the bucket) in that same order,
-    // so that finding a key never walks a bucket.
+    // The 64 buckets of nodes in the order they came, and beside them the
+    // place in its bucket of each key's first node (any interface number) and
+    // of each (key, interface number)'s node, so that finding a key never
+    // walks a bucket.
     struct KeyTable {
         std::array<std::vector<KeyNode>, 64> buckets;
-        std::unordered_map<uint64_t, std::vector<std::pair<uint8_t, uint32_t>>> places;
+        CKeyIndex first;   // tag 0
+        CKeyIndex exact;   // tagged with the interface number
         void Clear();
     };
 

@@ -21,22 +21,19 @@ uint32_t CNameHash::HeaderSize(const RECORD_LAYOUT& layout) const {
 }
 
 const CNameHash::Entry* CNameHash::FindLocked(OBJECT_KEY key) const {
-    const auto place = places_.find(KeyOf(key));
-    return place == places_.end() ? nullptr : &buckets_[BucketOf(key)][place->second];
+    const uint32_t* place = places_.Find(KeyOf(key));
+    return place ? &buckets_[BucketOf(key)][*place] : nullptr;
 }
 
 bool CNameHash::AddLocked(OBJECT_KEY key, std::u16string_view name) {
     if (name.size() * 2 > NAME_MAX_BYTES) return false;
     std::vector<Entry>& bucket = buckets_[BucketOf(key)];
+    if (places_.Find(KeyOf(key))) return false;   // the first name stays
     try {
-        const auto [place, added] = places_.try_emplace(KeyOf(key), static_cast<uint32_t>(bucket.size()));
-        if (!added) return false;   // the first name stays
-        try {
-            bucket.push_back(Entry{key, WString(name)});
-        } catch (...) {
-            places_.erase(place);
-            throw;
-        }
+        Entry entry{key, WString(name)};
+        ReserveOneMore(bucket);
+        places_.Insert(KeyOf(key), 0, static_cast<uint32_t>(bucket.size()));
+        bucket.push_back(std::move(entry));
     } catch (...) {
         return false;   // out of memory: the name is not kept
     }
@@ -54,7 +51,7 @@ void CNameHash::RemoveAll() {
         bucket.clear();
         bucket.shrink_to_fit();
     }
-    places_ = {};
+    places_.Clear();
 }
 
 size_t CNameHash::GetCount() const {

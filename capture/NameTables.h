@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <mutex>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "base/KeyIndex.h"
 #include "base/Text.h"
 #include "capture/Record.h"
 
@@ -108,7 +108,7 @@ private:
     // Beside the buckets: each key's place in its bucket, so that adding and
     // finding a key take constant time however many keys share a bucket.
     // Entries are never removed one by one, so a place never moves.
-    std::unordered_map<uint64_t, uint32_t> places_;
+    CKeyIndex places_;
 };
 
 class CDeviceNameHash : public CNameHash {
