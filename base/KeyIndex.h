@@ -45,7 +45,15 @@ public:
     }
     // Room for one more key, so that the next Insert cannot throw.
     void ReserveOne() {
-        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        if ((count_ + 1) * 2 > slots_.size()) Grow(slots_.empty() ? 16 : slots_.size() * 2);
+    }
+    // Room for `more` keys beyond those held, in one step: callers that know
+    // how many keys come (as many as their input can hold) spare the steps
+    // of growing one doubling at a time.
+    void Reserve(size_t more) {
+        size_t size = slots_.empty() ? 16 : slots_.size();
+        while ((count_ + more) * 2 > size) size *= 2;
+        if (size != slots_.size()) Grow(size);
     }
     size_t Count() const { return count_; }
     void Clear() {
@@ -69,8 +77,8 @@ private:
         v ^= v >> 33;
         return static_cast<size_t>(v) & (slots_.size() - 1);
     }
-    void Grow() {
-        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2, Slot{0, 0, 0, 0});
+    void Grow(size_t size) {
+        std::vector<Slot> old(size, Slot{0, 0, 0, 0});
         old.swap(slots_);
         count_ = 0;
         for (const Slot& s : old)

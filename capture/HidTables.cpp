@@ -76,6 +76,15 @@ void CHIDDeviceRDHash::AddKeys(Entry& e, ByteReader item, uint32_t count, uint32
     std::vector<HID_OBJECT_KEY>& list = pipes ? e.pipes : e.objects;
     CKeyIndex& listed = pipes ? e.pipeKeys : e.objectKeys;
     KeyTable& table = pipes ? pipes_ : objects_;
+    // The indexes grow once for all the keys the item can hold.
+    const size_t fit = std::min<size_t>(count, offset < item.size() ? (item.size() - offset) / HID_OBJECT_KEY_SIZE : 0);
+    try {
+        listed.Reserve(fit);
+        table.first.Reserve(fit);
+        table.exact.Reserve(fit);
+    } catch (const std::bad_alloc&) {
+        // each key below reserves its own room, or is dropped
+    }
     for (uint32_t k = 0; k < count; ++k) {
         const size_t at = size_t(offset) + size_t(k) * HID_OBJECT_KEY_SIZE;
         if (!item.has(at, HID_OBJECT_KEY_SIZE)) return;
@@ -89,14 +98,10 @@ void CHIDDeviceRDHash::AddKeys(Entry& e, ByteReader item, uint32_t count, uint32
             ReserveOneMore(bucket);
             table.first.ReserveOne();
             table.exact.ReserveOne();
-            if (!listed.Find(both)) {
-                listed.Insert(both, 0, 0);
-                list.push_back(key);
-            }
+            if (listed.Insert(both, 0, 0)) list.push_back(key);
             const uint32_t place = uint32_t(bucket.size());
-            if (!table.exact.Find(both, e.interfaceNumber)) {
-                if (!table.first.Find(both)) table.first.Insert(both, 0, place);
-                table.exact.Insert(both, e.interfaceNumber, place);
+            if (table.exact.Insert(both, e.interfaceNumber, place)) {
+                table.first.Insert(both, 0, place);   // kept only for the key's first node
                 bucket.push_back({key.key0, key.key1, e.interfaceNumber, e.id,
                                   uint8_t(pipes ? key.extra1 : 0), uint8_t(pipes ? key.extra2 : 0)});
             }
