@@ -59,59 +59,54 @@ void BM_DistinctDescriptors(benchmark::State& state) {
 }
 BENCHMARK(BM_DistinctDescriptors)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
-std::vector<uint8_t> AllOnReport(const HIDP_PREPARSED* pp) {
+// The descriptor with 1,000 usages and an Input report with every one-bit
+// field set and the array fields naming usages 1..1000 in turn; false (and
+// the benchmark skipped) when the descriptor is refused.
+bool ThousandUsages(benchmark::State& state, std::vector<uint8_t>& d, std::vector<uint8_t>& r) {
+    d = test::ManyUsagesDescriptor(1000);
+    HIDP_PREPARSED* pp = nullptr;
+    if (!HidParseReportDescriptor(d.data(), d.size(), &pp)) {
+        state.SkipWithError("descriptor refused");
+        return false;
+    }
     HID_CAPS caps;
     HidGetCaps(pp, &caps);
-    std::vector<uint8_t> r(caps.inputReportByteLength, 0xFF);
-    // The array fields name usages 1..1000 in turn.
+    HidFreePreparsedData(pp);
+    r.assign(caps.inputReportByteLength, 0xFF);
     for (uint32_t f = 0; f < 1000; ++f) {
         const uint32_t at = 125 + 2 * f;
         r[at] = uint8_t(f);
         r[at + 1] = uint8_t(f >> 8);
     }
-    return r;
+    state.counters["descriptor bytes"] = double(d.size());
+    return true;
 }
 
 void BM_GetUsagesThousandUsages(benchmark::State& state) {
-    const std::vector<uint8_t> d = test::ManyUsagesDescriptor(1000);
-    HIDP_PREPARSED* pp = nullptr;
-    if (!HidParseReportDescriptor(d.data(), d.size(), &pp)) {
-        state.SkipWithError("descriptor refused");
-        return;
-    }
-    const std::vector<uint8_t> r = AllOnReport(pp);
+    std::vector<uint8_t> d, r;
+    if (!ThousandUsages(state, d, r)) return;
+    test::ParsedHid pp(d);
     std::vector<uint16_t> usages(4096);
     uint32_t n = 0;
     for (auto _ : state) {
         n = uint32_t(usages.size());
-        benchmark::DoNotOptimize(HidGetUsages(HidP_Input, 9, 0, usages.data(), &n, pp, r.data(), uint32_t(r.size())));
+        benchmark::DoNotOptimize(
+            HidGetUsages(HidP_Input, 9, 0, usages.data(), &n, pp.get(), r.data(), uint32_t(r.size())));
     }
     state.counters["usages"] = n;
-    state.counters["descriptor bytes"] = double(d.size());
-    HidFreePreparsedData(pp);
 }
 BENCHMARK(BM_GetUsagesThousandUsages)->Unit(benchmark::kMicrosecond);
 
 void BM_CacheThousandUsages(benchmark::State& state) {
-    const std::vector<uint8_t> d = test::ManyUsagesDescriptor(1000);
-    HIDP_PREPARSED* pp = nullptr;
-    if (!HidParseReportDescriptor(d.data(), d.size(), &pp)) {
-        state.SkipWithError("descriptor refused");
-        return;
-    }
-    const std::vector<uint8_t> r = AllOnReport(pp);
-    HidFreePreparsedData(pp);
-    const std::vector<uint8_t> item = test::DescriptorItem(d);
-    CHIDDeviceRDHash rd;
-    rd.AddDescriptor(ByteReader(item.data(), item.size()));
-    CHIDDeviceDataHash cache;
-    cache.SetRDHash(&rd);
+    std::vector<uint8_t> d, r;
+    if (!ThousandUsages(state, d, r)) return;
+    test::HidCache c(d);
     std::vector<HID_REPORT_ITEM> items(4096);
     uint32_t count = 0;
     for (auto _ : state) {
         count = uint32_t(items.size());
-        benchmark::DoNotOptimize(cache.GetReportItems(r.data(), uint32_t(r.size()), 0, HidP_Input, 1, items.data(),
-                                                      &count));
+        benchmark::DoNotOptimize(
+            c.cache.GetReportItems(r.data(), uint32_t(r.size()), 0, HidP_Input, 1, items.data(), &count));
     }
     state.counters["items"] = count;
 }

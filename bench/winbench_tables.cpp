@@ -15,31 +15,17 @@
 #include "capture/CaptureFileFormat.h"
 #include "capture/win/CaptureStore.h"
 #include "capture/win/FileLockBytes.h"
+#include "bench/WinBench.h"
 #include "sim/RecordBuilder.h"
 #include "tests/capture/HostileTables.h"
 #include "tests/capture/MixedStream.h"
 
 using namespace brx;
+using brx::bench::NoWindow;
+using brx::bench::Now;
+using brx::bench::Seconds;
 
 namespace {
-
-class NoWindow final : public IMessageTarget {
-public:
-    bool Post(uint32_t, uintptr_t, intptr_t) override { return true; }
-    intptr_t Send(uint32_t, uintptr_t, intptr_t) override { return 0; }
-};
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 // Replaces one stream of storage "0000" with the bytes.
 bool ReplaceStream(IStorage* storage, const FILE_GUID& guid, const std::vector<uint8_t>& bytes) {

@@ -35,6 +35,17 @@ bool SharedDataPresent() {
     return ReadFile(kData + "/hid-descriptors/INDEX.txt", probe);
 }
 
+// Calls fn(file name, bytes) for every shared descriptor, in file order.
+template <class Fn>
+void ForEachSharedDescriptor(Fn fn) {
+    for (int n = 0; n < 1000; ++n) {
+        char file[16];
+        std::snprintf(file, sizeof file, "%03d.bin", n);
+        Bytes d;
+        if (ReadFile(kData + "/hid-descriptors/" + file, d)) fn(file, d);
+    }
+}
+
 std::string UsageList(const HIDP_PREPARSED* pp, uint32_t first, uint32_t count) {
     std::string s;
     for (uint32_t k = 0; k < count; ++k) {
@@ -260,17 +271,13 @@ std::string RefusalReason(const Bytes& d) {
 TEST(HidRealData, EveryDescriptorParsesOrIsRefusedForAReason) {
     if (!SharedDataPresent()) GTEST_SKIP() << "shared test data not found at " << kData;
     int parsed = 0, refused = 0;
-    for (int n = 0; n < 1000; ++n) {
-        char file[16];
-        std::snprintf(file, sizeof file, "%03d.bin", n);
-        Bytes d;
-        if (!ReadFile(kData + "/hid-descriptors/" + file, d)) continue;
+    ForEachSharedDescriptor([&](const char* file, const Bytes& d) {
         SCOPED_TRACE(file);
         ParsedHid pp(d);
         if (!pp.ok()) {
             ++refused;
             EXPECT_NE(RefusalReason(d), "");
-            continue;
+            return;
         }
         ++parsed;
         HID_CAPS caps;
@@ -278,22 +285,18 @@ TEST(HidRealData, EveryDescriptorParsesOrIsRefusedForAReason) {
         EXPECT_EQ(caps.numberLinkCollectionNodes, pp->collectionCount);
         // Read every report id's Input report in three bit patterns, through
         // the queries and through the cache.
-        const Bytes item = DescriptorItem(d);
-        CHIDDeviceRDHash rd;
-        CHIDDeviceDataHash cache;
-        rd.AddDescriptor(ByteReader(item.data(), item.size()));
-        cache.SetRDHash(&rd);
+        HidCache c(d);
         for (uint32_t r = 0; r < pp->reportIdCount; ++r)
             for (uint8_t fill : {0x00, 0xFF, 0x5A}) {
                 Bytes report(caps.inputReportByteLength ? caps.inputReportByteLength : 1, fill);
                 report[0] = pp->reportIdCount > 1 ? uint8_t(pp->reportIds[r].reportId) : report[0];
                 std::vector<HID_REPORT_ITEM> items(4096);
                 uint32_t count = uint32_t(items.size());
-                const int res = cache.GetReportItems(report.data(), uint32_t(report.size()), report[0],
-                                                     HidP_Input, 1, items.data(), &count);
+                const int res = c.cache.GetReportItems(report.data(), uint32_t(report.size()), report[0],
+                                                       HidP_Input, 1, items.data(), &count);
                 EXPECT_EQ(res == 1, count > 0 && count <= items.size());
             }
-    }
+    });
     EXPECT_GT(parsed, 0);
     std::printf("%d descriptors parsed, %d refused\n", parsed, refused);
 }
@@ -359,14 +362,10 @@ std::vector<Limits> ItemLimits(const Bytes& d) {
 TEST(HidRealData, NoItemIsSwappedUnlessItsLimitsAreReversed) {
     if (!SharedDataPresent()) GTEST_SKIP() << "shared test data not found at " << kData;
     int checked = 0, unsignedMaximums = 0;
-    for (int n = 0; n < 1000; ++n) {
-        char file[16];
-        std::snprintf(file, sizeof file, "%03d.bin", n);
-        Bytes d;
-        if (!ReadFile(kData + "/hid-descriptors/" + file, d)) continue;
+    ForEachSharedDescriptor([&](const char* file, const Bytes& d) {
         SCOPED_TRACE(file);
         ParsedHid pp(d);
-        if (!pp.ok()) continue;
+        if (!pp.ok()) return;
         const std::vector<Limits> want = ItemLimits(d);
         ASSERT_EQ(want.size(), pp->mainItemCount);
         for (uint32_t i = 0; i < pp->mainItemCount; ++i) {
@@ -378,7 +377,7 @@ TEST(HidRealData, NoItemIsSwappedUnlessItsLimitsAreReversed) {
             if (want[i].min >= 0 && want[i].max > 127 && want[i].max < 256) ++unsignedMaximums;
         }
         ++checked;
-    }
+    });
     EXPECT_GT(checked, 200);
     EXPECT_GT(unsignedMaximums, 0);
 }
@@ -406,11 +405,7 @@ TEST(HidRealData, ValuesOfAnItemWithAOneByteMaximumAreUnsigned) {
     ASSERT_EQ(item->bitOffset % 8, 0u);
     HID_CAPS caps;
     ASSERT_EQ(HidGetCaps(pp.get(), &caps), HIDP_STATUS_SUCCESS);
-    const Bytes descItem = DescriptorItem(d);
-    CHIDDeviceRDHash rd;
-    CHIDDeviceDataHash cache;
-    rd.AddDescriptor(ByteReader(descItem.data(), descItem.size()));
-    cache.SetRDHash(&rd);
+    HidCache c(d);
     for (uint8_t raw : {0x00, 0x03, 0x80, 0xFF}) {
         SCOPED_TRACE(int(raw));
         Bytes report(caps.inputReportByteLength, 0);
@@ -423,7 +418,7 @@ TEST(HidRealData, ValuesOfAnItemWithAOneByteMaximumAreUnsigned) {
         EXPECT_EQ(value, raw);
         std::vector<HID_REPORT_ITEM> items(4096);
         uint32_t count = uint32_t(items.size());
-        cache.GetReportItems(report.data(), uint32_t(report.size()), report[0], HidP_Input, 1, items.data(), &count);
+        c.cache.GetReportItems(report.data(), uint32_t(report.size()), report[0], HidP_Input, 1, items.data(), &count);
         items.resize(std::min<size_t>(count, items.size()));
         auto it = std::find_if(items.begin(), items.end(), [&](const HID_REPORT_ITEM& i) {
             return !i.isButton && i.usagePage == page && i.usage == usage;
