@@ -443,6 +443,20 @@ TEST(CHIDDeviceDataHash, ButtonsOfTwoCapabilitiesWithOneRangeAreListedOnce) {
     EXPECT_EQ(items[1].usage, 2);
 }
 
+TEST(CHIDDeviceDataHash, EachButtonGoesToTheFirstCapabilityWhoseRangeHoldsIt) {
+    // Buttons 1-8, then buttons 5-12, in one report: a usage both ranges hold
+    // belongs to the first, every time it is found.
+    Cache c(FromHex("05010902a101 0509 1500 2501 7501 9508 1901 2908 8102 1905 290c 8102 c0"));
+    int r;
+    // First byte: button 6; second byte: its fields 5, 6, 7, 8, 9, 10, 11, 12
+    // with bits 1 (button 6) and 5 (button 10) set.
+    const auto items = c.Items({0x20, 0x22}, 0, &r);
+    ASSERT_EQ(r, 1);
+    std::vector<uint16_t> usages;
+    for (const HID_REPORT_ITEM& it : items) usages.push_back(it.usage);
+    EXPECT_EQ(usages, (std::vector<uint16_t>{6, 6, 10}));
+}
+
 TEST(CHIDDeviceDataHash, ReaderThreadAddsWhileReportsAreDecoded) {
     // The capture reader adds descriptors while the user interface decodes
     // reports through the cache (cache lock, then table lock).
