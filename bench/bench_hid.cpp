@@ -92,17 +92,13 @@ void BM_ReadReportCache(benchmark::State& state) {
     if (!pp) return;
     const std::vector<uint8_t> r = Report(pp);
     HidFreePreparsedData(pp);
-    const std::vector<uint8_t> item = test::DescriptorItem(d);
-    CHIDDeviceRDHash rd;
-    rd.AddDescriptor(ByteReader(item.data(), item.size()));
-    CHIDDeviceDataHash cache;
-    cache.SetRDHash(&rd);
+    test::HidCache c(d);
     std::vector<HID_REPORT_ITEM> items(1024);
     uint32_t count = 0;
     for (auto _ : state) {
         count = uint32_t(items.size());
-        benchmark::DoNotOptimize(cache.GetReportItems(r.data(), uint32_t(r.size()), r[0], HidP_Input, 1,
-                                                      items.data(), &count));
+        benchmark::DoNotOptimize(c.cache.GetReportItems(r.data(), uint32_t(r.size()), r[0], HidP_Input, 1,
+                                                        items.data(), &count));
     }
     state.counters["items"] = count;
 }

@@ -9,33 +9,19 @@
 #include <string>
 
 #include "capture/win/CaptureStore.h"
+#include "bench/WinBench.h"
 #include "sim/RecordBuilder.h"
 #include "tests/capture/MixedStream.h"
 
 using namespace brx;
+using brx::bench::NoWindow;
+using brx::bench::Now;
+using brx::bench::Seconds;
 
 namespace {
 
 constexpr uint32_t kMB = 1u << 20;
 constexpr uint64_t kLogBytes = 100ull * kMB;
-
-class NoWindow final : public IMessageTarget {
-public:
-    bool Post(uint32_t, uintptr_t, intptr_t) override { return true; }
-    intptr_t Send(uint32_t, uintptr_t, intptr_t) override { return 0; }
-};
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
 
 uint64_t FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};

@@ -110,6 +110,20 @@ size_t AlignUp(size_t v) {
     return (v + 7) & ~size_t(7);
 }
 
+// A maximum as HID 1.11 (6.2.2.7) reads it: with a minimum that is not
+// negative the extents are unsigned, so the maximum's bytes are read without
+// sign (0xFF in one byte is 255). A 4-byte maximum beyond the signed range is
+// held at its largest signed value. With a negative minimum both are signed.
+int32_t MaximumAsRead(int32_t minimum, int32_t maximum, uint32_t unsignedData) {
+    if (minimum < 0 || maximum >= 0) return maximum;
+    return unsignedData > 0x7FFFFFFFu ? 0x7FFFFFFF : int32_t(unsignedData);
+}
+
+// The fields a usage record covers: a range one per usage.
+uint32_t RecordSpan(const HIDP_USAGE& u) {
+    return u.isRange ? uint32_t(u.usageMaximum - u.usageMinimum) + 1 : 1;
+}
+
 // One half of a Minimum/Maximum pair waiting for the other.
 struct PendingBound {
     bool seen = false;
@@ -148,7 +162,7 @@ struct FillContext {
     void AddUsage(uint16_t isRange, uint16_t page, uint16_t usage, uint16_t min, uint16_t max) {
         if (pp->usageCount >= cap.usages) return;  // surplus record: dropped
         HIDP_USAGE& u = pp->usages[pp->usageCount++];
-        u = {isRange, page, usage, min, max};
+        u = {isRange, page, usage, min, max, 0};
     }
 
     void AddIndex(HIDP_INDEX_RANGE* table, uint16_t& count, uint32_t capacity, uint8_t isRange,
@@ -215,9 +229,15 @@ struct FillContext {
         switch (item.tag) {
         case kGlobalUsagePage: global.usagePage = item.data & 0xFFFF; break;
         case kGlobalLogicalMin: global.logicalMinimum = item.sdata; break;
-        case kGlobalLogicalMax: global.logicalMaximum = item.sdata; break;
+        case kGlobalLogicalMax:
+            global.logicalMaximum = item.sdata;
+            global.logicalMaximumUnsigned = item.data;
+            break;
         case kGlobalPhysicalMin: global.physicalMinimum = item.sdata; break;
-        case kGlobalPhysicalMax: global.physicalMaximum = item.sdata; break;
+        case kGlobalPhysicalMax:
+            global.physicalMaximum = item.sdata;
+            global.physicalMaximumUnsigned = item.data;
+            break;
         case kGlobalUnitExponent: global.unitExponent = item.data; break;
         case kGlobalUnit: global.unit = item.data; break;
         case kGlobalReportSize: global.reportSize = item.data; break;
@@ -296,6 +316,12 @@ struct FillContext {
         m.global = global;
         m.parent = uint16_t(inCollection ? current : 0);
         m.data = uint16_t(item.data);
+        // The minimum and maximum items may come in either order: the
+        // maximum's reading is settled here, where both are known.
+        m.global.logicalMaximum = MaximumAsRead(m.global.logicalMinimum, m.global.logicalMaximum,
+                                                m.global.logicalMaximumUnsigned);
+        m.global.physicalMaximum = MaximumAsRead(m.global.physicalMinimum, m.global.physicalMaximum,
+                                                 m.global.physicalMaximumUnsigned);
         if (m.global.logicalMaximum < m.global.logicalMinimum) {
             const int32_t t = m.global.logicalMinimum;
             m.global.logicalMinimum = m.global.logicalMaximum;
@@ -308,6 +334,11 @@ struct FillContext {
         }
         m.firstUsage = uint16_t(usageStart);
         m.usageCount = uint16_t(pp->usageCount - usageStart);
+        uint32_t fields = 0;  // at most 0xFFFF records of 0x10000 fields: no overflow
+        for (uint32_t r = usageStart; r < pp->usageCount; ++r) {
+            pp->usages[r].fieldStart = fields;
+            fields += RecordSpan(pp->usages[r]);
+        }
         m.firstString = uint16_t(stringStart);
         m.stringCount = uint16_t(pp->stringCount - stringStart);
         m.firstDesignator = uint16_t(designatorStart);
@@ -374,10 +405,6 @@ void UsageRecords(const HIDP_PREPARSED* pp, const HIDP_MAIN_ITEM& m, uint32_t& f
     if (end > pp->usageCount) end = pp->usageCount;
 }
 
-uint32_t RecordSpan(const HIDP_USAGE& u) {
-    return u.isRange ? uint32_t(u.usageMaximum - u.usageMinimum) + 1 : 1;
-}
-
 // Field n of an item; `strict` refuses a field beyond the last record
 // (array indices), otherwise such a field takes the last record's usage.
 bool FieldToUsage(const HIDP_PREPARSED* pp, const HIDP_MAIN_ITEM& m, uint64_t field, bool strict,
@@ -385,15 +412,19 @@ bool FieldToUsage(const HIDP_PREPARSED* pp, const HIDP_MAIN_ITEM& m, uint64_t fi
     uint32_t first, end;
     UsageRecords(pp, m, first, end);
     if (first == end) return false;
-    for (uint32_t r = first; r < end; ++r) {
-        const HIDP_USAGE& u = pp->usages[r];
-        const uint32_t span = RecordSpan(u);
-        if (field < span) {
-            page = u.usagePage;
-            usage = u.isRange ? uint16_t(u.usageMinimum + field) : u.usage;
-            return true;
-        }
-        field -= span;
+    // The last record whose first field is not past the field: the records'
+    // first fields grow with every record of an item.
+    uint32_t lo = first, hi = end;  // the answer lies in [lo, hi)
+    while (hi - lo > 1) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (pp->usages[mid].fieldStart <= field) lo = mid;
+        else hi = mid;
+    }
+    const HIDP_USAGE& u = pp->usages[lo];
+    if (field >= u.fieldStart && field - u.fieldStart < RecordSpan(u)) {
+        page = u.usagePage;
+        usage = u.isRange ? uint16_t(u.usageMinimum + (field - u.fieldStart)) : u.usage;
+        return true;
     }
     if (strict) return false;
     const HIDP_USAGE& last = pp->usages[end - 1];
@@ -404,6 +435,15 @@ bool FieldToUsage(const HIDP_PREPARSED* pp, const HIDP_MAIN_ITEM& m, uint64_t fi
 
 bool PageMatches(uint16_t want, uint16_t page) {
     return want == 0 || want == page;
+}
+
+// Whether one of an item's usage records lies on the page.
+bool ItemHoldsPage(const HIDP_PREPARSED* pp, const HIDP_MAIN_ITEM& m, uint16_t page) {
+    uint32_t r, end;
+    UsageRecords(pp, m, r, end);
+    for (; r < end; ++r)
+        if (pp->usages[r].usagePage == page) return true;
+    return false;
 }
 
 // The field of usage (page, usage) in an item and the number of fields that
@@ -772,7 +812,8 @@ uint32_t HidGetUsages(uint32_t reportType, uint16_t usagePage, uint16_t collecti
     if (!IsReportType(reportType)) return HIDP_STATUS_INVALID_REPORT_TYPE;
     if (collection >= pp->collectionCount) return HIDP_STATUS_INVALID_ARGUMENT;
     uint32_t written = 0;
-    bool otherReport = false;
+    // Whether the page's items lie in the asked report, or only in others.
+    bool pageHere = false, pageElsewhere = false;
     uint32_t i, end;
     CollectionItems(pp, collection, i, end);
     for (; i < end; ++i) {
@@ -780,9 +821,10 @@ uint32_t HidGetUsages(uint32_t reportType, uint16_t usagePage, uint16_t collecti
         if (!HidIsButtonItem(m)) continue;
         const uint32_t st = CheckReport(pp, m, reportType, report, reportLength);
         if (st == HIDP_STATUS_REPORT_DOES_NOT_EXIST) {
-            otherReport = true;
+            pageElsewhere = pageElsewhere || ItemHoldsPage(pp, m, usagePage);
             continue;
         }
+        pageHere = pageHere || ItemHoldsPage(pp, m, usagePage);
         if (st != HIDP_STATUS_SUCCESS) {
             *count = written;
             return st;
@@ -816,7 +858,7 @@ uint32_t HidGetUsages(uint32_t reportType, uint16_t usagePage, uint16_t collecti
     }
     *count = written;
     if (written > 0) return HIDP_STATUS_SUCCESS;
-    return otherReport ? HIDP_STATUS_REPORT_DOES_NOT_EXIST : HIDP_STATUS_USAGE_NOT_FOUND;
+    return pageElsewhere && !pageHere ? HIDP_STATUS_REPORT_DOES_NOT_EXIST : HIDP_STATUS_USAGE_NOT_FOUND;
 }
 
 namespace {

@@ -68,6 +68,11 @@ struct HIDP_GLOBAL_STATE {
     uint32_t reportId;
     uint32_t reportCount;
     uint32_t reportIdIndex;   // position in the report id table
+    // The maximums' data bytes read without sign: when the matching minimum
+    // is not negative the extents are unsigned, and a maximum such as 0xFF in
+    // one byte means 255, not -1.
+    uint32_t logicalMaximumUnsigned;
+    uint32_t physicalMaximumUnsigned;
 };
 
 struct HIDP_COLLECTION {
@@ -107,6 +112,10 @@ struct HIDP_USAGE {
     uint16_t usage;
     uint16_t usageMinimum;
     uint16_t usageMaximum;
+    // The first field of the record within the main item that took it (the
+    // fields of the records before it in that item), set once per parse so
+    // that a field finds its usage by bisection.
+    uint32_t fieldStart;
 };
 
 // String and designator records.

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <new>
+#include <set>
 
 #include "base/ByteWriter.h"
 
@@ -63,30 +65,56 @@ void CHIDDeviceRDHash::AddFromBlock(const uint8_t* block, size_t n, const RECORD
     }
 }
 
+void CHIDDeviceRDHash::KeyTable::Clear() {
+    for (auto& b : buckets) b.clear();
+    first.Clear();
+    exact.Clear();
+}
+
 void CHIDDeviceRDHash::AddKeys(Entry& e, ByteReader item, uint32_t count, uint32_t offset, bool pipes) {
     if (offset == 0) return;
     std::vector<HID_OBJECT_KEY>& list = pipes ? e.pipes : e.objects;
+    CKeyIndex& listed = pipes ? e.pipeKeys : e.objectKeys;
     KeyTable& table = pipes ? pipes_ : objects_;
+    // The indexes grow once for all the keys the item can hold.
+    const size_t fit = std::min<size_t>(count, offset < item.size() ? (item.size() - offset) / HID_OBJECT_KEY_SIZE : 0);
+    try {
+        listed.Reserve(fit);
+        table.first.Reserve(fit);
+        table.exact.Reserve(fit);
+    } catch (const std::bad_alloc&) {
+        // each key below reserves its own room, or is dropped
+    }
     for (uint32_t k = 0; k < count; ++k) {
         const size_t at = size_t(offset) + size_t(k) * HID_OBJECT_KEY_SIZE;
         if (!item.has(at, HID_OBJECT_KEY_SIZE)) return;
         HID_OBJECT_KEY key{item.u32le_or(at), item.u32le_or(at + 4), item.u8or(at + 8), item.u8or(at + 9)};
+        const uint64_t both = (uint64_t{key.key0} << 32) | key.key1;
         try {
-            const bool listed = std::any_of(list.begin(), list.end(), [&](const HID_OBJECT_KEY& o) {
-                return o.key0 == key.key0 && o.key1 == key.key1;
-            });
-            if (!listed) list.push_back(key);
-            std::vector<KeyNode>& bucket = table[key.key1 & 0x3F];
-            const bool known = std::any_of(bucket.begin(), bucket.end(), [&](const KeyNode& n) {
-                return n.key0 == key.key0 && n.key1 == key.key1 && n.interfaceNumber == e.interfaceNumber;
-            });
-            if (!known)
+            // Room first, so that nothing below can fail halfway.
+            ReserveOneMore(list);
+            listed.ReserveOne();
+            std::vector<KeyNode>& bucket = table.buckets[key.key1 & 0x3F];
+            ReserveOneMore(bucket);
+            table.first.ReserveOne();
+            table.exact.ReserveOne();
+            if (listed.Insert(both, 0, 0)) list.push_back(key);
+            const uint32_t place = uint32_t(bucket.size());
+            if (table.exact.Insert(both, e.interfaceNumber, place)) {
+                table.first.Insert(both, 0, place);   // kept only for the key's first node
                 bucket.push_back({key.key0, key.key1, e.interfaceNumber, e.id,
                                   uint8_t(pipes ? key.extra1 : 0), uint8_t(pipes ? key.extra2 : 0)});
+            }
         } catch (const std::bad_alloc&) {
             return;  // out of memory: the key is dropped
         }
     }
+}
+
+uint64_t CHIDDeviceRDHash::ContentHash(uint8_t interfaceNumber, const uint8_t* bytes, size_t length) {
+    uint64_t h = 0xCBF29CE484222325ull ^ interfaceNumber;  // FNV-1a
+    for (size_t i = 0; i < length; ++i) h = (h ^ bytes[i]) * 0x100000001B3ull;
+    return h ^ length;
 }
 
 void CHIDDeviceRDHash::AddDescriptor(ByteReader item) {
@@ -101,15 +129,20 @@ void CHIDDeviceRDHash::AddDescriptor(ByteReader item) {
     const ByteReader desc = item.sub(offset, length);
 
     std::lock_guard<std::mutex> guard(lock_);
-    for (auto& bucket : buckets_)
-        for (auto& e : bucket)
-            if (length != 0 && offset != 0 && e->bytes.size() == length &&
-                e->interfaceNumber == interfaceNumber &&
-                std::memcmp(e->bytes.data(), desc.data(), length) == 0) {
-                AddKeys(*e, item, objectCount, objectOffset, false);
-                AddKeys(*e, item, pipeCount, pipeOffset, true);
+    const uint64_t hash = ContentHash(interfaceNumber, desc.data(), desc.size());
+    if (length != 0 && offset != 0) {
+        // Equal descriptors share one entry, so at most one can match.
+        const auto [first, last] = byContent_.equal_range(hash);
+        for (auto it = first; it != last; ++it) {
+            Entry& e = *it->second;
+            if (e.bytes.size() == length && e.interfaceNumber == interfaceNumber &&
+                std::memcmp(e.bytes.data(), desc.data(), length) == 0) {
+                AddKeys(e, item, objectCount, objectOffset, false);
+                AddKeys(e, item, pipeCount, pipeOffset, true);
                 return;
             }
+        }
+    }
     if (length == 0 || offset == 0) return;
     try {
         auto e = std::make_unique<Entry>();
@@ -118,7 +151,13 @@ void CHIDDeviceRDHash::AddDescriptor(ByteReader item) {
         e->interfaceNumber = interfaceNumber;
         e->hasReportIds = uint8_t(HidReportHasReportId(e->bytes.data(), e->bytes.size()));
         auto& bucket = buckets_[e->id & 0xF];
-        bucket.push_back(std::move(e));
+        const auto content = byContent_.emplace(hash, e.get());
+        try {
+            bucket.push_back(std::move(e));
+        } catch (...) {
+            byContent_.erase(content);
+            throw;
+        }
         lastId_ = bucket.back()->id;
         AddKeys(*bucket.back(), item, objectCount, objectOffset, false);
         AddKeys(*bucket.back(), item, pipeCount, pipeOffset, true);
@@ -136,11 +175,9 @@ const CHIDDeviceRDHash::Entry* CHIDDeviceRDHash::FindLocked(uint32_t id) const {
 
 const CHIDDeviceRDHash::KeyNode* CHIDDeviceRDHash::FindKey(const KeyTable& table, const HID_OBJECT_KEY& key,
                                                            uint8_t interfaceNumber, bool anyInterface) {
-    for (const KeyNode& n : table[key.key1 & 0x3F])
-        if (n.key0 == key.key0 && n.key1 == key.key1 &&
-            (anyInterface || n.interfaceNumber == interfaceNumber))
-            return &n;
-    return nullptr;
+    const uint64_t both = (uint64_t{key.key0} << 32) | key.key1;
+    const uint32_t* place = anyInterface ? table.first.Find(both) : table.exact.Find(both, interfaceNumber);
+    return place ? &table.buckets[key.key1 & 0x3F][*place] : nullptr;
 }
 
 uint32_t CHIDDeviceRDHash::GetDescriptor(uint32_t id, uint8_t* buffer, size_t size) const {
@@ -235,8 +272,9 @@ uint32_t CHIDDeviceRDHash::ToBlock(uint8_t* buffer, size_t size, size_t* written
 void CHIDDeviceRDHash::RemoveAll() {
     std::lock_guard<std::mutex> guard(lock_);
     for (auto& b : buckets_) b.clear();
-    for (auto& b : objects_) b.clear();
-    for (auto& b : pipes_) b.clear();
+    byContent_ = {};
+    objects_.Clear();
+    pipes_.Clear();
     lastId_ = 0;
 }
 
@@ -287,6 +325,7 @@ bool CHIDDeviceDataHash::BuildSlots(Parsed& p, uint32_t type) {
         s.usageHigh = c.usageMax;
         list.slots.push_back(s);
     }
+    BuildButtonGroups(p, list, type);
     const uint64_t maxFields = uint64_t(lengths[type - 1]) * 4 + 1;
     for (const HID_VALUE_CAPS& c : list.valueCaps) {
         if (c.bitSize == 0 || c.bitSize > 32) continue;  // no field of it can be read
@@ -308,6 +347,59 @@ bool CHIDDeviceDataHash::BuildSlots(Parsed& p, uint32_t type) {
         }
     }
     return true;
+}
+
+void CHIDDeviceDataHash::BuildButtonGroups(Parsed& p, SlotList& list, uint32_t type) {
+    const uint16_t lengths[3] = {p.caps.inputReportByteLength, p.caps.outputReportByteLength,
+                                 p.caps.featureReportByteLength};
+    // No report holds more fields than it has bits.
+    const uint32_t fieldBound = uint32_t(lengths[type - 1]) * 8 + 8;
+    std::map<std::pair<uint8_t, uint16_t>, size_t> groupOf;
+    std::map<uint16_t, uint32_t> capacityOf;  // HidMaxUsageListLength per page
+    for (uint32_t k = 0; k < list.slots.size(); ++k) {
+        const Slot& s = list.slots[k];
+        if (!s.isButton) continue;
+        auto [at, added] = groupOf.try_emplace({s.reportId, s.usagePage}, list.buttonGroups.size());
+        if (added) {
+            auto [cap, first] = capacityOf.try_emplace(s.usagePage, 0);
+            if (first) cap->second = std::min(HidMaxUsageListLength(type, s.usagePage, p.pp), fieldBound);
+            ButtonGroup g;
+            g.reportId = s.reportId;
+            g.usagePage = s.usagePage;
+            g.capacity = cap->second;
+            list.buttonGroups.push_back(std::move(g));
+        }
+        list.buttonGroups[at->second].slots.push_back(k);
+    }
+    // Each group's ranges, swept from low to high usages: every stretch
+    // between two range ends goes to the first slot whose range covers it.
+    for (ButtonGroup& g : list.buttonGroups) {
+        struct Edge {
+            uint32_t at;     // usage where the slot's range starts, or ends + 1
+            bool opens;
+            uint32_t slot;
+        };
+        std::vector<Edge> edges;
+        edges.reserve(2 * g.slots.size());
+        for (uint32_t k : g.slots) {
+            const Slot& s = list.slots[k];
+            if (s.usageHigh < s.usageLow) continue;
+            edges.push_back({s.usageLow, true, k});
+            edges.push_back({uint32_t(s.usageHigh) + 1, false, k});
+        }
+        std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.at < b.at; });
+        std::set<uint32_t> open;
+        for (size_t e = 0; e < edges.size();) {
+            const uint32_t at = edges[e].at;
+            for (; e < edges.size() && edges[e].at == at; ++e) {
+                if (edges[e].opens) open.insert(edges[e].slot);
+                else open.erase(edges[e].slot);
+            }
+            if (open.empty() || at > 0xFFFF) continue;
+            const uint32_t next = e < edges.size() ? edges[e].at : 0x10000;
+            g.segments.push_back({uint16_t(at), uint16_t(next - 1), *open.begin()});
+        }
+    }
 }
 
 std::unique_ptr<CHIDDeviceDataHash::Parsed> CHIDDeviceDataHash::Parse(uint32_t id, const uint8_t* bytes,
@@ -346,48 +438,32 @@ CHIDDeviceDataHash::Parsed* CHIDDeviceDataHash::FindOrParse(uint32_t id) {
 
 void CHIDDeviceDataHash::Extract(Parsed& p, SlotList& list, uint32_t type, uint8_t reportId,
                                  const uint8_t* report, uint32_t length) {
-    // Button slots of one usage page share one usage list per report; each
-    // usage found goes to the first slot whose range holds it, so buttons of
-    // two capabilities with the same range are listed once, not twice.
-    struct PageUsages {
-        uint16_t page;
-        uint32_t status;
-        std::vector<uint16_t> usages;
-        std::vector<uint8_t> taken;
-    };
-    std::vector<PageUsages> pages;
-    const uint16_t lengths[3] = {p.caps.inputReportByteLength, p.caps.outputReportByteLength,
-                                 p.caps.featureReportByteLength};
-    // No report holds more fields than it has bits.
-    const uint32_t fieldBound = uint32_t(lengths[type - 1]) * 8 + 8;
-    for (Slot& s : list.slots) {
-        if (s.reportId != reportId) continue;
-        s.results.clear();
-        s.extracted = 1;
-        if (s.isButton) {
-            auto it = std::find_if(pages.begin(), pages.end(), [&](const PageUsages& u) { return u.page == s.usagePage; });
-            if (it == pages.end()) {
-                PageUsages u{s.usagePage, HIDP_STATUS_USAGE_NOT_FOUND, {}, {}};
-                const uint32_t capacity = std::min(HidMaxUsageListLength(type, s.usagePage, p.pp), fieldBound);
-                if (capacity > 0) {
-                    u.usages.resize(capacity);
-                    uint32_t n = capacity;
-                    u.status = HidGetUsages(type, s.usagePage, 0, u.usages.data(), &n, p.pp, report, length);
-                    u.usages.resize(u.status == HIDP_STATUS_SUCCESS ? n : 0);
-                }
-                u.taken.assign(u.usages.size(), 0);
-                pages.push_back(std::move(u));
-                it = pages.end() - 1;
-            }
-            s.status = it->status;
-            for (size_t k = 0; k < it->usages.size(); ++k) {
-                const uint16_t usage = it->usages[k];
-                if (it->taken[k] || usage < s.usageLow || usage > s.usageHigh) continue;
-                it->taken[k] = 1;
-                s.results.push_back(usage);
-            }
-            continue;
+    for (Slot& s : list.slots)
+        if (s.reportId == reportId) {
+            s.results.clear();
+            s.extracted = 1;
         }
+    // The buttons: one usage list per page, each usage to its first slot.
+    std::vector<uint16_t> usages;
+    for (const ButtonGroup& g : list.buttonGroups) {
+        if (g.reportId != reportId) continue;
+        uint32_t status = HIDP_STATUS_USAGE_NOT_FOUND;
+        uint32_t n = g.capacity;
+        usages.resize(n);
+        if (n > 0) status = HidGetUsages(type, g.usagePage, 0, usages.data(), &n, p.pp, report, length);
+        if (status != HIDP_STATUS_SUCCESS) n = 0;
+        for (uint32_t k : g.slots) list.slots[k].status = status;
+        for (uint32_t u = 0; u < n; ++u) {
+            const uint16_t usage = usages[u];
+            auto seg = std::upper_bound(g.segments.begin(), g.segments.end(), usage,
+                                        [](uint16_t v, const ButtonSegment& sg) { return v < sg.low; });
+            if (seg == g.segments.begin() || usage > (--seg)->high) continue;
+            list.slots[seg->slot].results.push_back(usage);
+        }
+    }
+    // The values.
+    for (Slot& s : list.slots) {
+        if (s.reportId != reportId || s.isButton) continue;
         if (s.fromRange || s.reportCount <= 1) {
             // One field per usage (a usage of a range covers one field).
             uint32_t v = 0;

@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "base/ByteReader.h"
+#include "base/KeyIndex.h"
 #include "capture/HidParser.h"
 #include "capture/Record.h"
 
@@ -81,6 +83,10 @@ private:
         uint8_t hasReportIds = 0;
         std::vector<HID_OBJECT_KEY> objects;
         std::vector<HID_OBJECT_KEY> pipes;
+        // Beside the lists: the keys they hold (key0, key1), for constant-time
+        // membership.
+        CKeyIndex objectKeys;
+        CKeyIndex pipeKeys;
     };
     struct KeyNode {
         uint32_t key0, key1;
@@ -88,16 +94,30 @@ private:
         uint32_t id;
         uint8_t extra1, extra2;  // pipes only
     };
-    using KeyTable = std::array<std::vector<KeyNode>, 64>;
+    // The 64 buckets of nodes in the order they came, and beside them the
+    // place in its bucket of each key's first node (any interface number) and
+    // of each (key, interface number)'s node, so that finding a key never
+    // walks a bucket.
+    struct KeyTable {
+        std::array<std::vector<KeyNode>, 64> buckets;
+        CKeyIndex first;   // tag 0
+        CKeyIndex exact;   // tagged with the interface number
+        void Clear();
+    };
 
     void AddKeys(Entry& e, ByteReader item, uint32_t count, uint32_t offset, bool pipes);
     const Entry* FindLocked(uint32_t id) const;
     static const KeyNode* FindKey(const KeyTable& table, const HID_OBJECT_KEY& key,
                                   uint8_t interfaceNumber, bool anyInterface);
+    static uint64_t ContentHash(uint8_t interfaceNumber, const uint8_t* bytes, size_t length);
 
     mutable std::mutex lock_;
     uint32_t lastId_ = 0;
     std::array<std::vector<std::unique_ptr<Entry>>, 16> buckets_;
+    // Beside the buckets: entries by a hash of their interface number and
+    // bytes, so that a descriptor seen before is found without comparing it
+    // with every stored one.
+    std::unordered_multimap<uint64_t, Entry*> byContent_;
     KeyTable objects_;
     KeyTable pipes_;
 };
@@ -140,8 +160,24 @@ private:
         int32_t logicalMin = 0, logicalMax = 0, physicalMin = 0, physicalMax = 0;
         std::vector<uint32_t> results;  // usages (buttons) or values, as found
     };
+    // The button slots of one report id and usage page share one usage list
+    // per report; each usage found goes to the first of them (in slot order)
+    // whose range holds it. Both are settled once per parse: the list's
+    // capacity, and the usage ranges mapped to that first slot.
+    struct ButtonSegment {
+        uint16_t low, high;  // usages low..high
+        uint32_t slot;       // the first slot whose range holds them
+    };
+    struct ButtonGroup {
+        uint8_t reportId = 0;
+        uint16_t usagePage = 0;
+        uint32_t capacity = 0;
+        std::vector<uint32_t> slots;             // in slot order
+        std::vector<ButtonSegment> segments;     // ascending, not overlapping
+    };
     struct SlotList {
         std::vector<Slot> slots;
+        std::vector<ButtonGroup> buttonGroups;
         std::vector<HID_BUTTON_CAPS> buttonCaps;
         std::vector<HID_VALUE_CAPS> valueCaps;
     };
@@ -159,6 +195,7 @@ private:
     Parsed* FindOrParse(uint32_t id);
     static std::unique_ptr<Parsed> Parse(uint32_t id, const uint8_t* bytes, size_t length);
     static bool BuildSlots(Parsed& p, uint32_t type);
+    static void BuildButtonGroups(Parsed& p, SlotList& list, uint32_t type);
     void Extract(Parsed& p, SlotList& list, uint32_t type, uint8_t reportId, const uint8_t* report,
                  uint32_t length);
 

@@ -10,6 +10,8 @@ namespace brx {
 
 namespace {
 
+uint64_t KeyOf(OBJECT_KEY key) { return (uint64_t{key.key0} << 32) | key.key1; }
+
 } // namespace
 
 uint32_t CNameHash::HeaderSize(const RECORD_LAYOUT& layout) const {
@@ -19,16 +21,21 @@ uint32_t CNameHash::HeaderSize(const RECORD_LAYOUT& layout) const {
 }
 
 const CNameHash::Entry* CNameHash::FindLocked(OBJECT_KEY key) const {
-    for (const Entry& e : buckets_[BucketOf(key)])
-        if (e.key == key) return &e;
-    return nullptr;
+    const uint32_t* place = places_.Find(KeyOf(key));
+    return place ? &buckets_[BucketOf(key)][*place] : nullptr;
 }
 
 bool CNameHash::AddLocked(OBJECT_KEY key, std::u16string_view name) {
     if (name.size() * 2 > NAME_MAX_BYTES) return false;
-    if (FindLocked(key)) return false;
+    std::vector<Entry>& bucket = buckets_[BucketOf(key)];
     try {
-        buckets_[BucketOf(key)].push_back(Entry{key, WString(name)});
+        // Everything that can fail first: once the key is in the index its
+        // entry must follow.
+        Entry entry{key, WString(name)};
+        ReserveOneMore(bucket);
+        places_.ReserveOne();
+        if (!places_.Insert(KeyOf(key), 0, static_cast<uint32_t>(bucket.size()))) return false;   // the first name stays
+        bucket.push_back(std::move(entry));
     } catch (...) {
         return false;   // out of memory: the name is not kept
     }
@@ -46,6 +53,7 @@ void CNameHash::RemoveAll() {
         bucket.clear();
         bucket.shrink_to_fit();
     }
+    places_.Clear();
 }
 
 size_t CNameHash::GetCount() const {
@@ -64,6 +72,12 @@ uint32_t CNameHash::AddFromBlock(const void* block, size_t available, const RECO
     const ByteReader items = r.sub(0, total);
 
     std::lock_guard<std::mutex> guard(lock_);
+    try {
+        // The index grows once for all the items the block can hold.
+        places_.Reserve(std::min<size_t>(count, (items.size() - h) / NAME_ITEM_HEADER_SIZE));
+    } catch (...) {
+        // each name below reserves its own room, or is dropped
+    }
     uint32_t added = 0;
     size_t pos = h;
     WString name;

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/KeyIndex.h"
 #include "base/Text.h"
 #include "capture/Record.h"
 
@@ -104,6 +105,10 @@ private:
     // Each bucket keeps its entries in the order they arrived; blocks are
     // written bucket by bucket in that order.
     std::vector<Entry> buckets_[kBuckets];
+    // Beside the buckets: each key's place in its bucket, so that adding and
+    // finding a key take constant time however many keys share a bucket.
+    // Entries are never removed one by one, so a place never moves.
+    CKeyIndex places_;
 };
 
 class CDeviceNameHash : public CNameHash {

@@ -195,13 +195,15 @@ bool BuildRecordLayout(const DRIVER_INFO& info, RECORD_LAYOUT& layout) {
     l.driverListHeaderSize = r.u32le_or(108);
     l.hidBlockHeaderSize = r.u32le_or(116);
 
-    uint64_t irpBlockOffset = static_cast<uint64_t>(l.requestOffset) + l.requestSize;
+    // Every part must fit in a record of the largest size the 24-bit size
+    // field allows: a layout no record can satisfy would hide every record.
+    const uint64_t irpBlockOffset = static_cast<uint64_t>(l.requestOffset) + l.requestSize;
     bool sound = l.requestOffset >= RECORD_HEADER_SIZE && l.requestOffset <= MAX_PART_OFFSET &&
                  l.requestSize >= REQUEST_PART_SIZE && l.irpBlockSize != 0 && l.shortIrpBlockSize != 0 &&
                  l.ioctlHeaderSize != 0 && l.notifyHeaderSize != 0 && l.deviceListHeaderSize != 0 &&
                  l.driverListHeaderSize != 0 && l.hidBlockHeaderSize != 0 &&
-                 irpBlockOffset + l.irpBlockSize <= 0xFFFFFFFFu &&
-                 irpBlockOffset + l.shortIrpBlockSize <= 0xFFFFFFFFu;
+                 irpBlockOffset + l.irpBlockSize <= MAX_RECORD_SIZE &&
+                 irpBlockOffset + l.shortIrpBlockSize + l.ioctlHeaderSize <= MAX_RECORD_SIZE;
     if (!sound) {
         layout = kDefaultRecordLayout;
         return false;

@@ -110,6 +110,7 @@ enum : uint32_t {
 
 constexpr uint32_t RECORD_HEADER_SIZE = 16;      // size/type, sequence, system time
 constexpr uint32_t RECORD_SIZE_MASK = 0x00FFFFFFu;
+constexpr uint32_t MAX_RECORD_SIZE = RECORD_SIZE_MASK;   // the largest size the field can hold
 constexpr uint32_t REQUEST_PART_SIZE = 32;       // the fields above, as the driver writes them
 constexpr uint32_t MAX_PART_OFFSET = 0xFFFF;     // offsets of parts are WORDs in the index
 constexpr uint32_t PARAMETER_BLOCK_MIN = 4;      // a parameter block shows at least this much
@@ -211,9 +212,11 @@ const uint8_t* GetDataRefBytes(const uint8_t* block, size_t blockBytes, const DA
 
 // Fills the layout from the driver's description record. Information that
 // cannot describe a record (request part inside the 16-byte header or past
-// 0xFFFF, a request part below 32 bytes, a zero block or header size, or sums
-// that pass 32 bits) is refused: the layout becomes the default one and the
-// result is false. True when the layout was built from the information.
+// 0xFFFF, a request part below 32 bytes, a zero block or header size, or an
+// IRP block, or a short one with the IOCTL header after it, that ends past
+// the largest record, MAX_RECORD_SIZE) is refused: the layout becomes the
+// default one and the result is false. True when the layout was built from
+// the information.
 bool BuildRecordLayout(const DRIVER_INFO& info, RECORD_LAYOUT& layout);
 // An empty description record: zeros with its size DWORD set to 124.
 DRIVER_INFO MakeEmptyDriverInfo();

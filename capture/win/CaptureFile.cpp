@@ -15,6 +15,7 @@
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureStore.h"
 #include "capture/win/FileLockBytes.h"
+#include "capture/win/SystemHelpers.h"
 
 namespace brx {
 
@@ -136,21 +137,46 @@ HRESULT ReadExact(IStream* stream, uint64_t position, void* destination, uint32_
     return got == size ? S_OK : STG_E_READFAULT;
 }
 
-// A table written as one block into a stream of its own.
+// Whether `size` bytes from a position read whole, in pieces of at most
+// 64 KB.
+bool ReadsWhole(IStream* stream, uint64_t position, uint64_t size) {
+    std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(size, 64 * 1024)));
+    for (uint64_t done = 0; done < size;) {
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(size - done, piece.size()));
+        if (FAILED(ReadExact(stream, position + done, piece.data(), n))) return false;
+        done += n;
+    }
+    return true;
+}
+
+// A table serialised as one block, into a buffer that grows fourfold from
+// 4 KB while the table asks for more, up to 4 MB; the block's bytes are kept.
 template <class ToBlock>
-HRESULT WriteTableStream(IStorage* storage, const FILE_GUID& guid, ToBlock toBlock) {
-    std::vector<uint8_t> buffer;
+HRESULT SerialiseTable(std::vector<uint8_t>& block, ToBlock toBlock) {
     uint32_t written = 0;
     for (size_t size = kTableBufferFirst;; size *= 4) {
-        buffer.assign(size, 0);
-        const uint32_t error = toBlock(buffer.data(), size, written);
+        block.assign(size, 0);
+        const uint32_t error = toBlock(block.data(), size, written);
         if (error == 0) break;
         if (error != ERROR_INSUFFICIENT_BUFFER || size >= kTableBufferMax) return Hr(Win32ErrorToStg(error));
     }
+    block.resize(std::min<size_t>(written, block.size()));
+    return S_OK;
+}
+
+// A table's block written into a stream of its own.
+HRESULT WriteTableStream(IStorage* storage, const FILE_GUID& guid, const std::vector<uint8_t>& block) {
     CRef<IStream> stream;
     HRESULT hr = CreateStream(storage, guid, &stream);
     if (FAILED(hr)) return hr;
-    return WriteAll(stream.Get(), buffer.data(), std::min<size_t>(written, buffer.size()));
+    return WriteAll(stream.Get(), block.data(), block.size());
+}
+
+// What a compound file of `payload` stream bytes takes on disk at most: its
+// sectors, their allocation table (4 bytes a 512-byte sector), the header,
+// directory, property sets and small-stream sectors.
+uint64_t CompoundFileBytes(uint64_t payload) {
+    return payload + payload / 128 + 64 * 1024;
 }
 
 // A table stream read whole; empty when it is missing, unreadable or larger
@@ -368,7 +394,13 @@ public:
     static HRESULT Write(CCaptureStore& s, const std::wstring& target, CProgress& progress);
     static HRESULT WriteSummaryInformation(CCaptureStore& s, IStorage* root);
     static HRESULT WriteLogProperties(CCaptureStore& s, IStorage* root);
-    static HRESULT WriteTables(CCaptureStore& s, IStorage* storage, const RECORD_LAYOUT& layout);
+    // The three tables as blocks: HID, driver names, device names.
+    struct TableBlocks {
+        std::vector<uint8_t> hid, drivers, devices;
+        uint64_t Bytes() const { return hid.size() + drivers.size() + devices.size(); }
+    };
+    static HRESULT SerialiseTables(CCaptureStore& s, const RECORD_LAYOUT& layout, TableBlocks& blocks);
+    static HRESULT WriteTables(IStorage* storage, const TableBlocks& blocks);
     static HRESULT WriteRecords(CCaptureStore& s, IStorage* storage, CProgress& progress);
     // Calls fn(i, position, size) for every record in index order with the
     // sizes a live store gives its records; stops at the first failure.
@@ -439,21 +471,29 @@ HRESULT CCaptureStore::CFileIo::WriteLogProperties(CCaptureStore& s, IStorage* r
     return WritePropertySet(root, FMTID_CAPTURE_LOG, specs, values);
 }
 
-HRESULT CCaptureStore::CFileIo::WriteTables(CCaptureStore& s, IStorage* storage, const RECORD_LAYOUT& layout) {
-    HRESULT hr = WriteTableStream(storage, GUID_HID_STREAM, [&](uint8_t* b, size_t n, uint32_t& written) {
+HRESULT CCaptureStore::CFileIo::SerialiseTables(CCaptureStore& s, const RECORD_LAYOUT& layout, TableBlocks& blocks) {
+    HRESULT hr = SerialiseTable(blocks.hid, [&](uint8_t* b, size_t n, uint32_t& written) {
         size_t w = 0;
         const uint32_t error = s.hidDescriptors_.ToBlock(b, n, &w, layout);
         written = static_cast<uint32_t>(w);
         return error;
     });
     if (FAILED(hr)) return hr;
-    hr = WriteTableStream(storage, GUID_DRIVER_NAME_STREAM, [&](uint8_t* b, size_t n, uint32_t& written) {
+    hr = SerialiseTable(blocks.drivers, [&](uint8_t* b, size_t n, uint32_t& written) {
         return s.driverNames_.ToBlock(b, n, written, layout);
     });
     if (FAILED(hr)) return hr;
-    return WriteTableStream(storage, GUID_DEVICE_NAME_STREAM, [&](uint8_t* b, size_t n, uint32_t& written) {
+    return SerialiseTable(blocks.devices, [&](uint8_t* b, size_t n, uint32_t& written) {
         return s.deviceNames_.ToBlock(b, n, written, layout);
     });
+}
+
+HRESULT CCaptureStore::CFileIo::WriteTables(IStorage* storage, const TableBlocks& blocks) {
+    HRESULT hr = WriteTableStream(storage, GUID_HID_STREAM, blocks.hid);
+    if (FAILED(hr)) return hr;
+    hr = WriteTableStream(storage, GUID_DRIVER_NAME_STREAM, blocks.drivers);
+    if (FAILED(hr)) return hr;
+    return WriteTableStream(storage, GUID_DEVICE_NAME_STREAM, blocks.devices);
 }
 
 HRESULT CCaptureStore::CFileIo::WriteRecords(CCaptureStore& s, IStorage* storage, CProgress& progress) {
@@ -526,16 +566,34 @@ HRESULT CCaptureStore::CFileIo::WriteRecords(CCaptureStore& s, IStorage* storage
 HRESULT CCaptureStore::CFileIo::Write(CCaptureStore& s, const std::wstring& target, CProgress& progress) {
     const size_t slash = target.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return STG_E_INVALIDNAME;
+    const std::wstring folder = target.substr(0, slash + 1);
+    // The tables in the layout the file's driver information gives its
+    // reader, serialised first: with them the file's size is known.
+    RECORD_LAYOUT layout;
+    BuildRecordLayout(s.driverInfo_, layout);
+    TableBlocks tables;
+    HRESULT hr = SerialiseTables(s, layout, tables);
+    if (FAILED(hr)) return hr;
+    // A disk without room for the whole file is refused before anything is
+    // written: a store that meets a full disk halfway may not come back.
+    const uint64_t records = s.scratch_.GetUsed();
+    const uint64_t index = INDEX_HEADER_SIZE + 4ull * s.index_.GetCount();
+    if (!DiskHasRoomFor(folder.c_str(), CompoundFileBytes(records + index + tables.Bytes())))
+        return STG_E_MEDIUMFULL;
     CTemporaryFile temp;
-    HRESULT hr = temp.Create(target.substr(0, slash + 1));
+    hr = temp.Create(folder);
     if (FAILED(hr)) return hr;
 
     {
         CRef<IStorage> root;
         hr = CompoundFiles().StgCreateDocfile(temp.path().c_str(), kCreateMode, 0, &root);
         if (FAILED(hr)) return hr;
-        root->SetClass(ToGuid(CLSID_CAPTURE_FILE));
-        root->SetElementTimes(nullptr, &s.creationTime_, nullptr, nullptr);
+        // Every call's result counts: a file without its class id or times
+        // is one the check refuses, so it must not be reported as saved.
+        hr = root->SetClass(ToGuid(CLSID_CAPTURE_FILE));
+        if (FAILED(hr)) return hr;
+        hr = root->SetElementTimes(nullptr, &s.creationTime_, nullptr, nullptr);
+        if (FAILED(hr)) return hr;
 
         // The property sets: without them the file would not open again.
         hr = WriteSummaryInformation(s, root.Get());
@@ -548,14 +606,12 @@ HRESULT CCaptureStore::CFileIo::Write(CCaptureStore& s, const std::wstring& targ
         if (FAILED(hr)) return hr;
         FILETIME now;
         CoFileTimeNow(&now);
-        storage->SetClass(ToGuid(CLSID_CAPTURE_STORAGE));
-        root->SetElementTimes(Wide(CAPTURE_STORAGE_NAME), &now, nullptr, nullptr);
+        hr = storage->SetClass(ToGuid(CLSID_CAPTURE_STORAGE));
+        if (FAILED(hr)) return hr;
+        hr = root->SetElementTimes(Wide(CAPTURE_STORAGE_NAME), &now, nullptr, nullptr);
+        if (FAILED(hr)) return hr;
 
-        // The tables in the layout the file's driver information gives its
-        // reader.
-        RECORD_LAYOUT layout;
-        BuildRecordLayout(s.driverInfo_, layout);
-        hr = WriteTables(s, storage.Get(), layout);
+        hr = WriteTables(storage.Get(), tables);
         if (FAILED(hr)) return hr;
         hr = WriteRecords(s, storage.Get(), progress);
         if (FAILED(hr)) return hr;
@@ -624,6 +680,12 @@ HRESULT CCaptureStore::SaveOpenedCaptureFile(const wchar_t* path, IMessageTarget
 
     CProgress progress(progressTarget ? *progressTarget : MainWindowTarget());
     progress.Send(1);
+    // The copy needs about what the opened file's records and index take.
+    uint64_t dataSize = 0;
+    if (dataStream_ && FAILED(StreamSize(dataStream_, &dataSize))) dataSize = 0;
+    const uint64_t index = INDEX_HEADER_SIZE + 4ull * index_.GetCount();
+    if (!DiskHasRoomFor(target.substr(0, slash + 1).c_str(), CompoundFileBytes(dataSize + index)))
+        return STG_E_MEDIUMFULL;
     CTemporaryFile temp;
     HRESULT hr = temp.Create(target.substr(0, slash + 1));
     if (FAILED(hr)) return hr;
@@ -748,25 +810,29 @@ HRESULT CheckStructure(IStorage* root, uint64_t fileSize) {
     uint8_t last[4];
     if (FAILED(ReadExact(index.Get(), INDEX_HEADER_SIZE + 4ull * (n - 1), last, 4))) return STG_E_DOCFILECORRUPT;
 
-    // A record at an offset: its head reads, its type is not 0 and its size
-    // fits the bytes it may take.
-    auto recordFits = [&](uint32_t offset, uint64_t room) {
+    // A record at an offset: its head reads, its type is not 0, its size fits
+    // the bytes it may take, and `whole` of them read: the directory's stream
+    // size is only a claim, what counts is what the sectors deliver.
+    auto recordReads = [&](uint32_t offset, uint64_t room, bool untilRoom) {
         uint8_t head[kRecordHead];
         const uint64_t take = std::min<uint64_t>({kRecordHead, room, dataSize - std::min<uint64_t>(offset, dataSize)});
         if (take < 4 || FAILED(ReadExact(data.Get(), offset, head, static_cast<uint32_t>(take)))) return false;
         const uint32_t size = GetRecordSize(head, take);
-        return GetRecordType(head, take) != 0 && size >= RECORD_HEADER_SIZE && size <= room;
+        if (GetRecordType(head, take) == 0 || size < RECORD_HEADER_SIZE || size > room) return false;
+        return ReadsWhole(data.Get(), offset, untilRoom ? room : size);
     };
     if (n > 1) {
         uint8_t first[8];
         if (FAILED(ReadExact(index.Get(), INDEX_HEADER_SIZE, first, 8))) return STG_E_DOCFILECORRUPT;
         const uint32_t offset0 = ByteReader(first, 8).u32le_or(0);
         const uint32_t offset1 = ByteReader(first, 8).u32le_or(4);
-        if (offset1 <= offset0 || offset1 > dataSize || !recordFits(offset0, offset1 - offset0))
+        // The bytes from offset 0 to offset 1 read whole.
+        if (offset1 <= offset0 || offset1 > dataSize || !recordReads(offset0, offset1 - offset0, true))
             return STG_E_DOCFILECORRUPT;
     }
+    // The last record (its head gives its size) reads whole.
     const uint32_t lastOffset = ByteReader(last, 4).u32le_or(0);
-    if (lastOffset >= dataSize || !recordFits(lastOffset, dataSize - lastOffset)) return STG_E_DOCFILECORRUPT;
+    if (lastOffset >= dataSize || !recordReads(lastOffset, dataSize - lastOffset, false)) return STG_E_DOCFILECORRUPT;
     return S_OK;
 }
 
@@ -879,10 +945,12 @@ HRESULT CCaptureStore::CFileIo::Open(CCaptureStore& s, const wchar_t* path, CPro
     CStreamSource source(data.Get());
     CChunkedRecordReader reader(source, dataSize);
     const uint32_t interval = ProgressInterval(n);
+    s.skippedRecords_ = 0;
     const ReindexResult built = ReindexCaptureFile(offsets.data(), n, reader, s.layout_, s.indexer_, entries,
                                                    [&](uint32_t done) { progress.Send(ProgressValue(done, interval)); });
     if (built.outOfMemory) return STG_E_INSUFFICIENTMEMORY;
     if (built.indexed == 0) return STG_E_DOCFILECORRUPT;
+    s.skippedRecords_ = built.skipped;
     s.index_.SetCount(built.indexed);
     s.index_.Compact();
     s.indexer_.ClearMassStorage();

@@ -75,14 +75,6 @@ private:
     HCURSOR previous_;
 };
 
-// Whether `size` bytes fit on the folder's disk, as far as the system says:
-// a disk whose free space cannot be read is taken to have room.
-bool FitsOnDisk(const wchar_t* folder, uint32_t size) {
-    ULARGE_INTEGER freeToCaller{};
-    if (!SystemSeams().GetDiskFreeSpaceExW(folder, &freeToCaller, nullptr, nullptr)) return true;
-    return freeToCaller.QuadPart >= size;
-}
-
 } // namespace
 
 uint32_t NextSmallerTempFileSize(uint32_t size) {
@@ -93,6 +85,9 @@ uint32_t NextSmallerTempFileSize(uint32_t size) {
 }
 
 void SetRecentFileHook(RecentFileHook hook) { g_recentFileHook.store(hook); }
+
+const wchar_t kTextDiskFull[] =
+    L"The disk is full. Free some space on it, or save the file on another disk.";
 
 // ---------------------------------------------------------------------------
 // CCaptureLog
@@ -129,7 +124,7 @@ BOOL CCaptureLog::CreateTempCaptureFile() {
 
         // 3.
         for (;;) {
-            HRESULT hr = FitsOnDisk(folder, size) ? store_.CreateTempFile(folder, size)
+            HRESULT hr = DiskHasRoomFor(folder, size) ? store_.CreateTempFile(folder, size)
                                                    : static_cast<HRESULT>(STG_E_MEDIUMFULL);
             if (hr == STG_E_PATHNOTFOUND && !retriedFolder) {
                 std::wstring text = L"The temporary capture file directory ";
@@ -194,6 +189,15 @@ BOOL CCaptureLog::OpenFile(const wchar_t* path) {
         ApplyFilterOff();
         Notify(LOG_NOTIFY_OPENED);
         SetModifiedFlag(false);
+        // Records that could not be read were left out: the user is told
+        // how many, so that a damaged file never passes for a whole one.
+        if (const uint32_t skipped = store_.GetSkippedRecords()) {
+            std::wstring text = Decimal(skipped);
+            text += skipped == 1 ? L" record of the log file " : L" records of the log file ";
+            text += path;
+            text += skipped == 1 ? L" could not be read and was left out." : L" could not be read and were left out.";
+            AppMessageBox(text.c_str(), nullptr, MB_ICONEXCLAMATION);
+        }
         return TRUE;
     }
     store_.Close();
@@ -220,6 +224,12 @@ BOOL CCaptureLog::WriteFile(const wchar_t* path) {
     if (SUCCEEDED(hr)) {
         SetModifiedFlag(false);
         return TRUE;
+    }
+    if (hr == STG_E_MEDIUMFULL) {
+        // Found before anything was written, or by a write: the same words.
+        std::wstring text = std::wstring(L"Cannot save the log file ") + path + L".\n\n" + kTextDiskFull;
+        AppMessageBox(text.c_str(), nullptr, MB_ICONEXCLAMATION);
+        return FALSE;
     }
     ShowFailure(std::wstring(L"Cannot save the log file ") + path + L".\n\n", hr);
     return FALSE;

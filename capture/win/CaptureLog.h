@@ -43,6 +43,11 @@ constexpr uint32_t TEMP_FILE_SIZE_MASK = 0xFF800000; // multiples of 8 MB
 // eighth less, rounded down to 8 MB; 0 when `size` was 8 MB or less.
 uint32_t NextSmallerTempFileSize(uint32_t size);
 
+// What a save that found the disk full says after "Cannot save the log file
+// <path>.": "The disk is full. Free some space on it, or save the file on
+// another disk."
+extern const wchar_t kTextDiskFull[];
+
 // Where a saved or opened file's path goes: the application's recent-file
 // list. Null (the default) adds nothing.
 using RecentFileHook = void (*)(const wchar_t* path);

@@ -111,6 +111,7 @@ void CCaptureStore::ReleaseContent() {
         ReleaseInterface(rootStorage_);
         EmptyIndexAndTables();
         baseBlock_ = CAPTURE_BASE_BLOCK{};
+        skippedRecords_ = 0;
     } catch (...) {
         // Emptying frees memory only; whatever failed is left as it is.
     }

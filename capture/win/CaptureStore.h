@@ -173,6 +173,8 @@ public:
     // with a message. Records that do not lie wholly in the data stream are
     // left out; a file left without records is refused.
     HRESULT OpenCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
+    // The records the last open left out because they could not be read.
+    uint32_t GetSkippedRecords() const { return skippedRecords_; }
     // Save As of a store opened from a capture file: the opened file is
     // copied whole into a temporary
     // file beside the target, which then replaces the target; a failure
@@ -191,6 +193,7 @@ protected:
     IStorage* rootStorage_ = nullptr;
     IStorage* storage0000_ = nullptr;
     IStream* dataStream_ = nullptr;
+    uint32_t skippedRecords_ = 0;
 
     // Releases the opened file and empties index, maps, tables and base block.
     void ReleaseContent();

@@ -124,6 +124,12 @@ uint64_t GetDiskFreeBytes(const wchar_t* path) {
     return freeToCaller.QuadPart;
 }
 
+bool DiskHasRoomFor(const wchar_t* folder, uint64_t bytes) {
+    ULARGE_INTEGER freeToCaller{};
+    if (!folder || !SystemSeams().GetDiskFreeSpaceExW(folder, &freeToCaller, nullptr, nullptr)) return true;
+    return freeToCaller.QuadPart >= bytes;
+}
+
 uint32_t GetDllVersion(const wchar_t* dllName) {
     if (!dllName)
         return 0;

@@ -32,6 +32,9 @@ int GetModuleProductVersion(HMODULE module, uint16_t parts[4]);
 // Free bytes for the caller on the drive of a path ("X:..."); 0 on failure
 // and for a path that does not start with a drive letter.
 uint64_t GetDiskFreeBytes(const wchar_t* path);
+// Whether `bytes` fit in the free space of the folder's disk, as far as the
+// system says: a disk whose free space cannot be read is taken to have room.
+bool DiskHasRoomFor(const wchar_t* folder, uint64_t bytes);
 
 // (major << 16) | minor from a DLL's DllGetVersion; 0 when missing or failed.
 uint32_t GetDllVersion(const wchar_t* dllName);

@@ -156,6 +156,84 @@ TEST(HidParse, SignedLimitsSignExtendValues) {
     }
 }
 
+TEST(HidParse, MaximumWithoutANegativeMinimumIsReadUnsigned) {
+    // HID 1.11 (6.2.2.7): with a minimum that is not negative the extents are
+    // unsigned, so a maximum of 0xFF in one byte is 255, whatever the order of
+    // the two items. Limits that are truly reversed are still swapped.
+    struct Case {
+        const char* limits;
+        int32_t min, max;
+        bool swapped;
+    } cases[] = {
+        {"1500 25ff", 0, 255, false},
+        {"25ff 1500", 0, 255, false},            // maximum before minimum
+        {"25ff", 0, 255, false},                 // no minimum item: 0
+        {"1501 25ff", 1, 255, false},
+        {"1500 2580", 0, 128, false},
+        {"1500 26ffff", 0, 65535, false},
+        {"1500 27ffffffff", 0, 0x7FFFFFFF, false},   // held at the largest signed value
+        {"1581 257f", -127, 127, false},
+        {"1580 25ff", -128, -1, false},          // a negative minimum: both signed
+        {"150a 2500", 0, 10, true},              // truly reversed
+        {"25ff 1581 257f", -127, 127, false},    // a later maximum replaces the first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.limits);
+        ParsedHid pp(FromHex(std::string("05010904a101 0930") + c.limits + "7508 9501 8102 c0"));
+        ASSERT_TRUE(pp.ok());
+        const HIDP_MAIN_ITEM& m = pp->mainItems[0];
+        EXPECT_EQ(m.global.logicalMinimum, c.min);
+        EXPECT_EQ(m.global.logicalMaximum, c.max);
+        EXPECT_EQ((m.flags & HID_ITEM_FLAG_SWAPPED) != 0, c.swapped);
+    }
+    // Physical limits follow the same reading.
+    ParsedHid phys(FromHex("05010904a101 0930 1500 2564 3500 45ff 7508 9501 8102 c0"));
+    ASSERT_TRUE(phys.ok());
+    HID_VALUE_CAPS caps[1];
+    uint16_t n = 1;
+    ASSERT_EQ(HidGetValueCaps(HidP_Input, caps, &n, phys.get()), HIDP_STATUS_SUCCESS);
+    EXPECT_EQ(caps[0].logicalMax, 100);
+    EXPECT_EQ(caps[0].physicalMin, 0);
+    EXPECT_EQ(caps[0].physicalMax, 255);
+    // The values of such an item are the bytes as they are, never mirrored.
+    ParsedHid value(FromHex("05010904a101 0930 1500 25ff 7508 9501 8102 c0"));
+    ASSERT_TRUE(value.ok());
+    EXPECT_EQ(Value(value.get(), 1, 0x30, {3}), 3u);
+    EXPECT_EQ(Value(value.get(), 1, 0x30, {0xFF}), 255u);
+    EXPECT_EQ(Value(value.get(), 1, 0x30, {0}), 0u);
+}
+
+TEST(HidParse, KeyboardWithAOneByteMaximumDecodesItsReports) {
+    // A boot keyboard whose key array says Logical Maximum 255 and Usage
+    // Maximum 255 in one byte each (15 00 25 FF, 19 00 29 FF), as many
+    // keyboards do. The first two reports are a real keyboard's (idle, then
+    // the key 'i' down); the others follow HID 1.11 appendix C.
+    ParsedHid pp(FromHex("05010906a101 050719e029e7 1500 2501 7501 9508 8102 9501 7508 8101"
+                         "9506 7508 1500 25ff 0507 1900 29ff 8100 c0"));
+    ASSERT_TRUE(pp.ok());
+    ASSERT_EQ(pp->mainItemCount, 3);
+    EXPECT_EQ(pp->mainItems[2].global.logicalMaximum, 255);
+    EXPECT_EQ(pp->mainItems[2].flags & HID_ITEM_FLAG_SWAPPED, 0u);
+    struct Case {
+        const char* what;
+        const char* report;
+        std::vector<uint16_t> usages;   // as HID 1.11 reads them: 0 for an empty field
+    } cases[] = {
+        {"idle", "0000000000000000", {0, 0, 0, 0, 0, 0}},
+        {"one key", "00000c0000000000", {0x0C, 0, 0, 0, 0, 0}},
+        {"modifier and key", "0200040000000000", {0xE1, 0x04, 0, 0, 0, 0, 0}},
+        {"two modifiers, three keys", "11000405060000 00", {0xE0, 0xE4, 0x04, 0x05, 0x06, 0, 0, 0}},
+        {"six roll-over codes", "0000010101010101", {1, 1, 1, 1, 1, 1}},
+        {"the largest key code", "00000000000000ff", {0, 0, 0, 0, 0, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        uint32_t st;
+        EXPECT_EQ(UsagesOn(pp.get(), 7, FromHex(c.report), HidP_Input, &st), c.usages);
+        EXPECT_EQ(st, HIDP_STATUS_SUCCESS);
+    }
+}
+
 TEST(HidParse, KeyboardArrayGivesOneUsagePerField) {
     ParsedHid pp(BootKeyboardDescriptor());
     ASSERT_TRUE(pp.ok());
@@ -175,6 +253,33 @@ TEST(HidParse, KeyboardArrayGivesOneUsagePerField) {
               HIDP_STATUS_BUFFER_TOO_SMALL);
     EXPECT_EQ(n, 2u);
     EXPECT_EQ(out[2], 0);
+}
+
+TEST(HidParse, UsagesOfAPageHeldByTheAskedReportAreNotFoundElsewhere) {
+    // Report 1: buttons 1-8 of page 9; report 2: keys of page 7.
+    ParsedHid pp(FromHex("05010902a101 8501 0509 1901 2908 1500 2501 7501 9508 8102"
+                         "8502 0507 1900 2965 1500 2565 7508 9501 8100 c0"));
+    ASSERT_TRUE(pp.ok());
+    struct Case {
+        const char* what;
+        uint16_t page;
+        Bytes report;
+        uint32_t status;
+        std::vector<uint16_t> usages;
+    } cases[] = {
+        {"the report's page, buttons on", 9, {1, 0x05}, HIDP_STATUS_SUCCESS, {1, 3}},
+        {"the report's page, nothing on", 9, {1, 0x00}, HIDP_STATUS_USAGE_NOT_FOUND, {}},
+        {"a page only the other report holds", 7, {1, 0x05}, HIDP_STATUS_REPORT_DOES_NOT_EXIST, {}},
+        {"a page no report holds", 8, {1, 0x05}, HIDP_STATUS_USAGE_NOT_FOUND, {}},
+        {"the other report's page", 7, {2, 0x04}, HIDP_STATUS_SUCCESS, {4}},
+        {"the other report's page, no key", 7, {2, 0x00}, HIDP_STATUS_SUCCESS, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        uint32_t st;
+        EXPECT_EQ(UsagesOn(pp.get(), c.page, c.report, HidP_Input, &st), c.usages);
+        EXPECT_EQ(st, c.status);
+    }
 }
 
 TEST(HidParse, LocalItemsBelongToTheNextMainItemOnly) {

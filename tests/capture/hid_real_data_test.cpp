@@ -35,6 +35,17 @@ bool SharedDataPresent() {
     return ReadFile(kData + "/hid-descriptors/INDEX.txt", probe);
 }
 
+// Calls fn(file name, bytes) for every shared descriptor, in file order.
+template <class Fn>
+void ForEachSharedDescriptor(Fn fn) {
+    for (int n = 0; n < 1000; ++n) {
+        char file[16];
+        std::snprintf(file, sizeof file, "%03d.bin", n);
+        Bytes d;
+        if (ReadFile(kData + "/hid-descriptors/" + file, d)) fn(file, d);
+    }
+}
+
 std::string UsageList(const HIDP_PREPARSED* pp, uint32_t first, uint32_t count) {
     std::string s;
     for (uint32_t k = 0; k < count; ++k) {
@@ -260,17 +271,13 @@ std::string RefusalReason(const Bytes& d) {
 TEST(HidRealData, EveryDescriptorParsesOrIsRefusedForAReason) {
     if (!SharedDataPresent()) GTEST_SKIP() << "shared test data not found at " << kData;
     int parsed = 0, refused = 0;
-    for (int n = 0; n < 1000; ++n) {
-        char file[16];
-        std::snprintf(file, sizeof file, "%03d.bin", n);
-        Bytes d;
-        if (!ReadFile(kData + "/hid-descriptors/" + file, d)) continue;
+    ForEachSharedDescriptor([&](const char* file, const Bytes& d) {
         SCOPED_TRACE(file);
         ParsedHid pp(d);
         if (!pp.ok()) {
             ++refused;
             EXPECT_NE(RefusalReason(d), "");
-            continue;
+            return;
         }
         ++parsed;
         HID_CAPS caps;
@@ -278,22 +285,146 @@ TEST(HidRealData, EveryDescriptorParsesOrIsRefusedForAReason) {
         EXPECT_EQ(caps.numberLinkCollectionNodes, pp->collectionCount);
         // Read every report id's Input report in three bit patterns, through
         // the queries and through the cache.
-        const Bytes item = DescriptorItem(d);
-        CHIDDeviceRDHash rd;
-        CHIDDeviceDataHash cache;
-        rd.AddDescriptor(ByteReader(item.data(), item.size()));
-        cache.SetRDHash(&rd);
+        HidCache c(d);
         for (uint32_t r = 0; r < pp->reportIdCount; ++r)
             for (uint8_t fill : {0x00, 0xFF, 0x5A}) {
                 Bytes report(caps.inputReportByteLength ? caps.inputReportByteLength : 1, fill);
                 report[0] = pp->reportIdCount > 1 ? uint8_t(pp->reportIds[r].reportId) : report[0];
                 std::vector<HID_REPORT_ITEM> items(4096);
                 uint32_t count = uint32_t(items.size());
-                const int res = cache.GetReportItems(report.data(), uint32_t(report.size()), report[0],
-                                                     HidP_Input, 1, items.data(), &count);
+                const int res = c.cache.GetReportItems(report.data(), uint32_t(report.size()), report[0],
+                                                       HidP_Input, 1, items.data(), &count);
                 EXPECT_EQ(res == 1, count > 0 && count <= items.size());
             }
-    }
+    });
     EXPECT_GT(parsed, 0);
     std::printf("%d descriptors parsed, %d refused\n", parsed, refused);
+}
+
+namespace {
+
+// The logical limits of every Input, Output and Feature item as HID 1.11
+// (6.2.2.7) reads them, from a walk of its own: a maximum is unsigned when
+// the minimum is not negative.
+struct Limits {
+    int64_t min, max;
+};
+
+std::vector<Limits> ItemLimits(const Bytes& d) {
+    std::vector<Limits> out;
+    struct Globals {
+        Bytes min, max;
+    } g;
+    std::vector<Globals> stack;
+    size_t end = d.size();
+    while (end > 1 && d[end - 1] == 0) --end;
+    auto asSigned = [](const Bytes& b) {
+        int64_t v = 0;
+        for (size_t k = b.size(); k-- > 0;) v = (v << 8) | b[k];
+        if (!b.empty() && (b.back() & 0x80)) v -= int64_t(1) << (8 * b.size());
+        return v;
+    };
+    auto asUnsigned = [](const Bytes& b) {
+        int64_t v = 0;
+        for (size_t k = b.size(); k-- > 0;) v = (v << 8) | b[k];
+        return v;
+    };
+    for (size_t i = 0; i < end;) {
+        const uint8_t prefix = d[i];
+        if (prefix == 0xFE) {
+            if (i + 2 >= end) break;
+            i += 3 + d[i + 1];
+            continue;
+        }
+        const size_t size = (prefix & 3) == 3 ? 4 : (prefix & 3);
+        if (i + 1 + size > end) break;
+        const Bytes data(d.begin() + long(i) + 1, d.begin() + long(i) + 1 + long(size));
+        const int type = (prefix >> 2) & 3, tag = prefix >> 4;
+        if (type == 1 && tag == 1) g.min = data;
+        if (type == 1 && tag == 2) g.max = data;
+        if (type == 1 && tag == 10) stack.push_back(g);
+        if (type == 1 && tag == 11 && !stack.empty()) {
+            g = stack.back();
+            stack.pop_back();
+        }
+        if (type == 0 && (tag == 8 || tag == 9 || tag == 11)) {
+            const int64_t min = asSigned(g.min);
+            const int64_t max = min >= 0 ? asUnsigned(g.max) : asSigned(g.max);
+            out.push_back({min, std::min<int64_t>(max, INT32_MAX)});
+        }
+        i += 1 + size;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(HidRealData, NoItemIsSwappedUnlessItsLimitsAreReversed) {
+    if (!SharedDataPresent()) GTEST_SKIP() << "shared test data not found at " << kData;
+    int checked = 0, unsignedMaximums = 0;
+    ForEachSharedDescriptor([&](const char* file, const Bytes& d) {
+        SCOPED_TRACE(file);
+        ParsedHid pp(d);
+        if (!pp.ok()) return;
+        const std::vector<Limits> want = ItemLimits(d);
+        ASSERT_EQ(want.size(), pp->mainItemCount);
+        for (uint32_t i = 0; i < pp->mainItemCount; ++i) {
+            const HIDP_MAIN_ITEM& m = pp->mainItems[i];
+            const bool reversed = want[i].max < want[i].min;
+            EXPECT_EQ((m.flags & HID_ITEM_FLAG_SWAPPED) != 0, reversed) << "main item " << i;
+            EXPECT_EQ(m.global.logicalMinimum, reversed ? want[i].max : want[i].min) << "main item " << i;
+            EXPECT_EQ(m.global.logicalMaximum, reversed ? want[i].min : want[i].max) << "main item " << i;
+            if (want[i].min >= 0 && want[i].max > 127 && want[i].max < 256) ++unsignedMaximums;
+        }
+        ++checked;
+    });
+    EXPECT_GT(checked, 200);
+    EXPECT_GT(unsignedMaximums, 0);
+}
+
+TEST(HidRealData, ValuesOfAnItemWithAOneByteMaximumAreUnsigned) {
+    if (!SharedDataPresent()) GTEST_SKIP() << "shared test data not found at " << kData;
+    // 012.bin: the value of usage 0001:0000 (a mouse's, report 1) with
+    // limits 0..255 written as 15 00 25 FF.
+    Bytes d;
+    ASSERT_TRUE(ReadFile(kData + "/hid-descriptors/012.bin", d));
+    ParsedHid pp(d);
+    ASSERT_TRUE(pp.ok());
+    const HIDP_MAIN_ITEM* item = nullptr;
+    uint16_t page = 0, usage = 0;
+    for (uint32_t i = 0; i < pp->mainItemCount && !item; ++i) {
+        const HIDP_MAIN_ITEM& m = pp->mainItems[i];
+        if (m.reportType == HidP_Input && HidIsValueItem(m) && HidFieldUsage(pp.get(), m, 0, page, usage) &&
+            page == 1 && usage == 0)
+            item = &m;
+    }
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->global.logicalMinimum, 0);
+    EXPECT_EQ(item->global.logicalMaximum, 255);
+    ASSERT_EQ(item->global.reportSize, 8u);
+    ASSERT_EQ(item->bitOffset % 8, 0u);
+    HID_CAPS caps;
+    ASSERT_EQ(HidGetCaps(pp.get(), &caps), HIDP_STATUS_SUCCESS);
+    HidCache c(d);
+    for (uint8_t raw : {0x00, 0x03, 0x80, 0xFF}) {
+        SCOPED_TRACE(int(raw));
+        Bytes report(caps.inputReportByteLength, 0);
+        if (pp->reportIdCount > 1) report[0] = uint8_t(item->global.reportId);
+        report[item->bitOffset / 8] = raw;
+        uint32_t value = 0;
+        ASSERT_EQ(HidGetUsageValue(HidP_Input, page, 0, usage, &value, pp.get(), report.data(),
+                                   uint32_t(report.size())),
+                  HIDP_STATUS_SUCCESS);
+        EXPECT_EQ(value, raw);
+        std::vector<HID_REPORT_ITEM> items(4096);
+        uint32_t count = uint32_t(items.size());
+        c.cache.GetReportItems(report.data(), uint32_t(report.size()), report[0], HidP_Input, 1, items.data(), &count);
+        items.resize(std::min<size_t>(count, items.size()));
+        auto it = std::find_if(items.begin(), items.end(), [&](const HID_REPORT_ITEM& i) {
+            return !i.isButton && i.usagePage == page && i.usage == usage;
+        });
+        ASSERT_NE(it, items.end());
+        EXPECT_EQ(it->value, raw);
+        EXPECT_EQ(it->logicalMax, 255);
+    }
 }

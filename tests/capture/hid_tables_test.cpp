@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/HidTables.h"
+#include "tests/capture/HostileTables.h"
 #include "tests/capture/hid_test_util.h"
 
 using namespace brx;
@@ -107,6 +108,41 @@ TEST(CHIDDeviceRDHash, InterfaceNumbersInLookUps) {
     EXPECT_EQ(rd.GetIdByObject(kObjA, 2), 1u);
     EXPECT_EQ(rd.GetIdByObject(kObjB, HID_ANY_INTERFACE), 2u);
     EXPECT_EQ(rd.GetIdByPipe(kPipeB, HID_ANY_INTERFACE), 0u);
+}
+
+TEST(CHIDDeviceRDHash, ManyKeysOfOneItemAreKeptOnceInTheirOrder) {
+    // 20,000 object and pipe keys in one bucket; the same block twice, and
+    // the same keys with another interface number.
+    const Bytes block = ManyKeysHidBlock(20000);
+    CHIDDeviceRDHash rd;
+    rd.AddFromBlock(block.data(), block.size(), kDefaultRecordLayout);
+    rd.AddFromBlock(block.data(), block.size(), kDefaultRecordLayout);
+    for (uint32_t i : {0u, 1u, 19999u}) {
+        const HID_OBJECT_KEY key{0x40000000u + i, 0x2000u * (i & 0xFF) + 7, 0, 0};
+        EXPECT_EQ(rd.GetIdByObject(key, 0), 1u) << i;
+        EXPECT_EQ(rd.GetIdByPipe(key, HID_ANY_INTERFACE), 1u) << i;
+        EXPECT_EQ(rd.GetIdByObject(key, 1), 0u) << i;
+    }
+    EXPECT_EQ(rd.GetIdByPipe({0x40000000u + 20000, 7, 0, 0}, HID_ANY_INTERFACE), 0u);
+    Bytes out(block.size() + 64, 0);
+    size_t written = 0;
+    ASSERT_EQ(rd.ToBlock(out.data(), out.size(), &written, kDefaultRecordLayout), 0u);
+    ASSERT_EQ(written, block.size());   // every key once
+    EXPECT_TRUE(std::equal(block.begin() + 16 + 32 + 24, block.end(), out.begin() + 16 + 32 + 24));
+    // The same descriptor under interface 1 is an entry of its own; its keys
+    // are found by interface 1, and by any interface as the first entry's.
+    Bytes other = block;
+    other[16 + 8] = 1;
+    rd.AddFromBlock(other.data(), other.size(), kDefaultRecordLayout);
+    const HID_OBJECT_KEY key{0x40000000u + 5, 0x2000u * 5 + 7, 0, 0};
+    EXPECT_EQ(rd.GetIdByObject(key, 1), 2u);
+    EXPECT_EQ(rd.GetIdByPipe(key, 1), 2u);
+    EXPECT_EQ(rd.GetIdByPipe(key, HID_ANY_INTERFACE), 1u);
+    rd.RemoveAll();
+    EXPECT_EQ(rd.GetIdByPipe(key, HID_ANY_INTERFACE), 0u);
+    rd.AddFromBlock(other.data(), other.size(), kDefaultRecordLayout);
+    EXPECT_EQ(rd.GetIdByPipe(key, HID_ANY_INTERFACE), 1u);
+    EXPECT_EQ(rd.GetIdByObject(key, 1), 1u);
 }
 
 TEST(CHIDDeviceRDHash, HasReportIds) {
@@ -318,6 +354,38 @@ TEST(CHIDDeviceDataHash, ValueArraysAndRanges) {
     EXPECT_EQ(items[7].usage, 0x32);
 }
 
+TEST(CHIDDeviceDataHash, EightBitArraysWithANegativeMinimumAreSignExtended) {
+    // Three 8-bit fields of one usage with limits -127..127: every width is
+    // sign-extended, 8 bits included.
+    Cache c(FromHex("0601ff0901a101 0920 1581 257f 7508 9503 8102 c0"));
+    int r;
+    const auto items = c.Items({0xFF, 0xFF, 0x80}, 0, &r);
+    ASSERT_EQ(r, 1);
+    ASSERT_EQ(items.size(), 3u);
+    const int32_t want[] = {-1, -1, -128};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(int32_t(items[i].value), want[i]) << i;
+        EXPECT_EQ(items[i].logicalMin, -127);
+        EXPECT_EQ(items[i].logicalMax, 127);
+    }
+}
+
+TEST(CHIDDeviceDataHash, KeyboardWithAOneByteMaximumListsOnlyTheKeysDown) {
+    // Key array limits 15 00 25 FF: an idle keyboard lists nothing, never six
+    // phantom keys, and a key down lists that key alone.
+    Cache c(FromHex("05010906a101 050719e029e7 1500 2501 7501 9508 8102 9501 7508 8101"
+                    "9506 7508 1500 25ff 0507 1900 29ff 8100 c0"));
+    int r;
+    auto items = c.Items(Bytes(8, 0), 0, &r);
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(items.empty());
+    items = c.Items(FromHex("0200040000000000"), 0, &r);
+    ASSERT_EQ(r, 1);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].usage, 0xE1);
+    EXPECT_EQ(items[1].usage, 0x04);
+}
+
 TEST(CHIDDeviceDataHash, TooSmallAnOutputAsksForTheCount) {
     // 100 one-bit buttons, all pressed.
     Cache c(FromHex("05090901a101 1901 2964 1500 2501 7501 9564 8102 9504 8101 c0"));
@@ -373,6 +441,20 @@ TEST(CHIDDeviceDataHash, ButtonsOfTwoCapabilitiesWithOneRangeAreListedOnce) {
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].usage, 1);
     EXPECT_EQ(items[1].usage, 2);
+}
+
+TEST(CHIDDeviceDataHash, EachButtonGoesToTheFirstCapabilityWhoseRangeHoldsIt) {
+    // Buttons 1-8, then buttons 5-12, in one report: a usage both ranges hold
+    // belongs to the first, every time it is found.
+    Cache c(FromHex("05010902a101 0509 1500 2501 7501 9508 1901 2908 8102 1905 290c 8102 c0"));
+    int r;
+    // First byte: button 6; second byte: its fields 5, 6, 7, 8, 9, 10, 11, 12
+    // with bits 1 (button 6) and 5 (button 10) set.
+    const auto items = c.Items({0x20, 0x22}, 0, &r);
+    ASSERT_EQ(r, 1);
+    std::vector<uint16_t> usages;
+    for (const HID_REPORT_ITEM& it : items) usages.push_back(it.usage);
+    EXPECT_EQ(usages, (std::vector<uint16_t>{6, 6, 10}));
 }
 
 TEST(CHIDDeviceDataHash, ReaderThreadAddsWhileReportsAreDecoded) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture/HidParser.h"
+#include "capture/HidTables.h"
 
 namespace brx::test {
 
@@ -50,6 +51,20 @@ inline Bytes DescriptorItem(const Bytes& desc, uint8_t interfaceNumber = 0) {
     for (size_t i = 0; i < desc.size(); ++i) item[32 + i] = desc[i];
     return item;
 }
+
+// A descriptor table holding one descriptor (id 1) and the parsed cache that
+// reads it.
+struct HidCache {
+    explicit HidCache(const Bytes& desc) {
+        const Bytes item = DescriptorItem(desc);
+        rd.AddDescriptor(ByteReader(item.data(), item.size()));
+        cache.SetRDHash(&rd);
+    }
+    HidCache(const HidCache&) = delete;
+    HidCache& operator=(const HidCache&) = delete;
+    CHIDDeviceRDHash rd;
+    CHIDDeviceDataHash cache;
+};
 
 // The usages of the buttons that are on, or none when the query fails.
 inline std::vector<uint16_t> UsagesOn(const HIDP_PREPARSED* pp, uint16_t page, const Bytes& report,

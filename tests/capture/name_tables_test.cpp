@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/NameTables.h"
+#include "tests/capture/HostileTables.h"
 #include "tests/capture/NameBlockBuilder.h"
 
 using namespace brx;
@@ -135,6 +136,40 @@ TEST(NameTables, FirstNameOfAKeyStays) {
     const auto block = NameBlockBuilder(NAME_BLOCK_DRIVERS).Item(NAME_ITEM_DRIVER, 5, 9, u"later").Finish();
     EXPECT_EQ(Feed(t, block), 0u);
     EXPECT_EQ(NameOf(t, {5, 9}), u"\\Driver\\usbhub");
+}
+
+TEST(NameTables, ManyKeysInOneBucketKeepTheirOrderAndFirstNames) {
+    // 50,000 names in one bucket, then a block that repeats every tenth key
+    // with another name and adds keys of other buckets between them.
+    CDeviceNameHash t;
+    const std::vector<uint8_t> crowd = test::OneBucketNameBlock(50000, NAME_BLOCK_DEVICES, NAME_ITEM_DEVICE);
+    EXPECT_EQ(t.AddFromBlock(crowd.data(), crowd.size(), kDefaultRecordLayout), 50000u);
+    NameBlockBuilder again(NAME_BLOCK_DEVICES);
+    for (uint32_t i = 0; i < 50000; i += 10) {
+        again.Item(NAME_ITEM_DEVICE, 0x80000000u + i, 0x1000u * (i & 0xFF) + 5, u"late");
+        again.Item(NAME_ITEM_DEVICE, i, 6, u"other bucket");
+    }
+    const std::vector<uint8_t> b = again.Finish();
+    EXPECT_EQ(t.AddFromBlock(b.data(), b.size(), kDefaultRecordLayout), 5000u);
+    EXPECT_EQ(t.GetCount(), 55000u);
+    WString name;
+    EXPECT_TRUE(t.Lookup({0x80000000u + 40, 0x1000u * 40 + 5}, name));
+    EXPECT_TRUE(name.empty());   // the first (empty) name stays
+    EXPECT_TRUE(t.Lookup({40, 6}, name));
+    EXPECT_EQ(name, u"other bucket");
+    EXPECT_FALSE(t.Lookup({0x80000000u + 40, 6}, name));
+    // The block lists bucket 5 in arrival order, then bucket 6.
+    const std::vector<uint8_t> out = BlockOf(t);
+    ASSERT_EQ(out.size(), 16u + 50000u * 24 + 5000u * NameItemSize(24));
+    for (uint32_t i : {0u, 1u, 49999u}) {
+        const size_t at = 16 + size_t(i) * 24;
+        EXPECT_EQ(out[at + 8] | out[at + 9] << 8 | out[at + 10] << 16 | uint32_t(out[at + 11]) << 24,
+                  0x80000000u + i);
+    }
+    EXPECT_EQ(out[16 + 50000 * 24 + 8], 0);   // key0 of the first name of bucket 6
+    t.RemoveAll();
+    EXPECT_FALSE(t.Lookup({40, 6}, name));
+    EXPECT_EQ(t.AddFromBlock(b.data(), b.size(), kDefaultRecordLayout), 10000u);
 }
 
 TEST(NameTables, OverlongNameIsRefused) {

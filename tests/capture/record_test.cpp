@@ -264,8 +264,15 @@ TEST(RecordLayout, ImpossibleInformationGivesTheDefaultLayout) {
         {"HID block header of 0", 116, 0, false},
         {"request size wraps the IRP-block offset", 80, 0xFFFFFFF0, false},
         {"long IRP block wraps", 84, 0xFFFFFFC9, false},
-        {"long IRP block reaches 2^32 - 1", 84, 0xFFFFFFC7, true},
+        // No record is larger than its 24-bit size field: parts that end past
+        // FFFFFFh would hide every record.
+        {"request part of FFFFFFh bytes", 80, 0xFFFFFF, false},
+        {"long IRP block ends at FFFFFFh", 84, 0xFFFFFF - 56, true},
+        {"long IRP block ends past FFFFFFh", 84, 0xFFFFFF - 55, false},
+        {"long IRP block of FFFF0000h", 84, 0xFFFF0000, false},
+        {"short IRP block of FFFF0000h", 88, 0xFFFF0000, false},
         {"short IRP block wraps", 88, 0xFFFFFFFF, false},
+        {"IOCTL header past FFFFFFh", 92, 0xFFFFFF, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -16,6 +16,7 @@
 #include "capture/win/CaptureStore.h"
 #include "capture/win/FileLockBytes.h"
 #include "tests/capture/win/CaptureFileFixtures.h"
+#include "tests/capture/win/FakeDisk.h"
 
 using namespace brx;
 using namespace brx::fixtures;
@@ -23,12 +24,29 @@ using namespace brx::fixtures;
 namespace {
 
 // Bytes written through all streams of one file, with a limit after which
-// writes fail with STG_E_MEDIUMFULL.
+// writes fail with STG_E_MEDIUMFULL; or one call that fails on its n-th use.
+// Where the first refusal landed is kept, so that a test sees it fail where
+// it meant to.
 struct WriteBudget {
     uint64_t limit = UINT64_MAX;
     uint64_t written = 0;
     // The bytes written before the first write to each stream.
     std::map<std::wstring, uint64_t> firstWrite;
+    // A call to refuse ("SetSize", "SetClass", "SetElementTimes", "Commit",
+    // "PropertySets"), on its `failUse`-th use, with `failResult`.
+    std::wstring failCall;
+    int failUse = 1;
+    HRESULT failResult = STG_E_WRITEFAULT;
+    std::map<std::wstring, int> uses;
+    // The stream whose write was refused, or the refused call.
+    std::wstring refusedAt;
+
+    // Whether this use of the call is the one to refuse.
+    bool Refuse(const std::wstring& call) {
+        if (call != failCall || ++uses[call] != failUse) return false;
+        if (refusedAt.empty()) refusedAt = call;
+        return true;
+    }
 };
 
 class FailingStream final : public IStream {
@@ -56,13 +74,20 @@ public:
         budget_.firstWrite.emplace(name_, budget_.written);
         if (budget_.written + n > budget_.limit) {
             if (written) *written = 0;
+            if (budget_.refusedAt.empty()) budget_.refusedAt = name_;
             return STG_E_MEDIUMFULL;
         }
         budget_.written += n;
         return inner_->Write(p, n, written);
     }
     HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER m, DWORD o, ULARGE_INTEGER* at) override { return inner_->Seek(m, o, at); }
-    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER s) override { return inner_->SetSize(s); }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER s) override {
+        if (budget_.Refuse(L"SetSize")) {
+            budget_.refusedAt = L"SetSize " + name_;
+            return budget_.failResult;
+        }
+        return inner_->SetSize(s);
+    }
     HRESULT STDMETHODCALLTYPE CopyTo(IStream* s, ULARGE_INTEGER n, ULARGE_INTEGER* r, ULARGE_INTEGER* w) override {
         return inner_->CopyTo(s, n, r, w);
     }
@@ -94,7 +119,12 @@ public:
             AddRef();
             return S_OK;
         }
-        // The property sets are the storage's own (their writes are not counted).
+        // The property sets are the storage's own (their writes are not
+        // counted), but reaching them can be refused.
+        if (IsEqualIID(iid, IID_IPropertySetStorage) && budget_.Refuse(L"PropertySets")) {
+            *out = nullptr;
+            return budget_.failResult;
+        }
         return inner_->QueryInterface(iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
@@ -136,7 +166,9 @@ public:
     HRESULT STDMETHODCALLTYPE MoveElementTo(const OLECHAR* n, IStorage* to, const OLECHAR* nn, DWORD f) override {
         return inner_->MoveElementTo(n, to, nn, f);
     }
-    HRESULT STDMETHODCALLTYPE Commit(DWORD f) override { return inner_->Commit(f); }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD f) override {
+        return budget_.Refuse(L"Commit") ? budget_.failResult : inner_->Commit(f);
+    }
     HRESULT STDMETHODCALLTYPE Revert() override { return inner_->Revert(); }
     HRESULT STDMETHODCALLTYPE EnumElements(DWORD a, void* b, DWORD c, IEnumSTATSTG** e) override {
         return inner_->EnumElements(a, b, c, e);
@@ -147,9 +179,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* n, const FILETIME* c, const FILETIME* a,
                                               const FILETIME* m) override {
-        return inner_->SetElementTimes(n, c, a, m);
+        return budget_.Refuse(L"SetElementTimes") ? budget_.failResult : inner_->SetElementTimes(n, c, a, m);
     }
-    HRESULT STDMETHODCALLTYPE SetClass(REFCLSID c) override { return inner_->SetClass(c); }
+    HRESULT STDMETHODCALLTYPE SetClass(REFCLSID c) override {
+        return budget_.Refuse(L"SetClass") ? budget_.failResult : inner_->SetClass(c);
+    }
     HRESULT STDMETHODCALLTYPE SetStateBits(DWORD a, DWORD b) override { return inner_->SetStateBits(a, b); }
     HRESULT STDMETHODCALLTYPE Stat(STATSTG* s, DWORD f) override { return inner_->Stat(s, f); }
 
@@ -166,6 +200,7 @@ public:
     FailingFiles() { previous_ = SetCompoundFiles(this); }
     ~FailingFiles() override { SetCompoundFiles(previous_); }
     HRESULT StgCreateDocfile(const WCHAR* name, DWORD mode, DWORD, IStorage** out) override {
+        ++created;
         IStorage* inner = nullptr;
         const HRESULT hr = CreateDocfileOnFile(name, mode, &inner);
         *out = SUCCEEDED(hr) ? new FailingStorage(inner, budget) : nullptr;
@@ -180,6 +215,7 @@ public:
     }
     WriteBudget budget;
     DWORD moveError = 0;
+    int created = 0;   // compound files created
 
 private:
     ICompoundFiles* previous_ = nullptr;
@@ -210,44 +246,70 @@ TEST_F(CaptureFileSave, AFailedWriteOrReplacementLeavesTheOldFileWhole) {
     const std::vector<uint8_t> old = ReadFileBytes(path);
     const uint32_t oldCount = log.store->GetRecordCount();
 
-    // Where each stream's first write falls, from a save that succeeds.
+    log.DeliverMore(100);
+    // Where each stream's first write falls, from a save that succeeds of a
+    // twin log with the same tables and records as the failing saves write.
     std::map<std::wstring, uint64_t> firstWrite;
     uint64_t total = 0;
     {
+        SampleLog twin(200);
+        twin.DeliverMore(100);
+        ASSERT_EQ(twin.store->GetRecordCount(), log.store->GetRecordCount());
         FailingFiles probe;
-        ASSERT_EQ(log.store->SaveCaptureFile(files.File(L"probe.bdx").c_str(), &log.messages), S_OK);
+        ASSERT_EQ(twin.store->SaveCaptureFile(files.File(L"probe.bdx").c_str(), &twin.messages), S_OK);
+        EXPECT_TRUE(probe.budget.refusedAt.empty());
         firstWrite = probe.budget.firstWrite;
         total = probe.budget.written;
     }
-    log.DeliverMore(100);
     auto streamName = [](const FILE_GUID& g) {
         const std::u16string n = StreamNameFromGuid(g);
         return std::wstring(reinterpret_cast<const wchar_t*>(n.c_str()));
     };
-    const std::wstring data = streamName(GUID_DATA_STREAM);
-    ASSERT_EQ(firstWrite.count(data), 1u);
+    const std::wstring hid = streamName(GUID_HID_STREAM), drivers = streamName(GUID_DRIVER_NAME_STREAM),
+                       devices = streamName(GUID_DEVICE_NAME_STREAM), index = streamName(GUID_INDEX_STREAM),
+                       data = streamName(GUID_DATA_STREAM);
+    for (const std::wstring* name : {&hid, &drivers, &devices, &index, &data})
+        ASSERT_EQ(firstWrite.count(*name), 1u);
+    // Each stream's first write starts after what the streams before it wrote.
+    ASSERT_LT(firstWrite[drivers], firstWrite[devices]);
+    ASSERT_LT(firstWrite[index], firstWrite[data]);
     struct Row {
         const char* what;
         uint64_t limit;
+        const wchar_t* failCall;
+        int failUse;
         DWORD moveError;
         HRESULT result;
+        std::wstring refusedAt;   // where the refusal must land
     };
     const Row rows[] = {
-        {"first counted write", 0, 0, STG_E_MEDIUMFULL},
-        {"HID stream", firstWrite[streamName(GUID_HID_STREAM)], 0, STG_E_MEDIUMFULL},
-        {"device names", firstWrite[streamName(GUID_DEVICE_NAME_STREAM)], 0, STG_E_MEDIUMFULL},
-        {"index", firstWrite[streamName(GUID_INDEX_STREAM)] + 70, 0, STG_E_MEDIUMFULL},
-        {"data, first run", firstWrite[data], 0, STG_E_MEDIUMFULL},
-        {"data, halfway", (firstWrite[data] + total) / 2, 0, STG_E_MEDIUMFULL},
-        {"replacement", UINT64_MAX, ERROR_SHARING_VIOLATION, STG_E_SHAREVIOLATION},
-        {"replacement, disk full", UINT64_MAX, ERROR_DISK_FULL, STG_E_MEDIUMFULL},
+        {"HID stream, its first write", firstWrite[hid], L"", 1, 0, STG_E_MEDIUMFULL, hid},
+        {"driver-name stream", firstWrite[drivers], L"", 1, 0, STG_E_MEDIUMFULL, drivers},
+        {"device-name stream", firstWrite[devices], L"", 1, 0, STG_E_MEDIUMFULL, devices},
+        {"index, after its header", firstWrite[index] + 70, L"", 1, 0, STG_E_MEDIUMFULL, index},
+        {"data, first run", firstWrite[data], L"", 1, 0, STG_E_MEDIUMFULL, data},
+        {"data, halfway", (firstWrite[data] + total) / 2, L"", 1, 0, STG_E_MEDIUMFULL, data},
+        {"summary property set", UINT64_MAX, L"PropertySets", 1, 0, STG_E_WRITEFAULT, L"PropertySets"},
+        {"own property set", UINT64_MAX, L"PropertySets", 2, 0, STG_E_WRITEFAULT, L"PropertySets"},
+        {"SetSize of the index", UINT64_MAX, L"SetSize", 1, 0, STG_E_WRITEFAULT, L"SetSize " + index},
+        {"SetSize of the data", UINT64_MAX, L"SetSize", 2, 0, STG_E_WRITEFAULT, L"SetSize " + data},
+        {"SetClass of the root", UINT64_MAX, L"SetClass", 1, 0, STG_E_WRITEFAULT, L"SetClass"},
+        {"SetClass of the storage", UINT64_MAX, L"SetClass", 2, 0, STG_E_WRITEFAULT, L"SetClass"},
+        {"SetElementTimes of the root", UINT64_MAX, L"SetElementTimes", 1, 0, STG_E_WRITEFAULT, L"SetElementTimes"},
+        {"Commit of the storage", UINT64_MAX, L"Commit", 1, 0, STG_E_WRITEFAULT, L"Commit"},
+        {"Commit of the root", UINT64_MAX, L"Commit", 2, 0, STG_E_WRITEFAULT, L"Commit"},
+        {"replacement", UINT64_MAX, L"", 1, ERROR_SHARING_VIOLATION, STG_E_SHAREVIOLATION, L""},
+        {"replacement, disk full", UINT64_MAX, L"", 1, ERROR_DISK_FULL, STG_E_MEDIUMFULL, L""},
     };
     for (const Row& r : rows) {
         FailingFiles failing;
         failing.budget.limit = r.limit;
+        failing.budget.failCall = r.failCall;
+        failing.budget.failUse = r.failUse;
         failing.moveError = r.moveError;
         log.messages.progress.clear();
         EXPECT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), r.result) << r.what;
+        EXPECT_EQ(failing.budget.refusedAt, r.refusedAt) << r.what;
         EXPECT_EQ(ReadFileBytes(path), old) << r.what;
         EXPECT_TRUE(files.Temporaries().empty()) << r.what;
         EXPECT_TRUE(log.store->HasUnsavedRecords()) << r.what;
@@ -261,8 +323,50 @@ TEST_F(CaptureFileSave, AFailedWriteOrReplacementLeavesTheOldFileWhole) {
     ASSERT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), S_OK);
     EXPECT_EQ(OpenedCount(path), oldCount + 100);
     PROPVARIANT v = ReadProperty(path, FMTID_SUMMARY_INFORMATION, SUMMARY_PID_REVISION);
-    EXPECT_STREQ(v.pwszVal, L"3");   // kept.bdx, probe.bdx, kept.bdx: failed saves do not count
+    EXPECT_STREQ(v.pwszVal, L"2");   // kept.bdx twice: failed saves do not count
     PropVariantClear(&v);
+}
+
+TEST_F(CaptureFileSave, ADiskWithoutRoomForTheFileIsRefusedBeforeAnythingIsWritten) {
+    SampleLog log(300);
+    const std::wstring path = files.File(L"full.bdx");
+    const std::wstring sized = files.File(L"sized.bdx");
+    ASSERT_EQ(log.store->SaveCaptureFile(sized.c_str(), &log.messages), S_OK);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(sized.c_str(), GetFileExInfoStandard, &data));
+    const uint64_t fileSize = data.nFileSizeLow;
+    log.DeliverMore(10);   // the file to save is a little larger still
+    const std::vector<uint8_t> old(5000, 0x17);
+    WriteFileBytes(path, old.data(), old.size());
+    struct Row {
+        const char* what;
+        uint64_t freeBytes;
+        HRESULT result;
+    } rows[] = {
+        {"no room", 0, STG_E_MEDIUMFULL},
+        {"96 KB", 96 * 1024, STG_E_MEDIUMFULL},
+        {"a byte less than the file takes", fileSize - 1, STG_E_MEDIUMFULL},
+        {"room to spare", fileSize + (1u << 20), S_OK},
+    };
+    for (const Row& r : rows) {
+        brx::testing::FakeDisk disk;
+        disk.freeBytes = r.freeBytes;
+        FailingFiles watching;
+        log.messages.progress.clear();
+        EXPECT_EQ(log.store->SaveCaptureFile(path.c_str(), &log.messages), r.result) << r.what;
+        EXPECT_GT(disk.queries, 0) << r.what;
+        EXPECT_TRUE(files.Temporaries().empty()) << r.what;
+        if (r.result == S_OK) {
+            EXPECT_EQ(OpenedCount(path), log.store->GetRecordCount()) << r.what;
+            continue;
+        }
+        // Refused before the temporary file: nothing created, nothing written.
+        EXPECT_EQ(watching.created, 0) << r.what;
+        EXPECT_EQ(watching.budget.written, 0u) << r.what;
+        EXPECT_EQ(ReadFileBytes(path), old) << r.what;
+        EXPECT_TRUE(log.store->HasUnsavedRecords()) << r.what;
+        EXPECT_EQ(log.messages.progress.back(), 0u) << r.what;
+    }
 }
 
 TEST_F(CaptureFileSave, AReadOnlyTargetIsRefusedAndKept) {

@@ -26,55 +26,18 @@
 #include "sim/win/SimulatedDriver.h"
 #include "tests/capture/MixedStream.h"
 #include "tests/capture/win/CaptureFileFixtures.h"
+#include "tests/capture/win/FakeDisk.h"
 #include "tests/capture/win/ScratchFolder.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 
 using namespace brx;
 using brx::fixtures::ScratchFolder;
+using brx::testing::FakeDisk;
 using brx::testing::ScriptedPrompts;
 
 namespace {
 
 constexpr uint32_t kMB = 1u << 20;
-
-// Free disk space as the test says; every query is kept.
-class FakeDisk final : public ISystemSeams {
-public:
-    FakeDisk() { previous_ = SetSystemSeams(this); }
-    ~FakeDisk() override { SetSystemSeams(previous_); }
-
-    uint64_t freeBytes = 0;
-    int queries = 0;
-    // A mapping larger than this fails as on a full disk (0: the system's).
-    uint32_t mappingLimit = 0;
-    std::vector<uint32_t> mappings;
-
-    BOOL GetDiskFreeSpaceExW(LPCWSTR, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-        ++queries;
-        if (freeToCaller) freeToCaller->QuadPart = freeBytes;
-        return TRUE;
-    }
-    BOOL IsWow64Process(HANDLE process, PBOOL wow64) override { return previous().IsWow64Process(process, wow64); }
-    BOOL GetVersionExW(OSVERSIONINFOW* info) override { return previous().GetVersionExW(info); }
-    HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect, DWORD sizeHigh,
-                              DWORD sizeLow, LPCWSTR name) override {
-        mappings.push_back(sizeLow);
-        if (mappingLimit != 0 && (sizeHigh != 0 || sizeLow > mappingLimit)) {
-            SetLastError(ERROR_DISK_FULL);
-            return nullptr;
-        }
-        return ::CreateFileMappingW(file, attributes, protect, sizeHigh, sizeLow, name);
-    }
-
-private:
-    ISystemSeams& previous() {
-        SetSystemSeams(previous_);
-        ISystemSeams& system = SystemSeams();
-        SetSystemSeams(this);
-        return system;
-    }
-    ISystemSeams* previous_ = nullptr;
-};
 
 // What reached a target: the filter's WM_LOGCHANGED codes, or the log's
 // other messages.
@@ -813,6 +776,116 @@ TEST_F(CaptureLogTest, FailedSaveLeavesNoNewFileAndTheOldFileWhole) {
     }
     EXPECT_FALSE(Exists(fresh));
     EXPECT_EQ(ReadAll(old), oldBytes);
+}
+
+TEST_F(CaptureLogTest, SaveOnAFullDiskSaysSoBeforeWritingAnything) {
+    StartManager();
+    CCaptureLog* log = manager->NewLog();
+    ASSERT_NE(log, nullptr);
+    Capture(*log, 200);
+    const std::wstring path = File(L"full.bdx");
+    const std::wstring old = File(L"old.bdx");
+    const std::vector<uint8_t> oldBytes(3000, 0x42);
+    WriteAll(old, oldBytes);
+    auto temporaries = [&] {
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((files + L"\\bdx*.tmp").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return 0;
+        int n = 0;
+        do ++n;
+        while (FindNextFileW(h, &found));
+        FindClose(h);
+        return n;
+    };
+    {
+        FakeDisk disk;
+        disk.freeBytes = 64 * 1024;   // less than 200 records and their index
+        for (const std::wstring& target : {path, old}) {
+            prompts.boxes.clear();
+            prompts.files = {target};
+            EXPECT_FALSE(log->SaveAs());
+            ASSERT_EQ(prompts.boxes.size(), 1u);
+            EXPECT_EQ(prompts.boxes[0].text, L"Cannot save the log file " + target + L".\n\n" + kTextDiskFull);
+            EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+            EXPECT_EQ(temporaries(), 0);
+            EXPECT_TRUE(log->IsModified());
+        }
+        EXPECT_GT(disk.queries, 0);
+        EXPECT_FALSE(Exists(path));
+        EXPECT_EQ(ReadAll(old), oldBytes);
+        // With room for the file the same save goes through.
+        disk.freeBytes = 64ull << 20;
+        prompts.boxes.clear();
+        prompts.files = {path};
+        EXPECT_TRUE(log->SaveAs());
+        EXPECT_TRUE(prompts.boxes.empty());
+    }
+    EXPECT_TRUE(Exists(path));
+}
+
+TEST_F(CaptureLogTest, OpeningTellsHowManyRecordsWereLeftOut) {
+    StartManager();
+    CCaptureLog* log = manager->NewLog();
+    ASSERT_NE(log, nullptr);
+    Capture(*log, 40);
+    const uint32_t n = log->GetRecordCount();
+    const std::wstring saved = File(L"whole.bdx");
+    prompts.files = {saved};
+    ASSERT_TRUE(log->SaveAs());
+    const std::vector<uint8_t> whole = ReadAll(saved);
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> lost;   // records whose index offsets point outside the data
+        std::wstring text;            // after the path
+    };
+    const std::wstring path = File(L"damaged.bdx");
+    const Case cases[] = {
+        {"whole", {}, L""},
+        {"one record", {7}, L"1 record of the log file " + path + L" could not be read and was left out."},
+        {"three records", {3, 9, 20},
+         L"3 records of the log file " + path + L" could not be read and were left out."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(path, whole);
+        for (uint32_t record : c.lost) {
+            IStorage* root = nullptr;
+            ASSERT_EQ(StgOpenStorageEx(path.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                       nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&root)),
+                      S_OK);
+            IStorage* storage = nullptr;
+            ASSERT_EQ(root->OpenStorage(L"0000", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &storage),
+                      S_OK);
+            const std::u16string name = StreamNameFromGuid(GUID_INDEX_STREAM);
+            IStream* index = nullptr;
+            ASSERT_EQ(storage->OpenStream(reinterpret_cast<const wchar_t*>(name.c_str()), nullptr,
+                                          STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &index),
+                      S_OK);
+            LARGE_INTEGER at;
+            at.QuadPart = 64 + 4 * record;
+            const uint32_t outside = 0x7FFFFFF0;
+            ASSERT_EQ(index->Seek(at, STREAM_SEEK_SET, nullptr), S_OK);
+            ASSERT_EQ(index->Write(&outside, 4, nullptr), S_OK);
+            index->Release();
+            ASSERT_EQ(storage->Commit(STGC_DEFAULT), S_OK);
+            storage->Release();
+            ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+            root->Release();
+        }
+        prompts.boxes.clear();
+        CCaptureLog* opened = manager->OpenLog(path.c_str());
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(opened->GetRecordCount(), n - c.lost.size());
+        if (c.text.empty()) {
+            EXPECT_TRUE(prompts.boxes.empty());
+        } else {
+            ASSERT_EQ(prompts.boxes.size(), 1u);
+            EXPECT_EQ(prompts.boxes[0].text, c.text);
+            EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+        }
+        opened->Close();
+        ASSERT_NE(manager->NewLog(), nullptr);
+    }
 }
 
 // New, records through the driver, save, clear, open the saved file, save
