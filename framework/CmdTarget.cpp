@@ -132,13 +132,15 @@ bool CCmdTarget::ExecuteCommand(UINT id) {
   state.m_nID = id;
   RouteUpdate(state);
   if (!state.m_bEnabled) return true;  // disabled: swallowed
-  CCommand cmd{id, 0, nullptr, false};
+  CCommand cmd(id);
   return RouteCommand(cmd);
 }
 
 bool CCmdTarget::HasCommandHandler(UINT id) {
-  CCommand cmd{id, 0, nullptr, true};
-  return RouteCommand(cmd);
+  // No handler runs: the route answers false and the matchers tell.
+  CCommand probe = CCommand::Probe(id);
+  RouteCommand(probe);
+  return probe.Matched();
 }
 
 } // namespace brx

@@ -4,8 +4,8 @@
 // ids it does not know on to its base class:
 //
 //   bool CMyFrame::OnCommand(CCommand& cmd) {
-//     if (cmd.Is(ID_FILE_NEW)) return cmd.Run([&] { OnFileNew(); });
-//     if (cmd.InRange(ID_SET_1, ID_SET_4)) return cmd.Run([&] { OnSet(cmd.id); });
+//     if (cmd.Is(ID_FILE_NEW)) { OnFileNew(); return true; }
+//     if (cmd.InRange(ID_SET_1, ID_SET_4)) return cmd.Run([&] { OnSet(cmd.Id()); });
 //     return CFrameWnd::OnCommand(cmd);
 //   }
 //   bool CMyFrame::OnUpdateCommand(CCmdUI& ui) {
@@ -25,21 +25,55 @@ namespace brx {
 
 // One command on its way to a handler. Code 0 is a menu item, an accelerator
 // or a button click; other codes are control notifications (EN_CHANGE, ...).
-struct CCommand {
-  UINT id = 0;
-  UINT code = 0;
-  HWND control = nullptr;
-  // When set the router only asks whether some target has a handler: Run()
-  // answers true without running it.
-  bool probe = false;
+//
+// The same handler answers two callers: the command itself, and the update
+// rule's question "does anybody handle this id" (a probe, asked when a menu
+// opens or an idle pass updates a bar). A probe cannot run a handler: its
+// matchers (Is, InRange, IsNotify) note the match and answer false, and its
+// Id() is 0, which no command has. So a handler written the natural way,
+//
+//   if (cmd.Is(ID_FILE_SAVE)) { Save(); return true; }
+//
+// runs only for the command; one that compares Id() itself is never found by
+// a probe and shows disabled until it uses the matchers.
+class CCommand {
+public:
+  CCommand(UINT id, UINT code = 0, HWND control = nullptr) : m_id(id), m_code(code), m_control(control) {}
+  // The question of the update rule about id.
+  static CCommand Probe(UINT id) {
+    CCommand cmd(id);
+    cmd.m_probe = true;
+    return cmd;
+  }
 
-  bool Is(UINT cmdId) const { return id == cmdId && code == 0; }
-  bool InRange(UINT first, UINT last) const { return code == 0 && id >= first && id <= last; }
-  bool IsNotify(UINT ctlId, UINT notifyCode) const { return id == ctlId && code == notifyCode; }
+  UINT Id() const { return m_probe ? 0 : m_id; }
+  UINT Code() const { return m_probe ? 0 : m_code; }
+  HWND Control() const { return m_probe ? nullptr : m_control; }
+  bool IsProbe() const { return m_probe; }
+  // Whether a probe met a matcher for its id.
+  bool Matched() const { return m_matched; }
+
+  bool Is(UINT cmdId) const { return Match(m_id == cmdId && m_code == 0); }
+  bool InRange(UINT first, UINT last) const { return Match(m_code == 0 && m_id >= first && m_id <= last); }
+  bool IsNotify(UINT ctlId, UINT notifyCode) const { return Match(m_id == ctlId && m_code == notifyCode); }
+  // Runs the handler and answers "handled": `return cmd.Run([&] { ... });`.
   template <class F> bool Run(F&& handler) {
-    if (!probe) handler();
+    handler();
     return true;
   }
+
+private:
+  bool Match(bool hit) const {
+    if (!m_probe) return hit;
+    if (hit) m_matched = true;
+    return false;
+  }
+
+  UINT m_id;
+  UINT m_code;
+  HWND m_control;
+  bool m_probe = false;
+  mutable bool m_matched = false;
 };
 
 class CCmdTarget;

@@ -24,6 +24,21 @@ bool IsRadio(HWND hwnd) {
 
 } // namespace
 
+INT_PTR DialogThunkMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, CWnd* object) {
+  // Once attached, the object saw the message before the dialog manager
+  // called us: nothing more to do here.
+  if (msg != WM_INITDIALOG || !object || CWnd::FromHandle(hwnd)) return FALSE;
+  if (!object->SubclassWindow(hwnd)) return FALSE;
+  try {
+    LRESULT result = TRUE;  // focus the first control unless the object says otherwise
+    if (!object->OnWndMsg(msg, wp, lp, result)) result = TRUE;
+    return static_cast<INT_PTR>(result);
+  } catch (...) {
+    ::OutputDebugStringW(L"brx: exception in a dialog's WM_INITDIALOG\n");
+    return TRUE;
+  }
+}
+
 CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hWndParent(parent) {}
 
 CDialog::CDialog(const DLGTEMPLATE* dialogTemplate, HWND parent)

@@ -64,6 +64,19 @@ protected:
   bool m_bEndModal = false;
 };
 
+// The dialog procedure of dialogs that the system creates from our templates
+// (property pages, hooked common dialogs). The object arrives with
+// WM_INITDIALOG: Read finds it in that message's lParam (a page's
+// PROPSHEETPAGEW, a common dialog's structure). The thunk then attaches it to
+// the window through the subclass chain and hands it WM_INITDIALOG; every
+// later message reaches the object's OnWndMsg before the dialog manager, and
+// the object is let go at WM_NCDESTROY like any window's.
+using DialogObjectReader = CWnd* (*)(LPARAM initParam);
+INT_PTR DialogThunkMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, CWnd* object);
+template <DialogObjectReader Read> INT_PTR CALLBACK DialogThunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DialogThunkMessage(hwnd, msg, wp, lp, msg == WM_INITDIALOG ? Read(lp) : nullptr);
+}
+
 class CDataExchange {
 public:
   CDataExchange(CWnd* dialog, bool saveAndValidate)

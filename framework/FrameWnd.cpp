@@ -1,5 +1,6 @@
 #include "framework/FrameWnd.h"
 
+#include "framework/MsgArgs.h"
 #include "framework/Resource.h"
 #include "framework/WinApp.h"
 
@@ -69,16 +70,16 @@ void CFrameWnd::DelayUpdateFrameMenu(HMENU menu) {
   m_nIdleFlags |= idleMenu;
 }
 
-void CFrameWnd::RecalcLayout(BOOL notify) {
+void CFrameWnd::RecalcLayout() {
   if (m_bInRecalcLayout || !m_hWnd) return;
   m_bInRecalcLayout = true;
-  m_nIdleFlags &= ~(idleLayout | idleNotify);
+  m_nIdleFlags &= ~idleLayout;
   RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST, reposExtra, &m_rectBorder);
   m_bInRecalcLayout = false;
 }
 
-void CFrameWnd::DelayRecalcLayout(BOOL notify) {
-  m_nIdleFlags |= idleLayout | (notify ? static_cast<UINT>(idleNotify) : 0u);
+void CFrameWnd::DelayRecalcLayout() {
+  m_nIdleFlags |= idleLayout;
 }
 
 void CFrameWnd::ShowControlBar(HWND bar, bool show, bool delay) {
@@ -159,12 +160,7 @@ void CFrameWnd::IdleUpdate() {
   if (!::IsWindow(self)) return;
   SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, true, true);
   if (FromHandle(self) != this) return;
-  if (m_nIdleFlags & idleLayout) RecalcLayout((m_nIdleFlags & idleNotify) != 0);
-}
-
-int CFrameWnd::OnCreate(CREATESTRUCTW* cs) {
-  CWinApp::AddFrame(this);
-  return 0;
+  if (m_nIdleFlags & idleLayout) RecalcLayout();
 }
 
 void CFrameWnd::OnClose() {
@@ -209,15 +205,9 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
 
 bool CFrameWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
-  case WM_CREATE:
-    result = OnCreate(reinterpret_cast<CREATESTRUCTW*>(lp));
-    return true;
   case WM_CLOSE:
     OnClose();
     return true;
-  case WM_NCDESTROY:
-    CWinApp::RemoveFrame(this);
-    return false;
   case WM_SIZE:
     if (wp != SIZE_MINIMIZED) RecalcLayout();
     return true;
@@ -227,13 +217,17 @@ bool CFrameWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return true;
     }
     return false;
-  case WM_INITMENUPOPUP:
-    if (HIWORD(lp)) return false;  // the system menu
-    UpdateMenuItems(reinterpret_cast<HMENU>(wp), this, true);
+  case WM_INITMENUPOPUP: {
+    InitMenuPopupArgs args = InitMenuPopupArg(wp, lp);
+    if (args.systemMenu) return false;
+    UpdateMenuItems(args.popup, this, true);
     return true;
-  case WM_MENUSELECT:
-    OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+  }
+  case WM_MENUSELECT: {
+    MenuSelectArgs args = MenuSelectArg(wp, lp);
+    OnMenuSelect(args.item, args.flags, args.menu);
     return true;
+  }
   case WM_EXITMENULOOP:
     m_nIDTracking = AFX_IDS_IDLEMESSAGE;
     if (m_nIDTracking != m_nIDLastMessage) SetMessageText(m_nIDTracking);
@@ -246,7 +240,7 @@ bool CFrameWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     OnIdleUpdateCmdUI();
     return true;
   case WM_ACTIVATE:
-    return OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp));
+    return OnActivate(LOWORD(wp), HwndArg(lp));
   case WM_NCACTIVATE:
     result = OnNcActivate(static_cast<BOOL>(wp), lp);
     return true;

@@ -48,8 +48,8 @@ public:
   HMENU m_hMenuDefault = nullptr;
 
   // Layout.
-  virtual void RecalcLayout(BOOL notify = TRUE);
-  void DelayRecalcLayout(BOOL notify = TRUE);
+  virtual void RecalcLayout();
+  void DelayRecalcLayout();
   bool IsInRecalcLayout() const { return m_bInRecalcLayout; }
   bool IsLayoutPending() const { return (m_nIdleFlags & idleLayout) != 0; }
   // Border kept free around the central view inside the bars.
@@ -87,8 +87,7 @@ public:
 
 protected:
   // The frame's own handling of some messages, for derived classes to call
-  // from their own cases (WM_CREATE first, WM_CLOSE last).
-  int OnCreate(CREATESTRUCTW* cs);
+  // from their own cases (WM_CLOSE last).
   void OnClose();
   void OnMenuSelect(UINT item, UINT flags, HMENU menu);
   LRESULT OnSetMessageString(WPARAM id, LPARAM text);
@@ -96,7 +95,7 @@ protected:
   bool OnActivate(UINT state, HWND other);
   LRESULT OnNcActivate(BOOL active, LPARAM lp);
 
-  enum : UINT { idleLayout = 1, idleNotify = 2, idleMenu = 4 };
+  enum : UINT { idleLayout = 1, idleMenu = 2 };
   UINT m_nIdleFlags = 0;
   bool m_bInRecalcLayout = false;
   bool m_bStayActive = false;

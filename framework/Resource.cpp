@@ -2,10 +2,6 @@
 
 namespace brx {
 
-namespace {
-thread_local int t_waitCount = 0;
-} // namespace
-
 HINSTANCE AfxGetResourceHandle() {
   return ::GetModuleHandleW(nullptr);
 }
@@ -54,24 +50,6 @@ HICON LoadIconResource(UINT id) {
 HBITMAP LoadBitmapResource(UINT id) {
   return static_cast<HBITMAP>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_BITMAP,
                                            0, 0, LR_DEFAULTCOLOR));
-}
-
-CWaitCursor::CWaitCursor() {
-  ++t_waitCount;
-  m_previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-}
-
-CWaitCursor::~CWaitCursor() {
-  --t_waitCount;
-  ::SetCursor(t_waitCount > 0 ? ::LoadCursorW(nullptr, IDC_WAIT) : m_previous);
-}
-
-void CWaitCursor::Restore() {
-  ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-}
-
-bool CWaitCursor::IsWaiting() {
-  return t_waitCount > 0;
 }
 
 } // namespace brx

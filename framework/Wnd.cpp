@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "framework/FrameWnd.h"
+#include "framework/MsgArgs.h"
 #include "framework/Resource.h"
 #include "framework/WinApp.h"
 
@@ -21,6 +22,7 @@ thread_local CWnd* t_creating = nullptr;  // object waiting for its window
 thread_local HHOOK t_cbtHook = nullptr;
 thread_local int t_cbtUsers = 0;
 thread_local MSG t_current{};             // message being handled (Default)
+thread_local CCmdTarget* t_popupTarget = nullptr;  // fills a tracked popup menu
 
 HWND ParentOrOwner(HWND hwnd) {
   if (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) return ::GetParent(hwnd);
@@ -34,29 +36,41 @@ bool ReflectToControl(HWND control, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res
 
 } // namespace
 
+// The subclass id of our procedure in a window's subclass chain.
+constexpr UINT_PTR kSubclassId = 0x42525831;  // "BRX1"
+
+static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+
 struct WndThunk {
   static void Map(CWnd* wnd, HWND hwnd) {
     t_handleMap[hwnd] = wnd;
     wnd->m_hWnd = hwnd;
+    // Every frame takes part in the idle pass from its first message on.
+    if (wnd->IsFrameWnd()) CWinApp::AddFrame(static_cast<CFrameWnd*>(wnd));
   }
-  static void Subclass(CWnd* wnd, HWND hwnd, bool created) {
+  // Routes the window's messages to wnd: windows of our own classes already
+  // come to StdWndProc; any other window (a system control, a dialog) gets our
+  // procedure in its subclass chain, which other subclasses may share.
+  static bool Subclass(CWnd* wnd, HWND hwnd, bool created) {
+    bool ours = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd, GCLP_WNDPROC)) == &StdWndProc;
+    if (!ours && !::SetWindowSubclass(hwnd, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(wnd)))
+      return false;
+    wnd->m_bSubclassed = !ours;
     Map(wnd, hwnd);
     wnd->m_bOwnsWindow = created;
-    auto old = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
-    wnd->m_pfnSuper = old == &StdWndProc ? nullptr : old;
+    return true;
   }
-  // The window is gone: forget the handle and put the old procedure back.
+  // The window is gone or let go: forget the handle and leave the chain.
   static void Unhook(CWnd* wnd) {
     HWND hwnd = wnd->m_hWnd;
     if (!hwnd) return;
-    if (wnd->m_pfnSuper &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) == &StdWndProc)
-      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(wnd->m_pfnSuper));
+    if (wnd->m_bSubclassed) ::RemoveWindowSubclass(hwnd, &SubclassProc, kSubclassId);
     auto it = t_handleMap.find(hwnd);
     if (it != t_handleMap.end() && it->second == wnd) t_handleMap.erase(it);
+    if (wnd->IsFrameWnd()) CWinApp::RemoveFrame(static_cast<CFrameWnd*>(wnd));
     wnd->m_hWnd = nullptr;
     wnd->m_bOwnsWindow = false;
+    wnd->m_bSubclassed = false;
   }
 
   static LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp) {
@@ -69,7 +83,7 @@ struct WndThunk {
         CWnd* wnd = t_creating;
         t_creating = nullptr;
         try {
-          Subclass(wnd, reinterpret_cast<HWND>(wp), true);
+          if (!Subclass(wnd, reinterpret_cast<HWND>(wp), true)) return 1;
         } catch (...) {
           return 1;  // no memory for the map: refuse the window
         }
@@ -132,6 +146,12 @@ struct WndThunk {
 LRESULT CALLBACK StdWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   CWnd* wnd = CWnd::FromHandle(hwnd);
   if (!wnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  return WndThunk::Dispatch(wnd, hwnd, msg, wp, lp);
+}
+
+static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  auto* wnd = reinterpret_cast<CWnd*>(data);
+  if (!wnd || CWnd::FromHandle(hwnd) != wnd) return ::DefSubclassProc(hwnd, msg, wp, lp);
   return WndThunk::Dispatch(wnd, hwnd, msg, wp, lp);
 }
 
@@ -232,14 +252,12 @@ BOOL CWnd::Attach(HWND hwnd) {
 HWND CWnd::Detach() {
   HWND hwnd = m_hWnd;
   WndThunk::Unhook(this);
-  m_pfnSuper = nullptr;
   return hwnd;
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (m_hWnd || !::IsWindow(hwnd) || FromHandle(hwnd)) return FALSE;
-  WndThunk::Subclass(this, hwnd, false);
-  return TRUE;
+  return WndThunk::Subclass(this, hwnd, false) ? TRUE : FALSE;
 }
 
 BOOL CWnd::SubclassDlgItem(UINT id, HWND parent) {
@@ -249,7 +267,6 @@ BOOL CWnd::SubclassDlgItem(UINT id, HWND parent) {
 HWND CWnd::UnsubclassWindow() {
   HWND hwnd = m_hWnd;
   WndThunk::Unhook(this);
-  m_pfnSuper = nullptr;
   return hwnd;
 }
 
@@ -260,7 +277,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (m_pfnSuper) return ::CallWindowProcW(m_pfnSuper, m_hWnd, msg, wp, lp);
+  // A subclassed window's messages go on down its chain to its own procedure.
+  if (m_bSubclassed) return ::DefSubclassProc(m_hWnd, msg, wp, lp);
   return ::DefWindowProcW(m_hWnd, msg, wp, lp);
 }
 
@@ -279,8 +297,15 @@ bool CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (!OnCommandMessage(wp, lp)) return false;
     result = 0;
     return true;
+  case WM_INITMENUPOPUP: {
+    // A popup tracked for this window on behalf of a frame.
+    InitMenuPopupArgs args = InitMenuPopupArg(wp, lp);
+    if (!t_popupTarget || args.systemMenu) return false;
+    UpdateMenuItems(args.popup, t_popupTarget, true);
+    return true;
+  }
   case WM_NOTIFY: {
-    auto* nm = reinterpret_cast<NMHDR*>(lp);
+    auto* nm = StructArg<NMHDR>(lp);
     if (!nm) return false;
     // The control that sent it first, even when a rebar or another common
     // control forwarded the notification of its own child.
@@ -290,24 +315,24 @@ bool CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
   case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
   case WM_HSCROLL: case WM_VSCROLL: case WM_VKEYTOITEM: case WM_CHARTOITEM: {
-    HWND control = reinterpret_cast<HWND>(lp);
+    HWND control = HwndArg(lp);
     return control && control != m_hWnd && ReflectToControl(control, msg, wp, lp, &result);
   }
   case WM_DRAWITEM: {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+    auto* dis = StructArg<DRAWITEMSTRUCT>(lp);
     return dis && dis->CtlType != ODT_MENU && ReflectToControl(dis->hwndItem, msg, wp, lp, &result);
   }
   case WM_MEASUREITEM: {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+    auto* mis = StructArg<MEASUREITEMSTRUCT>(lp);
     return mis && mis->CtlType != ODT_MENU &&
            ReflectToControl(::GetDlgItem(m_hWnd, static_cast<int>(mis->CtlID)), msg, wp, lp, &result);
   }
   case WM_COMPAREITEM: {
-    auto* cis = reinterpret_cast<COMPAREITEMSTRUCT*>(lp);
+    auto* cis = StructArg<COMPAREITEMSTRUCT>(lp);
     return cis && ReflectToControl(cis->hwndItem, msg, wp, lp, &result);
   }
   case WM_DELETEITEM: {
-    auto* dis = reinterpret_cast<DELETEITEMSTRUCT*>(lp);
+    auto* dis = StructArg<DELETEITEMSTRUCT>(lp);
     return dis && ReflectToControl(dis->hwndItem, msg, wp, lp, &result);
   }
   }
@@ -322,17 +347,21 @@ bool CWnd::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
 }
 
 bool CWnd::OnCommandMessage(WPARAM wp, LPARAM lp) {
-  UINT id = LOWORD(wp);
-  UINT code = HIWORD(wp);
-  auto control = reinterpret_cast<HWND>(lp);
-  if (control) {
+  CommandArgs args = CommandArg(wp, lp);
+  if (args.control) {
     LRESULT ignored = 0;
-    if (control != m_hWnd && ReflectToControl(control, WM_COMMAND, wp, lp, &ignored)) return true;
-    CCommand cmd{id, code, control, false};
+    if (args.control != m_hWnd && ReflectToControl(args.control, WM_COMMAND, wp, lp, &ignored)) return true;
+    CCommand cmd(args.id, args.code, args.control);
     return RouteCommand(cmd);
   }
   // A menu item or an accelerator (codes 0 and 1): refused while disabled.
-  return ExecuteCommand(id);
+  return ExecuteCommand(args.id);
+}
+
+CCmdTarget* CWnd::SetPopupUpdateTarget(CCmdTarget* target) {
+  CCmdTarget* previous = t_popupTarget;
+  t_popupTarget = target;
+  return previous;
 }
 
 BOOL CWnd::PreTranslateMessage(MSG* msg) {

@@ -80,7 +80,8 @@ public:
   // --- messages
   virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
   virtual bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-  // The procedure the window had before us (or DefWindowProc).
+  // The window's own handling: the rest of its subclass chain down to its
+  // class procedure (or DefWindowProc for windows of our own classes).
   virtual LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
   // The message being handled, passed on to DefWindowProc unchanged.
   LRESULT Default();
@@ -167,6 +168,11 @@ public:
   // Moves a window inside a layout pass (deferred; nothing in a query).
   static void RepositionWindow(AFX_SIZEPARENTPARAMS* layout, HWND hwnd, const RECT& rect);
 
+  // While a popup menu tracks for a window that is not a frame, the target
+  // whose update handlers fill its items (WM_INITMENUPOPUP). Returns the
+  // previous one; CMenu::TrackPopupMenu sets and restores it.
+  static CCmdTarget* SetPopupUpdateTarget(CCmdTarget* target);
+
   // Mouse messages relayed to a tooltip control while pre-translating.
   void SetToolTipRelay(HWND toolTip) { m_hWndToolTip = toolTip; }
 
@@ -187,11 +193,11 @@ protected:
 
   HWND m_hWndOwner = nullptr;
   HWND m_hWndToolTip = nullptr;
-  WNDPROC m_pfnSuper = nullptr;  // the procedure we replaced, if any
 
 private:
   friend struct WndThunk;
   bool m_bOwnsWindow = false;   // created through this object: destroyed with it
+  bool m_bSubclassed = false;   // our procedure sits in the window's subclass chain
   int m_nMsgDepth = 0;          // handlers of this window on the stack
   bool m_bNcDestroyed = false;  // PostNcDestroy pending until depth 0
 };

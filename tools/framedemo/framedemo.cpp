@@ -153,7 +153,7 @@ public:
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
     case WM_CREATE:
-      if (CFrameWnd::OnCreate(reinterpret_cast<CREATESTRUCTW*>(lp)) == -1 ||
+      if (
           !m_status.Create(STATUSCLASSNAMEW, nullptr, WS_VISIBLE | SBARS_SIZEGRIP, CRect(), m_hWnd,
                            AFX_IDW_STATUS_BAR) ||
           !m_view.CreateEx(WS_EX_CLIENTEDGE, nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(), m_hWnd,
