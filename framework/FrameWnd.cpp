@@ -1,5 +1,11 @@
 #include "framework/FrameWnd.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "framework/ControlBar.h"
 #include "framework/MsgArgs.h"
 #include "framework/Resource.h"
 #include "framework/WinApp.h"
@@ -86,6 +92,44 @@ void CFrameWnd::ShowControlBar(HWND bar, bool show, bool delay) {
   ::ShowWindow(bar, show ? SW_SHOWNOACTIVATE : SW_HIDE);
   if (delay) DelayRecalcLayout();
   else RecalcLayout();
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT id) const {
+  return dynamic_cast<CControlBar*>(FromHandle(::GetDlgItem(m_hWnd, static_cast<int>(id))));
+}
+
+bool CFrameWnd::OnCommand(CCommand& cmd) {
+  if (cmd.InRange(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST)) {
+    CControlBar* bar = GetControlBar(cmd.Id());
+    if (!bar) return false;
+    ShowControlBar(*bar, !bar->IsVisible(), false);
+    return true;
+  }
+  return CWnd::OnCommand(cmd);
+}
+
+bool CFrameWnd::OnUpdateCommand(CCmdUI& ui) {
+  if (ui.m_nID >= AFX_IDW_CONTROLBAR_FIRST && ui.m_nID <= AFX_IDW_CONTROLBAR_LAST) {
+    CControlBar* bar = GetControlBar(ui.m_nID);
+    ui.Enable(bar != nullptr);
+    ui.SetCheck(bar && bar->IsVisible() ? 1 : 0);
+    return true;
+  }
+  return CWnd::OnUpdateCommand(ui);
+}
+
+bool CFrameWnd::OnNotify(NMHDR& nm, LRESULT& result) {
+  if (nm.code != TTN_GETDISPINFOW) return CWnd::OnNotify(nm, result);
+  auto& info = reinterpret_cast<NMTTDISPINFOW&>(nm);
+  if (info.uFlags & TTF_IDISHWND) return false;
+  std::wstring tip = ExtractSubString(LoadStringResource(static_cast<UINT>(nm.idFrom)), 1);
+  size_t n = std::min(tip.size(), std::size(info.szText) - 1);
+  tip.copy(info.szText, n);
+  info.szText[n] = L'\0';
+  info.lpszText = info.szText;
+  info.hinst = nullptr;
+  result = 0;
+  return true;
 }
 
 bool CFrameWnd::RouteCommand(CCommand& cmd) {

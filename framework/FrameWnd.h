@@ -14,6 +14,8 @@
 
 namespace brx {
 
+class CControlBar;
+
 class CFrameWnd : public CWnd {
 public:
   CFrameWnd() = default;
@@ -54,8 +56,12 @@ public:
   bool IsLayoutPending() const { return (m_nIdleFlags & idleLayout) != 0; }
   // Border kept free around the central view inside the bars.
   RECT m_rectBorder{0, 0, 0, 0};
-  // Shows or hides a bar, with an immediate or a delayed layout pass.
+  // Shows or hides a bar, with an immediate or a delayed layout pass. The
+  // commands with a bar's id (ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR) toggle
+  // that bar, and their update handler checks them while it shows.
   void ShowControlBar(HWND bar, bool show, bool delay);
+  // The frame's child bar with id, or null.
+  CControlBar* GetControlBar(UINT id) const;
 
   // The central view and command routing.
   CWnd* GetActiveView() const { return FromHandle(m_hWndViewActive); }
@@ -83,6 +89,10 @@ public:
 
   BOOL PreTranslateMessage(MSG* msg) override;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnCommand(CCommand& cmd) override;
+  bool OnUpdateCommand(CCmdUI& ui) override;
+  // Tooltips of toolbar buttons: the second part of the command's string.
+  bool OnNotify(NMHDR& nm, LRESULT& result) override;
   void PostNcDestroy() override;
 
 protected:

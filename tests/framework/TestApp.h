@@ -27,5 +27,8 @@ public:
 CTestApp& App();
 // Dispatches pending messages and runs the idle pass.
 void Pump();
+// Saves what a window shows on the screen (its whole window rectangle) as a
+// 24-bit BMP in the test output folder; false when it cannot.
+bool SaveScreenshot(HWND hwnd, const char* name);
 
 } // namespace brx::test
