@@ -78,10 +78,9 @@ INT_PTR CDialog::DoModal() {
   m_bEndModal = false;
   m_nModalResult = -1;
   HWND parentWas = m_hWndParent;
-  BOOL created = m_lpTemplate ? CreateIndirect(m_lpTemplate, owner)
-                              : (m_nIDTemplate ? Create(m_nIDTemplate, owner) : FALSE);
+  BOOL created = CreateForModal(owner);
   m_hWndParent = parentWas;
-  if (created && !m_bEndModal) RunModalLoop();
+  if (created && ContinueModal()) RunModalLoop();
   // Give the activation back to the owner before the dialog goes away.
   if (reenable) ::EnableWindow(owner, TRUE);
   if (m_hWnd) {
@@ -94,20 +93,29 @@ INT_PTR CDialog::DoModal() {
   return created ? m_nModalResult : -1;
 }
 
+BOOL CDialog::CreateForModal(HWND owner) {
+  if (m_lpTemplate) return CreateIndirect(m_lpTemplate, owner);
+  return m_nIDTemplate ? Create(m_nIDTemplate, owner) : FALSE;
+}
+
+bool CDialog::ContinueModal() {
+  return !m_bEndModal && m_hWnd;
+}
+
 void CDialog::RunModalLoop() {
   if (!(GetStyle() & WS_VISIBLE)) ShowWindow(SW_SHOWNORMAL);
   CWinApp* app = AfxGetApp();
   bool idle = true;
   LONG idleCount = 0;
-  while (!m_bEndModal && m_hWnd) {
+  while (ContinueModal()) {
     MSG msg;
-    while (idle && !m_bEndModal && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    while (idle && ContinueModal() && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, idleCount);
       bool more = app && app->OnIdle(idleCount);
       ++idleCount;
       if (!more) idle = false;
     }
-    if (m_bEndModal || !m_hWnd) break;
+    if (!ContinueModal()) break;
     BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       ::PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside

@@ -55,6 +55,10 @@ public:
 protected:
   // Runs until EndDialog (or WM_QUIT, which is posted again).
   void RunModalLoop();
+  // Whether the modal loop goes on.
+  virtual bool ContinueModal();
+  // Creates the window that DoModal runs (owner disabled meanwhile).
+  virtual BOOL CreateForModal(HWND owner);
 
   UINT m_nIDTemplate = 0;
   const DLGTEMPLATE* m_lpTemplate = nullptr;
