@@ -5,7 +5,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"
 #include "framework/MsgArgs.h"
-#include "framework/layout/BarLayout.h"
+#include "framework/pure/BarLayout.h"
 
 namespace brx {
 

@@ -118,6 +118,11 @@ BOOL CWinApp::OnIdle(LONG count) {
   return FALSE;
 }
 
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) const {
+  const wchar_t* line = ::GetCommandLineW();
+  brx::ParseCommandLine(SplitCommandLine(line ? line : L""), info);
+}
+
 bool CWinApp::PumpMessage() {
   BOOL got = ::GetMessageW(&m_msgCur, nullptr, 0, 0);
   if (got == 0 || got == -1) return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/CmdTarget.h"
+#include "framework/pure/CommandLine.h"
 
 namespace brx {
 
@@ -46,6 +47,9 @@ public:
   // Whether a message ends an idle period (paint, timers and unmoved mouse
   // messages do not).
   virtual bool IsIdleMessage(const MSG& msg);
+
+  // Reads the process's command line (GetCommandLineW) into info.
+  void ParseCommandLine(CCommandLineInfo& info) const;
 
   // Takes one message (waiting for it), pre-translates and dispatches it.
   // False on WM_QUIT.

@@ -31,6 +31,8 @@ done
 for tree in ${BRX_TREES:-native win64 win32}; do
   dir=build/$tree
   here=()
+  # Bring the build files up to date first, so that new targets are known.
+  if [ ${#targets[@]} -gt 0 ]; then ninja -C "$dir" build.ninja >/dev/null; fi
   for t in ${targets[@]+"${targets[@]}"}; do
     if ninja -C "$dir" -t query "$t" >/dev/null 2>&1; then here+=("$t"); fi
   done

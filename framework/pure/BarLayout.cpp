@@ -1,4 +1,4 @@
-#include "framework/layout/BarLayout.h"
+#include "framework/pure/BarLayout.h"
 
 #include <algorithm>
 

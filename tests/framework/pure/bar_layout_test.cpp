@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "framework/layout/BarLayout.h"
+#include "framework/pure/BarLayout.h"
 
 namespace brx {
 namespace {
