@@ -211,25 +211,26 @@ HRESULT COleControlWnd::SetProperty(DISPID id, const VARIANT& value) {
   return InvokeHelper(id, DISPATCH_PROPERTYPUT, nullptr, {value});
 }
 
-HRESULT COleControlWnd::Advise(REFIID iid, IUnknown* sink, DWORD& cookie) {
-  cookie = 0;
-  if (!m_control || !sink) return E_POINTER;
-  CComPtr<IConnectionPointContainer> container;
-  HRESULT hr = m_control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-  CComPtr<IConnectionPoint> point;
-  if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(iid, &point);
-  if (SUCCEEDED(hr)) hr = point->Advise(sink, &cookie);
-  return hr;
-}
-
-HRESULT COleControlWnd::Unadvise(REFIID iid, DWORD cookie) {
+HRESULT COleControlWnd::FindConnectionPoint(REFIID iid, CComPtr<IConnectionPoint>& point) const {
   if (!m_control) return E_POINTER;
   CComPtr<IConnectionPointContainer> container;
   HRESULT hr = m_control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-  CComPtr<IConnectionPoint> point;
   if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(iid, &point);
-  if (SUCCEEDED(hr)) hr = point->Unadvise(cookie);
   return hr;
+}
+
+HRESULT COleControlWnd::Advise(REFIID iid, IUnknown* sink, DWORD& cookie) {
+  cookie = 0;
+  if (!sink) return E_POINTER;
+  CComPtr<IConnectionPoint> point;
+  HRESULT hr = FindConnectionPoint(iid, point);
+  return SUCCEEDED(hr) ? point->Advise(sink, &cookie) : hr;
+}
+
+HRESULT COleControlWnd::Unadvise(REFIID iid, DWORD cookie) {
+  CComPtr<IConnectionPoint> point;
+  HRESULT hr = FindConnectionPoint(iid, point);
+  return SUCCEEDED(hr) ? point->Unadvise(cookie) : hr;
 }
 
 bool COleControlWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

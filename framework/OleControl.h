@@ -137,6 +137,7 @@ public:
 
 private:
   void CloseControl();
+  HRESULT FindConnectionPoint(REFIID iid, CComPtr<IConnectionPoint>& point) const;
 
   CComPtr<IUnknown> m_control;
   CComPtr<IDispatch> m_dispatch;

@@ -52,9 +52,10 @@ int32_t ClampSize(int32_t size, int32_t minimum, int32_t maximum) {
 
 LayoutSplit SplitRect(const LayoutRect& whole, bool sideBySide, int32_t position, int32_t gap,
                       int32_t minFirst, int32_t minSecond) {
-  int64_t length = sideBySide ? static_cast<int64_t>(whole.right) - whole.left
-                              : static_cast<int64_t>(whole.bottom) - whole.top;
-  length = std::max<int64_t>(length, 0);
+  // The same arithmetic along either axis: the edges the split moves.
+  int32_t LayoutRect::*low = sideBySide ? &LayoutRect::left : &LayoutRect::top;
+  int32_t LayoutRect::*high = sideBySide ? &LayoutRect::right : &LayoutRect::bottom;
+  int64_t length = std::max<int64_t>(static_cast<int64_t>(whole.*high) - whole.*low, 0);
   gap = std::max(gap, 0);
   minFirst = std::max(minFirst, 0);
   minSecond = std::max(minSecond, 0);
@@ -65,21 +66,10 @@ LayoutSplit SplitRect(const LayoutRect& whole, bool sideBySide, int32_t position
   first = std::max<int64_t>(first, std::min<int64_t>(minFirst, std::max<int64_t>(room - minSecond, 0)));
   int64_t gapUsed = std::min<int64_t>(gap, length);
   LayoutSplit split{whole, whole};
-  if (sideBySide) {
-    int64_t start = whole.left;
-    split.first.right = Clamp32(start + first);
-    split.second.left = Clamp32(start + first + gapUsed);
-    split.second.right = Clamp32(start + length);
-    split.first.right = std::min(split.first.right, split.second.right);
-    split.second.left = std::min(split.second.left, split.second.right);
-  } else {
-    int64_t start = whole.top;
-    split.first.bottom = Clamp32(start + first);
-    split.second.top = Clamp32(start + first + gapUsed);
-    split.second.bottom = Clamp32(start + length);
-    split.first.bottom = std::min(split.first.bottom, split.second.bottom);
-    split.second.top = std::min(split.second.top, split.second.bottom);
-  }
+  int64_t start = whole.*low;
+  split.second.*high = Clamp32(start + length);
+  split.first.*high = std::min(Clamp32(start + first), split.second.*high);
+  split.second.*low = std::min(Clamp32(start + first + gapUsed), split.second.*high);
   return split;
 }
 

@@ -17,6 +17,7 @@ struct LayoutRect {
   int32_t Width() const { return right - left; }
   int32_t Height() const { return bottom - top; }
   bool IsEmpty() const { return right <= left || bottom <= top; }
+  bool Contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
   bool operator==(const LayoutRect&) const = default;
 };
 

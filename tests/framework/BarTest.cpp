@@ -66,12 +66,7 @@ public:
   }
 };
 
-CRect ChildRect(HWND child) {
-  CRect rc;
-  ::GetWindowRect(child, &rc);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
+using test::ChildRect;
 
 std::wstring PartText(HWND bar, int part) {
   wchar_t text[128] = {};

@@ -393,12 +393,7 @@ private:
   bool m_bottom;
 };
 
-CRect ChildRect(HWND child) {
-  CRect rc;
-  ::GetWindowRect(child, &rc);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
+using test::ChildRect;
 
 std::vector<int> ZOrderIds(HWND parent) {
   std::vector<int> ids;

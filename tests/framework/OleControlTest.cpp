@@ -62,12 +62,7 @@ protected:
   CWnd parent;
 };
 
-CRect ChildRect(HWND child) {
-  CRect rc;
-  ::GetWindowRect(child, &rc);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
+using test::ChildRect;
 
 TEST_F(Containment, AControlMadeByClsidIsReachedThroughIDispatch) {
   {

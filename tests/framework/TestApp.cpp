@@ -20,6 +20,13 @@ void Pump() {
   g_app.PumpUntilIdle();
 }
 
+CRect ChildRect(HWND child) {
+  CRect rc;
+  ::GetWindowRect(child, &rc);
+  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
 bool SaveScreenshot(HWND hwnd, const char* name) {
   RECT rc{};
   if (!::GetWindowRect(hwnd, &rc)) return false;
