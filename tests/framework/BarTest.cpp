@@ -55,6 +55,15 @@ public:
     }
     return CFrameWnd::OnCommand(cmd);
   }
+  std::vector<UINT> notified;
+  bool OnNotify(NMHDR& nm, LRESULT& result) override {
+    if (nm.idFrom == 78) {
+      notified.push_back(nm.code);
+      result = 5;
+      return true;
+    }
+    return CFrameWnd::OnNotify(nm, result);
+  }
   bool OnUpdateCommand(CCmdUI& ui) override {
     switch (ui.m_nID) {
     case ID_CMD_CHECKED: ui.SetCheck(checked ? 1 : 0); return true;
@@ -207,6 +216,10 @@ TEST_F(Bars, ButtonClicksAndChildCommandsReachTheOwner) {
   ASSERT_NE(child, nullptr);
   ::SendMessageW(child, BM_CLICK, 0, 0);
   EXPECT_EQ(frame.ran, (std::vector<UINT>{ID_CMD_FRAME, 77}));
+  // Its notifications too, with the owner's answer back to the child.
+  NMHDR nm{child, 78, NM_CLICK};
+  EXPECT_EQ(::SendMessageW(frame.m_statusBar, WM_NOTIFY, 78, reinterpret_cast<LPARAM>(&nm)), 5);
+  EXPECT_EQ(frame.notified, std::vector<UINT>{static_cast<UINT>(NM_CLICK)});
   // Tooltips of buttons come from the second part of the command's string.
   NMTTDISPINFOW tip{};
   tip.hdr.hwndFrom = reinterpret_cast<HWND>(frame.m_toolBar.SendMessage(TB_GETTOOLTIPS));
