@@ -6,13 +6,13 @@ namespace brx {
 
 // Private messages of the framework, in the range Windows reserves for them
 // (WM_AFXFIRST .. WM_AFXLAST).
-constexpr UINT WM_SIZEPARENT = 0x0361;        // layout pass: lParam AFX_SIZEPARENTPARAMS*
-constexpr UINT WM_SETMESSAGESTRING = 0x0362;  // wParam string id, or lParam text; status line
-constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;   // idle pass: wParam TRUE to disable unhandled
-constexpr UINT WM_RECALCPARENT = 0x0368;      // ask the parent frame for a layout pass
-constexpr UINT WM_KICKIDLE = 0x036A;          // a modal loop became idle
-constexpr UINT WM_FLOATSTATUS = 0x036D;       // wParam FS_*: tool-window activation
-constexpr UINT WM_POPMESSAGESTRING = 0x0375;  // like WM_SETMESSAGESTRING, from a bar
+constexpr UINT WM_SIZEPARENT = 0x0361;       // layout pass: lParam AFX_SIZEPARENTPARAMS*
+constexpr UINT WM_SETMESSAGESTRING = 0x0362; // wParam string id, or lParam text; status line
+constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;  // idle pass: wParam TRUE to disable unhandled
+constexpr UINT WM_RECALCPARENT = 0x0368;     // ask the parent frame for a layout pass
+constexpr UINT WM_KICKIDLE = 0x036A;         // a modal loop became idle
+constexpr UINT WM_FLOATSTATUS = 0x036D;      // wParam FS_*: tool-window activation
+constexpr UINT WM_POPMESSAGESTRING = 0x0375; // like WM_SETMESSAGESTRING, from a bar
 
 // Reflected messages reach the control that sent them as WM_REFLECT_BASE + msg.
 constexpr UINT WM_REFLECT_BASE = WM_APP + 0x3000;
@@ -36,10 +36,10 @@ constexpr DWORD MFS_BLOCKSYSMENU = 0x1000; // no system menu on a caption click
 // The layout pass record: every child in the id range takes its part of rect
 // (moving itself through hDWP when hDWP is not null; null means "measure only").
 struct AFX_SIZEPARENTPARAMS {
-  HDWP hDWP;
-  RECT rect;       // what is still free, in the parent's client coordinates
-  SIZE sizeTotal;  // total size the bars asked for
-  BOOL bStretch;   // bars stretch to the whole width or height
+    HDWP hDWP;
+    RECT rect;      // what is still free, in the parent's client coordinates
+    SIZE sizeTotal; // total size the bars asked for
+    BOOL bStretch;  // bars stretch to the whole width or height
 };
 
 // Bar styles (CBRS_*): the low word and bit 22 of a bar's creation style.
@@ -69,13 +69,13 @@ constexpr DWORD CBRS_LEFT = CBRS_ALIGN_LEFT | CBRS_BORDER_RIGHT;
 constexpr DWORD CBRS_RIGHT = CBRS_ALIGN_RIGHT | CBRS_BORDER_LEFT;
 
 // Modes of a bar's dynamic layout (CalcDynamicLayout).
-constexpr DWORD LM_STRETCH = 0x01;   // stretch to the whole length
-constexpr DWORD LM_HORZ = 0x02;      // horizontal
-constexpr DWORD LM_MRUWIDTH = 0x04;  // the last width it was given
-constexpr DWORD LM_HORZDOCK = 0x08;  // docked at the top or bottom of a frame
-constexpr DWORD LM_VERTDOCK = 0x10;  // docked at the left or right
-constexpr DWORD LM_LENGTHY = 0x20;   // length is a height
-constexpr DWORD LM_COMMIT = 0x40;    // remember the result
+constexpr DWORD LM_STRETCH = 0x01;  // stretch to the whole length
+constexpr DWORD LM_HORZ = 0x02;     // horizontal
+constexpr DWORD LM_MRUWIDTH = 0x04; // the last width it was given
+constexpr DWORD LM_HORZDOCK = 0x08; // docked at the top or bottom of a frame
+constexpr DWORD LM_VERTDOCK = 0x10; // docked at the left or right
+constexpr DWORD LM_LENGTHY = 0x20;  // length is a height
+constexpr DWORD LM_COMMIT = 0x40;   // remember the result
 
 // Status bar pane styles (SBPS_*): the text drawing styles of the control
 // plus the framework's own.

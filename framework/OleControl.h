@@ -28,80 +28,79 @@ class COleControlSite : public IOleClientSite,
                         public IOleControlSite,
                         public IDispatch {
 public:
-  explicit COleControlSite(COleControlWnd* host) : m_pHost(host) {}
-  virtual ~COleControlSite() = default;
-  COleControlSite(const COleControlSite&) = delete;
-  COleControlSite& operator=(const COleControlSite&) = delete;
+    explicit COleControlSite(COleControlWnd* host) : m_pHost(host) {}
+    virtual ~COleControlSite() = default;
+    COleControlSite(const COleControlSite&) = delete;
+    COleControlSite& operator=(const COleControlSite&) = delete;
 
-  COleControlWnd* GetHost() const { return m_pHost; }
-  // The host window goes away: the site answers nothing about it any more.
-  void Detach() { m_pHost = nullptr; }
+    COleControlWnd* GetHost() const { return m_pHost; }
+    // The host window goes away: the site answers nothing about it any more.
+    void Detach() { m_pHost = nullptr; }
 
-  // Host interfaces beyond the container's own; E_NOINTERFACE by default.
-  virtual HRESULT QueryHostInterface(REFIID iid, void** out);
+    // Host interfaces beyond the container's own; E_NOINTERFACE by default.
+    virtual HRESULT QueryHostInterface(REFIID iid, void** out);
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  // IOleClientSite
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override;
-  STDMETHODIMP GetContainer(IOleContainer** out) override;
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  // IOleWindow (of the in-place site and frame)
-  STDMETHODIMP GetWindow(HWND* out) override;
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  // IOleInPlaceSite
-  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
-                                LPOLEINPLACEFRAMEINFO info) override;
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-  STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-  STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-  STDMETHODIMP OnPosRectChange(LPCRECT pos) override;
-  // IOleInPlaceUIWindow and IOleInPlaceFrame: no menus or tool space to share.
-  STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-  STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-  STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-  // IOleControlSite
-  STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
-  STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
-  STDMETHODIMP GetExtendedControl(IDispatch** out) override;
-  STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP TranslateAccelerator(LPMSG, DWORD) override { return S_FALSE; }
-  STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
-  STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
-  // IDispatch: the ambient properties (user mode, no designer).
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                      UINT*) override;
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override;
+    STDMETHODIMP GetContainer(IOleContainer** out) override;
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IOleWindow (of the in-place site and frame)
+    STDMETHODIMP GetWindow(HWND* out) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override;
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT pos) override;
+    // IOleInPlaceUIWindow and IOleInPlaceFrame: no menus or tool space to share.
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+    // IOleControlSite
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** out) override;
+    STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
+    // IDispatch: the ambient properties (user mode, no designer).
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override;
 
 private:
-  COleControlWnd* m_pHost;
-  LONG m_nRef = 1;
+    COleControlWnd* m_pHost;
+    LONG m_nRef = 1;
 };
 
 // The site factory: one site per hosted control.
 class COccManager {
 public:
-  virtual ~COccManager() = default;
-  virtual COleControlSite* CreateSite(COleControlWnd* host) { return new COleControlSite(host); }
+    virtual ~COccManager() = default;
+    virtual COleControlSite* CreateSite(COleControlWnd* host) { return new COleControlSite(host); }
 };
 
 // Initialises OLE on this thread (OleInitialize); false when it cannot.
@@ -115,57 +114,57 @@ COccManager* AfxGetOccManager();
 // with it. The window is ours; the control lives until the window goes.
 class COleControlWnd : public CWnd {
 public:
-  ~COleControlWnd() override;
+    ~COleControlWnd() override;
 
-  BOOL CreateControl(REFCLSID clsid, const wchar_t* name, DWORD style, const RECT& rect, HWND parent, UINT id);
-  IUnknown* GetControlUnknown() const { return m_control.Get(); }
-  IDispatch* GetControlDispatch() const { return m_dispatch.Get(); }
-  COleControlSite* GetControlSite() const { return m_site; }
+    BOOL CreateControl(REFCLSID clsid, const wchar_t* name, DWORD style, const RECT& rect, HWND parent, UINT id);
+    IUnknown* GetControlUnknown() const { return m_control.Get(); }
+    IDispatch* GetControlDispatch() const { return m_dispatch.Get(); }
+    COleControlSite* GetControlSite() const { return m_site; }
 
-  // IDispatch calls by DISPID. Arguments are in their natural order (the
-  // call reverses them as IDispatch wants); result may be null.
-  HRESULT InvokeHelper(DISPID id, WORD flags, VARIANT* result, std::initializer_list<VARIANT> args = {});
-  HRESULT GetProperty(DISPID id, VARIANT& value);
-  HRESULT SetProperty(DISPID id, const VARIANT& value);
+    // IDispatch calls by DISPID. Arguments are in their natural order (the
+    // call reverses them as IDispatch wants); result may be null.
+    HRESULT InvokeHelper(DISPID id, WORD flags, VARIANT* result, std::initializer_list<VARIANT> args = {});
+    HRESULT GetProperty(DISPID id, VARIANT& value);
+    HRESULT SetProperty(DISPID id, const VARIANT& value);
 
-  // Connects sink to the control's outgoing interface iid; the connection
-  // ends with Unadvise or when the window goes.
-  HRESULT Advise(REFIID iid, IUnknown* sink, DWORD& cookie);
-  HRESULT Unadvise(REFIID iid, DWORD cookie);
+    // Connects sink to the control's outgoing interface iid; the connection
+    // ends with Unadvise or when the window goes.
+    HRESULT Advise(REFIID iid, IUnknown* sink, DWORD& cookie);
+    HRESULT Unadvise(REFIID iid, DWORD cookie);
 
-  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-  void CloseControl();
-  HRESULT FindConnectionPoint(REFIID iid, CComPtr<IConnectionPoint>& point) const;
+    void CloseControl();
+    HRESULT FindConnectionPoint(REFIID iid, CComPtr<IConnectionPoint>& point) const;
 
-  CComPtr<IUnknown> m_control;
-  CComPtr<IDispatch> m_dispatch;
-  CComPtr<IOleObject> m_object;
-  COleControlSite* m_site = nullptr;
+    CComPtr<IUnknown> m_control;
+    CComPtr<IDispatch> m_dispatch;
+    CComPtr<IOleObject> m_object;
+    COleControlSite* m_site = nullptr;
 };
 
 // An event sink: IDispatch whose Invoke hands each event to OnEvent.
 class CEventSink : public IDispatch {
 public:
-  explicit CEventSink(REFIID events) : m_iid(events) {}
-  virtual ~CEventSink() = default;
-  // An event: its DISPID and arguments (in IDispatch's reversed order).
-  virtual void OnEvent(DISPID id, DISPPARAMS& params) = 0;
+    explicit CEventSink(REFIID events) : m_iid(events) {}
+    virtual ~CEventSink() = default;
+    // An event: its DISPID and arguments (in IDispatch's reversed order).
+    virtual void OnEvent(DISPID id, DISPPARAMS& params) = 0;
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_nRef)); }
-  // The sink belongs to its owner: the count only counts.
-  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(::InterlockedDecrement(&m_nRef)); }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
-  LONG RefCount() const { return m_nRef; }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_nRef)); }
+    // The sink belongs to its owner: the count only counts.
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(::InterlockedDecrement(&m_nRef)); }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+    LONG RefCount() const { return m_nRef; }
 
 private:
-  IID m_iid;
-  LONG m_nRef = 0;
+    IID m_iid;
+    LONG m_nRef = 0;
 };
 
 } // namespace brx

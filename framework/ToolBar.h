@@ -12,38 +12,37 @@ namespace brx {
 
 class CToolBar : public CControlBar {
 public:
-  // style: window and bar styles (CBRS_*); ctrlStyle: TBSTYLE_* of the control.
-  BOOL Create(HWND parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
-  BOOL CreateEx(HWND parent, DWORD ctrlStyle = TBSTYLE_FLAT,
-                DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, const RECT& borders = CRect(0, 0, 0, 0),
-                UINT id = AFX_IDW_TOOLBAR);
+    // style: window and bar styles (CBRS_*); ctrlStyle: TBSTYLE_* of the control.
+    BOOL Create(HWND parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(HWND parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+                  const RECT& borders = CRect(0, 0, 0, 0), UINT id = AFX_IDW_TOOLBAR);
 
-  // Replaces the buttons: one per id, ID_SEPARATOR for a separator; the n-th
-  // button that is not a separator shows image n (I_IMAGENONE without images).
-  BOOL SetButtons(const UINT* ids, int count);
-  // The image strip: a bitmap of images imageSize wide (the bar owns it); the
-  // buttons grow to fit them.
-  BOOL SetBitmap(HBITMAP bitmap, SIZE imageSize, COLORREF mask = RGB(255, 0, 255));
-  BOOL LoadBitmap(UINT bitmapId, SIZE imageSize, COLORREF mask = RGB(255, 0, 255));
-  void SetSizes(SIZE button, SIZE image);
+    // Replaces the buttons: one per id, ID_SEPARATOR for a separator; the n-th
+    // button that is not a separator shows image n (I_IMAGENONE without images).
+    BOOL SetButtons(const UINT* ids, int count);
+    // The image strip: a bitmap of images imageSize wide (the bar owns it); the
+    // buttons grow to fit them.
+    BOOL SetBitmap(HBITMAP bitmap, SIZE imageSize, COLORREF mask = RGB(255, 0, 255));
+    BOOL LoadBitmap(UINT bitmapId, SIZE imageSize, COLORREF mask = RGB(255, 0, 255));
+    void SetSizes(SIZE button, SIZE image);
 
-  int GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
-  int CommandToIndex(UINT id) const { return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, id)); }
-  UINT GetItemID(int index) const;
-  CRect GetItemRect(int index) const;
-  UINT GetButtonStyle(int index) const;
-  void SetButtonStyle(int index, UINT style);
-  BOOL SetButtonText(int index, const wchar_t* text);
+    int GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+    int CommandToIndex(UINT id) const { return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, id)); }
+    UINT GetItemID(int index) const;
+    CRect GetItemRect(int index) const;
+    UINT GetButtonStyle(int index) const;
+    void SetButtonStyle(int index, UINT style);
+    BOOL SetButtonText(int index, const wchar_t* text);
 
-  void OnUpdateCmdUI(CCmdTarget* target, bool disableIfNoHandler) override;
-  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  ~CToolBar() override;
+    void OnUpdateCmdUI(CCmdTarget* target, bool disableIfNoHandler) override;
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    ~CToolBar() override;
 
 protected:
-  CSize CalcItemsSize(bool horizontal) override;
+    CSize CalcItemsSize(bool horizontal) override;
 
 private:
-  HIMAGELIST m_hImageList = nullptr;
+    HIMAGELIST m_hImageList = nullptr;
 };
 
 } // namespace brx

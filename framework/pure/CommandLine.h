@@ -15,20 +15,20 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line);
 
 class CCommandLineInfo {
 public:
-  // What start-up does with the command line.
-  enum ShellCommand { FileNew, FileOpen, FileNothing };
+    // What start-up does with the command line.
+    enum ShellCommand { FileNew, FileOpen, FileNothing };
 
-  ShellCommand m_nShellCommand = FileNew;
-  // The file to open (FileOpen), as given.
-  std::wstring m_strFileName;
-  // Options ("/restart" or "-restart"), lower case, without their mark.
-  std::vector<std::wstring> m_options;
+    ShellCommand m_nShellCommand = FileNew;
+    // The file to open (FileOpen), as given.
+    std::wstring m_strFileName;
+    // Options ("/restart" or "-restart"), lower case, without their mark.
+    std::vector<std::wstring> m_options;
 
-  bool HasOption(const wchar_t* name) const;
-  // One argument after the program's name. The first one that is not an
-  // option names the file; later ones are ignored.
-  virtual void ParseParam(const std::wstring& param);
-  virtual ~CCommandLineInfo() = default;
+    bool HasOption(const wchar_t* name) const;
+    // One argument after the program's name. The first one that is not an
+    // option names the file; later ones are ignored.
+    virtual void ParseParam(const std::wstring& param);
+    virtual ~CCommandLineInfo() = default;
 };
 
 // Fills info from the arguments after the program's name.
