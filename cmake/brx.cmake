@@ -20,7 +20,8 @@ endfunction()
 # brx_test(NAME DIR [WINDOWS] [GUI] [DEPS targets...])
 # One test binary from DIR/*.cpp (and DIR/*.rc for its resources in Windows
 # trees), one CTest entry. Under Wine through the
-# cross-compiling emulator. GUI tests get the DISPLAY of the test run.
+# cross-compiling emulator. GUI tests get the DISPLAY of the test run and
+# take turns on it (one lock), so that focus and activation stay theirs.
 function(brx_test name dir)
   cmake_parse_arguments(A "WINDOWS;GUI" "" "DEPS" ${ARGN})
   if(A_WINDOWS AND NOT WIN32)
@@ -51,7 +52,7 @@ function(brx_test name dir)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   if(A_GUI)
-    set_tests_properties(${name} PROPERTIES LABELS gui)
+    set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK display)
   endif()
 endfunction()
 

@@ -1,7 +1,9 @@
-// Resource loading from the program's own module, and the wait cursor.
+// Resource loading from the program's own module.
 #pragma once
 #include <windows.h>
 #include <string>
+
+#include "base/win/WaitCursor.h"
 
 namespace brx {
 
@@ -16,21 +18,5 @@ HMENU LoadMenuResource(UINT id);
 HACCEL LoadAcceleratorsResource(UINT id);
 HICON LoadIconResource(UINT id);
 HBITMAP LoadBitmapResource(UINT id);
-
-// Shows the hourglass for its lifetime: set at once, and kept by every window
-// of the framework that receives WM_SETCURSOR meanwhile.
-class CWaitCursor {
-public:
-  CWaitCursor();
-  ~CWaitCursor();
-  CWaitCursor(const CWaitCursor&) = delete;
-  CWaitCursor& operator=(const CWaitCursor&) = delete;
-  // Sets the wait cursor again (after a message box changed it).
-  void Restore();
-  static bool IsWaiting();
-
-private:
-  HCURSOR m_previous;
-};
 
 } // namespace brx

@@ -4,6 +4,7 @@
 #   build/win64   MinGW x86_64: Windows code and its tests, run under Wine
 #   build/win32   MinGW i686: the 32-bit product (no tests)
 # Extra arguments are passed to every build: names build only those targets,
+# each in the trees that have it (a tree with none of them is skipped);
 # options (starting with -) go to cmake --build as they are.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,5 +29,16 @@ for a in "$@"; do
   esac
 done
 for tree in ${BRX_TREES:-native win64 win32}; do
-  cmake --build "build/$tree" -j "$jobs" ${targets[@]+--target "${targets[@]}"} ${options[@]+"${options[@]}"}
+  dir=build/$tree
+  here=()
+  # Bring the build files up to date first, so that new targets are known.
+  if [ ${#targets[@]} -gt 0 ]; then ninja -C "$dir" build.ninja >/dev/null; fi
+  for t in ${targets[@]+"${targets[@]}"}; do
+    if ninja -C "$dir" -t query "$t" >/dev/null 2>&1; then here+=("$t"); fi
+  done
+  if [ ${#targets[@]} -gt 0 ] && [ ${#here[@]} -eq 0 ]; then
+    echo "build/$tree: none of the named targets; skipped"
+    continue
+  fi
+  cmake --build "$dir" -j "$jobs" ${here[@]+--target "${here[@]}"} ${options[@]+"${options[@]}"}
 done

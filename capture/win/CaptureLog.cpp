@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/ByteReader.h"
+#include "base/win/WaitCursor.h"
 #include "capture/Filter.h"
 #include "capture/Product.h"
 #include "capture/Result.h"
@@ -63,17 +64,6 @@ std::wstring FullPath(const wchar_t* path) {
     return n > 0 && n <= MAX_PATH ? std::wstring(full) : std::wstring(path);
 }
 
-// The wait cursor for the duration of a file operation.
-class CWaitCursor {
-public:
-    CWaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~CWaitCursor() { SetCursor(previous_); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
 
 } // namespace
 

@@ -40,9 +40,9 @@ public:
   bool OnCommand(CCommand& cmd) override {
     if (cmd.Is(ID_CMD_VIEW) || cmd.Is(ID_CMD_FRAME) || cmd.Is(ID_CMD_DISABLED) || cmd.Is(ID_CMD_CHECKED) ||
         cmd.Is(ID_CMD_RADIO) || cmd.Is(ID_CMD_TEXT))
-      return cmd.Run([&] { frameCommands.push_back(cmd.id); });
+      return cmd.Run([&] { frameCommands.push_back(cmd.Id()); });
     if (cmd.InRange(ID_CMD_RANGE_FIRST, ID_CMD_RANGE_LAST))
-      return cmd.Run([&] { frameCommands.push_back(cmd.id); });
+      return cmd.Run([&] { frameCommands.push_back(cmd.Id()); });
     return CFrameWnd::OnCommand(cmd);
   }
   bool OnUpdateCommand(CCmdUI& ui) override {
@@ -245,6 +245,92 @@ TEST(Frame, IdleUpdatesToolbarButtonsAndStatusPanes) {
   EXPECT_EQ(StatusText(status, 1), L"On");
 }
 
+// Handlers written the natural way: they run their command at once, with
+// no wrapper around the body.
+class CNaturalFrame : public CFrameWnd {
+public:
+  CNaturalFrame() { m_bAutoDelete = false; }
+  ~CNaturalFrame() override { DestroyWindow(); }
+  int runs = 0;
+  int rangeRuns = 0;
+  int idRuns = 0;
+  bool OnCommand(CCommand& cmd) override {
+    if (cmd.Is(ID_CMD_FRAME)) {
+      ++runs;
+      return true;
+    }
+    if (cmd.InRange(ID_CMD_RANGE_FIRST, ID_CMD_RANGE_LAST)) {
+      ++rangeRuns;
+      return true;
+    }
+    // Comparing the id by hand: a probe never matches it.
+    if (cmd.Id() == ID_CMD_VIEW) {
+      ++idRuns;
+      return true;
+    }
+    return CFrameWnd::OnCommand(cmd);
+  }
+  // Its own WM_CREATE, without calling the frame's.
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg == WM_CREATE) {
+      result = 0;
+      return true;
+    }
+    return CFrameWnd::OnWndMsg(msg, wp, lp, result);
+  }
+};
+
+TEST(Frame, NaturalHandlersRunOnlyWhenClickedNeverFromUpdatePasses) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  CNaturalFrame frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"natural"));
+  // The frame answered WM_CREATE itself and still takes part in the idle pass.
+  bool listed = false;
+  for (CFrameWnd* f : CWinApp::Frames()) listed = listed || f == &frame;
+  EXPECT_TRUE(listed);
+  CTestToolBar bar;
+  ASSERT_TRUE(bar.Create(TOOLBARCLASSNAMEW, nullptr, WS_VISIBLE | CCS_TOP, CRect(), frame, AFX_IDW_TOOLBAR));
+  bar.SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  TBBUTTON buttons[] = {
+    {I_IMAGENONE, ID_CMD_FRAME, 0, BTNS_BUTTON, {}, 0, 0},
+    {I_IMAGENONE, ID_CMD_RANGE_FIRST, 0, BTNS_BUTTON, {}, 0, 0},
+    {I_IMAGENONE, ID_CMD_VIEW, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+  };
+  ASSERT_TRUE(bar.SendMessage(TB_ADDBUTTONSW, 3, reinterpret_cast<LPARAM>(buttons)));
+
+  // Idle passes update the toolbar: the handlers are found, none runs.
+  for (int i = 0; i < 3; ++i) {
+    ::PostMessageW(frame.m_hWnd, WM_NULL, 0, 0);
+    Pump();
+  }
+  EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_CMD_FRAME));
+  EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_CMD_RANGE_FIRST));
+  EXPECT_FALSE(bar.SendMessage(TB_ISBUTTONENABLED, ID_CMD_VIEW));  // not found by a probe: disabled
+  // A menu opens: its update pass finds the handlers, none runs.
+  HMENU popup = ::CreatePopupMenu();
+  ::AppendMenuW(popup, MF_STRING, ID_CMD_FRAME, L"frame");
+  ::AppendMenuW(popup, MF_STRING, ID_CMD_RANGE_FIRST + 1, L"range");
+  ::AppendMenuW(popup, MF_STRING, ID_CMD_VIEW, L"by id");
+  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+  EXPECT_EQ(::GetMenuState(popup, 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+  EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_GRAYED, 0u);
+  EXPECT_NE(::GetMenuState(popup, 2, MF_BYPOSITION) & MF_GRAYED, 0u);
+  EXPECT_TRUE(frame.HasCommandHandler(ID_CMD_FRAME));
+  EXPECT_FALSE(frame.HasCommandHandler(ID_CMD_VIEW));
+  EXPECT_EQ(frame.runs, 0);
+  EXPECT_EQ(frame.rangeRuns, 0);
+  EXPECT_EQ(frame.idRuns, 0);
+
+  // A click runs each exactly once.
+  bar.SendMessage(WM_LBUTTONDOWN, 0, 0);  // nothing: clicks come as WM_COMMAND below
+  frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_CMD_FRAME, BN_CLICKED), reinterpret_cast<LPARAM>(bar.m_hWnd));
+  frame.SendMessage(WM_COMMAND, ID_CMD_RANGE_FIRST + 1);
+  EXPECT_EQ(frame.runs, 1);
+  EXPECT_EQ(frame.rangeRuns, 1);
+  ::DestroyMenu(popup);
+}
+
 TEST(Frame, StatusLineShowsThePromptOfTheSelectedItemAndReadyWhenTheMenuCloses) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&icc);
@@ -307,12 +393,7 @@ private:
   bool m_bottom;
 };
 
-CRect ChildRect(HWND child) {
-  CRect rc;
-  ::GetWindowRect(child, &rc);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
+using test::ChildRect;
 
 std::vector<int> ZOrderIds(HWND parent) {
   std::vector<int> ids;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Geometry.h"
 #include "framework/WinApp.h"
 
 namespace brx::test {
@@ -27,5 +28,10 @@ public:
 CTestApp& App();
 // Dispatches pending messages and runs the idle pass.
 void Pump();
+// A child window's rectangle in its parent's client coordinates.
+CRect ChildRect(HWND child);
+// Saves what a window shows on the screen (its whole window rectangle) as a
+// 24-bit BMP in the test output folder; false when it cannot.
+bool SaveScreenshot(HWND hwnd, const char* name);
 
 } // namespace brx::test

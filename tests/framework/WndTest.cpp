@@ -168,6 +168,59 @@ TEST(Wnd, SubclassingRoutesMessagesAndUnsubclassingRestoresTheProcedure) {
   ::DestroyWindow(button);
 }
 
+// Another subclass in the same chain (an accessibility tool, a theme engine,
+// a toolkit helper) counts the messages it sees.
+LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  ++*reinterpret_cast<int*>(data);
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST(Wnd, AStackedSubclassOutlivesOurWrapperAndTheControlStillAnswers) {
+  HWND box = ::CreateWindowW(L"BUTTON", L"box", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 80, 20, nullptr, nullptr, nullptr,
+                             nullptr);
+  ASSERT_NE(box, nullptr);
+  int counted = 0;
+  {
+    CRecorder wrapper;
+    ASSERT_TRUE(wrapper.SubclassWindow(box));
+    // Stacked above ours: it sees messages first and passes them down to us.
+    ASSERT_TRUE(::SetWindowSubclass(box, &CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&counted)));
+    ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(wrapper.Saw(BM_SETCHECK));
+    EXPECT_GT(counted, 0);
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    // Our wrapper goes while the other subclass stays on top of the chain.
+    EXPECT_EQ(wrapper.UnsubclassWindow(), box);
+  }
+  int before = counted;
+  EXPECT_EQ(CWnd::FromHandle(box), nullptr);
+  EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  ::SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  ::SetWindowTextW(box, L"still a button");
+  EXPECT_EQ(CWnd::GetWindowText(box), L"still a button");
+  EXPECT_GT(counted, before);  // the other subclass still runs
+  ::RemoveWindowSubclass(box, &CountingSubclass, 1);
+  ::DestroyWindow(box);
+}
+
+TEST(Wnd, SystemControlsWeCreateAreSubclassedThroughTheChain) {
+  CRecorder parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, L"p", WS_POPUP, kRect, nullptr, 0));
+  CRecorder edit;
+  ASSERT_TRUE(edit.Create(L"EDIT", L"text", WS_VISIBLE, CRect(0, 0, 100, 20), parent, 5));
+  EXPECT_TRUE(edit.Saw(WM_NCCREATE));
+  LONG_PTR proc = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
+  int counted = 0;
+  ASSERT_TRUE(::SetWindowSubclass(edit, &CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&counted)));
+  ::SetWindowTextW(edit, L"typed");
+  EXPECT_EQ(edit.GetWindowText(), L"typed");
+  ::RemoveWindowSubclass(edit, &CountingSubclass, 1);
+  EXPECT_EQ(::GetWindowLongPtrW(edit, GWLP_WNDPROC), proc);
+  EXPECT_TRUE(edit.DestroyWindow());
+  EXPECT_EQ(edit.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+}
+
 TEST(Wnd, SubclassDlgItemFindsTheChildById) {
   CRecorder parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, L"p", WS_POPUP, kRect, nullptr, 0));

@@ -5,22 +5,14 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "framework/pure/BarLayout.h"
+
 namespace brx {
 
 class CDP;
 
-struct DockRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-
-    int32_t Width() const { return right - left; }
-    int32_t Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
-    bool operator==(const DockRect&) const = default;
-};
+// The framework's layout rectangle: one rectangle type for all layout arithmetic.
+using DockRect = LayoutRect;
 
 // A 64-bit result of coordinate arithmetic brought back into 32 bits.
 inline int32_t DockClamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }

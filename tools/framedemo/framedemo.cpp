@@ -1,11 +1,13 @@
 // A small frame built on the application framework: a menu with accelerators,
-// a status bar with the commands' prompt strings and an idle-updated pane, and
-// a view filling the client area.
+// a toolbar whose buttons follow the commands' update handlers, a status bar
+// with the commands' prompt strings and idle-updated indicators, and a view
+// filling the rest.
 //
 //   framedemo.exe [--tour READYFILE EXITMS]
 //
-// --tour adds a few lines, opens the File menu with the keyboard, writes
-// READYFILE once the menu shows (for a screenshot) and quits EXITMS later.
+// --tour adds a few lines, opens the View menu as a context menu over the view
+// with its first item selected, writes READYFILE once the menu shows (for a
+// screenshot) and quits EXITMS later.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -17,38 +19,18 @@
 #include "framework/Dialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"
+#include "framework/Menu.h"
 #include "framework/Resource.h"
+#include "framework/StatusBar.h"
+#include "framework/ToolBar.h"
 #include "framework/WinApp.h"
 #include "tools/framedemo/resource.h"
 
 namespace brx::demo {
 
-// The status bar control as a bar of the frame's layout pass.
-class CStatusLine : public CWnd {
-public:
-  UINT m_ids[2] = {0, ID_INDICATOR_LINES};
-
-  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-    switch (msg) {
-    case WM_SIZEPARENT: {
-      auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lp);
-      if (!IsWindowVisible()) return true;
-      int height = GetWindowRect().Height();
-      CRect rc = layout->rect;
-      rc.top = rc.bottom - height;
-      layout->rect.bottom = rc.top;
-      RepositionWindow(layout, m_hWnd, rc);
-      int parts[2] = {rc.Width() - 120, -1};
-      SendMessage(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-      return true;
-    }
-    case WM_IDLEUPDATECMDUI:
-      UpdateStatusPanes(m_hWnd, m_ids, 2, GetParentFrame(), wp != 0);
-      return true;
-    }
-    return CWnd::OnWndMsg(msg, wp, lp, result);
-  }
-};
+const UINT kButtons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_SEPARATOR, ID_EDIT_ADDLINE, ID_VIEW_GRID, ID_SEPARATOR,
+                         ID_HELP_ABOUT};
+const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_LINES, ID_INDICATOR_GRID};
 
 // The central view: numbered lines drawn through a double buffer.
 class CDemoView : public CWnd {
@@ -66,6 +48,7 @@ public:
     switch (ui.m_nID) {
     case ID_FILE_NEW: ui.Enable(m_lines > 0); return true;
     case ID_VIEW_GRID: ui.SetCheck(m_grid ? 1 : 0); return true;
+    case ID_INDICATOR_GRID: ui.Enable(m_grid); return true;
     case ID_INDICATOR_LINES: {
       wchar_t text[32];
       std::swprintf(text, 32, L"Lines: %d", m_lines);
@@ -131,38 +114,27 @@ private:
 
 class CDemoFrame : public CFrameWnd {
 public:
-  CStatusLine m_status;
+  CToolBar m_toolBar;
+  CStatusBar m_status;
   CDemoView m_view;
   std::wstring m_readyFile;
   UINT m_exitAfter = 0;
 
   bool OnCommand(CCommand& cmd) override {
-    if (cmd.Is(ID_APP_EXIT)) return cmd.Run([&] { PostMessage(WM_CLOSE); });
-    if (cmd.Is(ID_VIEW_STATUS_BAR))
-      return cmd.Run([&] { ShowControlBar(m_status, !m_status.IsWindowVisible(), false); });
-    if (cmd.Is(ID_HELP_ABOUT)) return cmd.Run([&] { CDialog(IDD_ABOUT, m_hWnd).DoModal(); });
-    return CFrameWnd::OnCommand(cmd);
-  }
-  bool OnUpdateCommand(CCmdUI& ui) override {
-    if (ui.m_nID == ID_VIEW_STATUS_BAR) {
-      ui.SetCheck(m_status.IsWindowVisible() ? 1 : 0);
+    if (cmd.Is(ID_APP_EXIT)) {
+      PostMessage(WM_CLOSE);
       return true;
     }
-    return CFrameWnd::OnUpdateCommand(ui);
+    if (cmd.Is(ID_HELP_ABOUT)) {
+      CDialog(IDD_ABOUT, m_hWnd).DoModal();
+      return true;
+    }
+    return CFrameWnd::OnCommand(cmd);
   }
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
     case WM_CREATE:
-      if (CFrameWnd::OnCreate(reinterpret_cast<CREATESTRUCTW*>(lp)) == -1 ||
-          !m_status.Create(STATUSCLASSNAMEW, nullptr, WS_VISIBLE | SBARS_SIZEGRIP, CRect(), m_hWnd,
-                           AFX_IDW_STATUS_BAR) ||
-          !m_view.CreateEx(WS_EX_CLIENTEDGE, nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(), m_hWnd,
-                           AFX_IDW_PANE_FIRST)) {
-        result = -1;
-        return true;
-      }
-      SetActiveView(&m_view);
-      result = 0;
+      result = CreateBars() ? 0 : -1;
       return true;
     case WM_TIMER:
       if (wp == 1) {  // the tour: the menu is up now
@@ -173,18 +145,42 @@ public:
         KillTimer(2);
         ::EndMenu();
         PostMessage(WM_CLOSE);
+      } else if (wp == 3) {
+        KillTimer(3);
+        ShowTourMenu();
       }
       return true;
     }
     return CFrameWnd::OnWndMsg(msg, wp, lp, result);
   }
 
+  bool CreateBars() {
+    if (!m_toolBar.CreateEx(m_hWnd, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS) ||
+        !m_toolBar.LoadBitmap(IDB_TOOLBAR, CSize(16, 16)) || !m_toolBar.SetButtons(kButtons, 7))
+      return false;
+    m_toolBar.SetButtonStyle(m_toolBar.CommandToIndex(ID_VIEW_GRID), BTNS_CHECK);
+    if (!m_status.CreateEx(m_hWnd, SBARS_SIZEGRIP) || !m_status.SetIndicators(kIndicators, 3)) return false;
+    if (!m_view.CreateEx(WS_EX_CLIENTEDGE, nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(), m_hWnd,
+                         AFX_IDW_PANE_FIRST))
+      return false;
+    SetActiveView(&m_view);
+    return true;
+  }
+
   void StartTour() {
     for (int i = 0; i < 6; ++i) ExecuteCommand(ID_EDIT_ADDLINE);
-    // Open the File menu as Alt+F would; the first item is selected and its
-    // prompt goes to the status bar.
-    PostMessage(WM_SYSCOMMAND, SC_KEYMENU, 'f');
+    SetTimer(3, 200);
+  }
+
+  // The tour's context menu: the View menu over the view, its first item
+  // selected as the Down key would, its prompt in the status line.
+  void ShowTourMenu() {
     SetTimer(1, 1500);
+    PostMessage(WM_KEYDOWN, VK_DOWN, 0);
+    CMenu view;
+    view.Attach(::GetSubMenu(GetMenu(), 2));
+    CRect rc = m_view.GetWindowRect();
+    view.TrackPopupMenu(TPM_LEFTALIGN, rc.left + 220, rc.top + 60, this);
   }
 };
 

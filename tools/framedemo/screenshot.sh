@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the framework demo under Wine on the test display, takes a screenshot
-# while its File menu is open and checks that the picture is not blank.
+# while its context menu is open and checks that the picture is not blank.
 #   screenshot.sh FRAMEDEMO.EXE OUTPUT.png
 set -euo pipefail
 exe=$1
