@@ -864,6 +864,10 @@ constexpr const char* kPortAttributes[] = {
     "USB_PORTATTR_OWNED_BY_CC", "USB_PORTATTR_NO_OVERCURRENT_UI",
 };
 static_assert(std::size(kPortAttributes) == 26);
+constexpr const char* kIrpAllocationFlags[] = {
+    "IRP_QUOTA_CHARGED", "IRP_ALLOCATED_MUST_SUCCEED", "IRP_ALLOCATED_FIXED_SIZE", "IRP_LOOKASIDE_ALLOCATION",
+    nullptr, nullptr, nullptr, "IRP_EXTENSION_GENERIC_ONLY",
+};
 
 } // namespace
 
@@ -935,6 +939,11 @@ const std::span<const CODE_NAME> kProcessorModeNames = kProcessorModes;
 const std::span<const CODE_NAME> kBooleanNames = kBooleans;
 const std::span<const CODE_NAME> kPowerStateTypeNames = kPowerStateTypes;
 const std::span<const CODE_NAME> kPowerActionNames = kPowerActions;
+const std::span<const CODE_NAME> kNtStatusSymbolicNames = kNtStatusSymbolic;
+const std::span<const CODE_NAME> kUsbdStatusSymbolicNames = kUsbdStatusSymbolic;
+const std::span<const CODE_NAME> kUrbFunctionSymbolicNames = kUrbFunctionSymbolic;
+const std::span<const CODE_NAME> kDevicePowerStateSymbolicNames = kDevicePowerStateSymbolic;
+const std::span<const CODE_NAME> kSystemPowerStateSymbolicNames = kSystemPowerStateSymbolic;
 
 const BIT_NAMES kIrpFlagNames = {kIrpFlags};
 const BIT_NAMES kStackControlNames = {kStackControl};
@@ -942,5 +951,6 @@ const BIT_NAMES kCreateOptionNames = {kCreateOptions};
 const BIT_NAMES kFileAttributeNames = {kFileAttributes};
 const BIT_NAMES kShareAccessNames = {kShareAccess};
 const BIT_NAMES kPortAttributeNames = {kPortAttributes};
+const BIT_NAMES kIrpAllocationFlagNames = {kIrpAllocationFlags};
 
 } // namespace brx

@@ -55,6 +55,12 @@ extern const std::span<const CODE_NAME> kProcessorModeNames;
 extern const std::span<const CODE_NAME> kBooleanNames;
 extern const std::span<const CODE_NAME> kPowerStateTypeNames;
 extern const std::span<const CODE_NAME> kPowerActionNames;
+// The symbolic halves of the pair tables above, for fields that show codes.
+extern const std::span<const CODE_NAME> kNtStatusSymbolicNames;
+extern const std::span<const CODE_NAME> kUsbdStatusSymbolicNames;
+extern const std::span<const CODE_NAME> kUrbFunctionSymbolicNames;
+extern const std::span<const CODE_NAME> kDevicePowerStateSymbolicNames;
+extern const std::span<const CODE_NAME> kSystemPowerStateSymbolicNames;
 
 // Bit tables of the structure fields (one entry per bit, null where unnamed).
 extern const BIT_NAMES kIrpFlagNames;
@@ -63,6 +69,8 @@ extern const BIT_NAMES kCreateOptionNames;
 extern const BIT_NAMES kFileAttributeNames;
 extern const BIT_NAMES kShareAccessNames;
 extern const BIT_NAMES kPortAttributeNames;
+// IRP AllocationFlags: bits 0-3 and 7.
+extern const BIT_NAMES kIrpAllocationFlagNames;
 
 // A GUID as Windows lays it out: Data1-Data3 little-endian, then 8 bytes.
 struct GUID_VALUE {
