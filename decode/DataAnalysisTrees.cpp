@@ -12,22 +12,9 @@ namespace brx {
 
 namespace {
 
-TREE_ITEM Row(ITreeSink& tree, TREE_ITEM parent, const char* text, const char* comment = nullptr) {
-    TREE_ITEM row = tree.InsertItem(text, parent);
-    if (row && comment) tree.SetItemText(row, DETAILS_COLUMN_COMMENT, comment);
-    return row;
-}
-
-TREE_ITEM ValueRow(ITreeSink& tree, TREE_ITEM parent, const char* text, uint32_t value, size_t size,
-                   const char* comment = nullptr) {
-    TREE_ITEM row = Row(tree, parent, text, comment);
-    if (row) SetHexValue(tree, row, value, size);
-    return row;
-}
-
 // One row per named bit of a flag word, each with the bit's value.
 void BitRows(ITreeSink& tree, TREE_ITEM parent, uint32_t word, const char* const* names, size_t count) {
-    for (size_t bit = 0; bit < count; ++bit) ValueRow(tree, parent, names[bit], (word >> bit) & 1, 4);
+    for (size_t bit = 0; bit < count; ++bit) InsertValueRow(tree, parent, names[bit], (word >> bit) & 1, 4);
 }
 
 constexpr const char* kCapabilityBits[] = {
@@ -66,31 +53,31 @@ void RenderDeviceCapabilities(ITreeSink& tree, const uint8_t* data, size_t lengt
     if (!r.has(0, 64)) return;
     TREE_ITEM top = tree.InsertItem("struct _DEVICE_CAPABILITIES", nullptr);
     if (!top) return;
-    ValueRow(tree, top, "Size", r.u16le_or(0), 2);
-    ValueRow(tree, top, "Version", r.u16le_or(2), 2);
+    InsertValueRow(tree, top, "Size", r.u16le_or(0), 2);
+    InsertValueRow(tree, top, "Version", r.u16le_or(2), 2);
     const uint32_t flags = r.u32le_or(4);
     BitRows(tree, top, flags, kCapabilityBits, std::size(kCapabilityBits));
     char text[64];
     std::snprintf(text, sizeof text, "%s:%d", "Reserved", 14);
-    ValueRow(tree, top, text, flags >> 19, 4);
-    ValueRow(tree, top, "Address", r.u32le_or(8), 4);
-    ValueRow(tree, top, "UINumber", r.u32le_or(12), 4);
+    InsertValueRow(tree, top, text, flags >> 19, 4);
+    InsertValueRow(tree, top, "Address", r.u32le_or(8), 4);
+    InsertValueRow(tree, top, "UINumber", r.u32le_or(12), 4);
     std::snprintf(text, sizeof text, "%s[%s]", "DeviceState", "PowerSystemMaximum");
-    if (TREE_ITEM states = Row(tree, top, text)) {
+    if (TREE_ITEM states = InsertCommentRow(tree, top, text)) {
         for (uint32_t s = 0; s < 7; ++s) {
             const char* system = SystemPowerStateName(s, NAME_SYMBOLIC);
             std::snprintf(text, sizeof text, "[%s]", system ? system : "");
             const uint32_t device = r.u32le_or(16 + 4 * s);
-            ValueRow(tree, states, text, device, 4, DevicePowerStateName(device, NAME_SYMBOLIC));
+            InsertValueRow(tree, states, text, device, 4, DevicePowerStateName(device, NAME_SYMBOLIC));
         }
     }
     const uint32_t systemWake = r.u32le_or(44);
-    ValueRow(tree, top, "SystemWake", systemWake, 4, SystemPowerStateName(systemWake, NAME_SYMBOLIC));
+    InsertValueRow(tree, top, "SystemWake", systemWake, 4, SystemPowerStateName(systemWake, NAME_SYMBOLIC));
     const uint32_t deviceWake = r.u32le_or(48);
-    ValueRow(tree, top, "DeviceWake", deviceWake, 4, DevicePowerStateName(deviceWake, NAME_SYMBOLIC));
-    ValueRow(tree, top, "D1Latency", r.u32le_or(52), 4);
-    ValueRow(tree, top, "D2Latency", r.u32le_or(56), 4);
-    ValueRow(tree, top, "D3Latency", r.u32le_or(60), 4);
+    InsertValueRow(tree, top, "DeviceWake", deviceWake, 4, DevicePowerStateName(deviceWake, NAME_SYMBOLIC));
+    InsertValueRow(tree, top, "D1Latency", r.u32le_or(52), 4);
+    InsertValueRow(tree, top, "D2Latency", r.u32le_or(56), 4);
+    InsertValueRow(tree, top, "D3Latency", r.u32le_or(60), 4);
 }
 
 void RenderDeviceRelations(ITreeSink& tree, const uint8_t* data, size_t length) {
@@ -99,18 +86,18 @@ void RenderDeviceRelations(ITreeSink& tree, const uint8_t* data, size_t length) 
     TREE_ITEM top = tree.InsertItem("struct _DEVICE_RELATIONS", nullptr);
     if (!top) return;
     const uint32_t count = r.u32le_or(0);
-    ValueRow(tree, top, "Count", count, 4);
+    InsertValueRow(tree, top, "Count", count, 4);
     char text[40];
     std::snprintf(text, sizeof text, "Objects[%u]", count < 2 ? 1u : count);
-    TREE_ITEM objects = Row(tree, top, text, "PDEVICE_OBJECT");
+    TREE_ITEM objects = InsertCommentRow(tree, top, text, "PDEVICE_OBJECT");
     if (!objects) return;
-    ValueRow(tree, objects, "[0]", r.u32le_or(4), 4);
+    InsertValueRow(tree, objects, "[0]", r.u32le_or(4), 4);
     const uint32_t shown = std::min<uint32_t>(count, 32);
     for (uint32_t i = 1; i < shown; ++i) {
         uint32_t object;
         if (!r.u32le(4 + 4 * i, object)) break;
         std::snprintf(text, sizeof text, "[%u]", i);
-        ValueRow(tree, objects, text, object, 4);
+        InsertValueRow(tree, objects, text, object, 4);
     }
 }
 
@@ -118,7 +105,7 @@ void RenderHubCapabilities(ITreeSink& tree, const uint8_t* data, size_t length) 
     uint32_t flags;
     if (!ByteReader(data, length).u32le(0, flags)) return;
     if (TREE_ITEM top = tree.InsertItem("struct _USB_HUB_CAPABILITIES", nullptr)) {
-        ValueRow(tree, top, "HubIs2xCapable:1", flags & 1, 4);
+        InsertValueRow(tree, top, "HubIs2xCapable:1", flags & 1, 4);
     }
 }
 
@@ -126,12 +113,12 @@ void RenderHubCapabilitiesEx(ITreeSink& tree, const uint8_t* data, size_t length
     uint32_t flags;
     if (!ByteReader(data, length).u32le(0, flags)) return;
     TREE_ITEM top = tree.InsertItem("struct _USB_HUB_CAPABILITIES_EX", nullptr);
-    TREE_ITEM capability = top ? Row(tree, top, "CapabilityFlags", "union _USB_HUB_CAP_FLAGS") : nullptr;
+    TREE_ITEM capability = top ? InsertCommentRow(tree, top, "CapabilityFlags", "union _USB_HUB_CAP_FLAGS") : nullptr;
     if (!capability) return;
-    ValueRow(tree, capability, "ul", flags, 4);
-    if (TREE_ITEM bits = Row(tree, capability, "struct {...}")) {
+    InsertValueRow(tree, capability, "ul", flags, 4);
+    if (TREE_ITEM bits = InsertCommentRow(tree, capability, "struct {...}")) {
         BitRows(tree, bits, flags, kHubCapabilityBits, std::size(kHubCapabilityBits));
-        ValueRow(tree, bits, "ReservedMBZ:26", flags >> 7, 4);
+        InsertValueRow(tree, bits, "ReservedMBZ:26", flags >> 7, 4);
     }
 }
 
@@ -141,17 +128,17 @@ void RenderNodeInformation(ITreeSink& tree, const uint8_t* data, size_t length) 
     if (!r.u32le(0, type)) return;
     TREE_ITEM top = tree.InsertItem("struct _USB_NODE_INFORMATION", nullptr);
     if (!top) return;
-    ValueRow(tree, top, "NodeType", type, 4, NodeTypeName(type, NAME_SYMBOLIC));
+    InsertValueRow(tree, top, "NodeType", type, 4, NodeTypeName(type, NAME_SYMBOLIC));
     if (type == 1 && length > 7) {
-        if (TREE_ITEM parent = Row(tree, top, "MiParentInformation", "struct _USB_MI_PARENT_INFORMATION")) {
-            ValueRow(tree, parent, "NumberOfInterfaces", r.u32le_or(4), 4);
+        if (TREE_ITEM parent = InsertCommentRow(tree, top, "MiParentInformation", "struct _USB_MI_PARENT_INFORMATION")) {
+            InsertValueRow(tree, parent, "NumberOfInterfaces", r.u32le_or(4), 4);
         }
     } else if (type == 0 && length > 75) {
-        if (TREE_ITEM hub = Row(tree, top, "HubInformation", "struct _USB_HUB_INFORMATION")) {
-            if (TREE_ITEM descriptor = Row(tree, hub, "Hub Descriptor", "struct _USB_HUB_DESCRIPTOR")) {
+        if (TREE_ITEM hub = InsertCommentRow(tree, top, "HubInformation", "struct _USB_HUB_INFORMATION")) {
+            if (TREE_ITEM descriptor = InsertCommentRow(tree, hub, "Hub Descriptor", "struct _USB_HUB_DESCRIPTOR")) {
                 RenderStructFields(tree, descriptor, data + 4, 71, kUsbHubDescriptorTable, false);
             }
-            ValueRow(tree, hub, "HubIsBusPowered", r.u8or(75), 1);
+            InsertValueRow(tree, hub, "HubIsBusPowered", r.u8or(75), 1);
         }
     }
 }

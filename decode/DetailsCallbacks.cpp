@@ -24,19 +24,6 @@ bool IsDeviceDescriptor(const ByteReader& r) { return r.size() == 18 && r.u8or(0
 
 TREE_ITEM ParentOf(ITreeSink& tree, TREE_ITEM row) { return row ? tree.GetParentItem(row) : nullptr; }
 
-TREE_ITEM InsertRow(ITreeSink& tree, TREE_ITEM parent, const char* text, const char* comment = nullptr) {
-    TREE_ITEM row = tree.InsertItem(text, parent);
-    if (row && comment) tree.SetItemText(row, DETAILS_COLUMN_COMMENT, comment);
-    return row;
-}
-
-TREE_ITEM InsertValueRow(ITreeSink& tree, TREE_ITEM parent, const char* text, uint32_t value, size_t size,
-                         const char* comment = nullptr) {
-    TREE_ITEM row = InsertRow(tree, parent, text, comment);
-    if (row) SetHexValue(tree, row, value, size);
-    return row;
-}
-
 constexpr const char* kIoStackFlags[] = {"SL_READ_ACCESS_GRANTED", "SL_OVERRIDE_VERIFY_VOLUME",
                                          "SL_WRITE_ACCESS_GRANTED"};
 constexpr BIT_NAMES kIoStackFlagNames = {kIoStackFlags};
@@ -58,7 +45,7 @@ void InterfaceRows(ITreeSink& tree, TREE_ITEM lastRow, const uint8_t* data, size
     while (r.u16le(at, interfaceLength) && interfaceLength >= 16 && r.has(at, interfaceLength)) {
         char text[32];
         std::snprintf(text, sizeof text, "Interface %d", r.u8or(at + 2));
-        TREE_ITEM row = InsertRow(tree, parent, text, "struct _USBD_INTERFACE_INFORMATION");
+        TREE_ITEM row = InsertCommentRow(tree, parent, text, "struct _USBD_INTERFACE_INFORMATION");
         if (row) RenderStructFields(tree, row, data + at, interfaceLength, kUsbdInterfaceInformationTable, false);
         at += interfaceLength;
     }
@@ -180,7 +167,7 @@ const char* RenderTransferFlags(ITreeSink& tree, TREE_ITEM row, const uint8_t* d
                                                "USBD_DEFAULT_PIPE_TRANSFER"};
     TREE_ITEM parent = tree.GetParentItem(row);
     for (int bit = 1; bit <= 3; ++bit) {
-        if (flags & (1u << bit)) InsertRow(tree, parent, "", kFurther[bit - 1]);
+        if (flags & (1u << bit)) InsertCommentRow(tree, parent, "", kFurther[bit - 1]);
     }
     return nullptr;
 }
@@ -281,7 +268,7 @@ FieldTable SelectStackParametersTable(ITreeSink&, TREE_ITEM lastRow, const uint8
 FieldTable SetupPacketRows(ITreeSink& tree, TREE_ITEM lastRow, const uint8_t* data, size_t length) {
     if (length <= 79) return {};
     ByteReader r(data, length);
-    TREE_ITEM packet = InsertRow(tree, ParentOf(tree, lastRow), "Setup Packet", "struct _USB_DEFAULT_PIPE_SETUP_PACKET");
+    TREE_ITEM packet = InsertCommentRow(tree, ParentOf(tree, lastRow), "Setup Packet", "struct _USB_DEFAULT_PIPE_SETUP_PACKET");
     if (!packet) return {};
     const uint8_t type = r.u8or(72);
     if (TREE_ITEM bm = InsertValueRow(tree, packet, "bmRequestType", type, 1, "union _BM_REQUEST_TYPE")) {
@@ -314,7 +301,7 @@ FieldTable PipeRows(ITreeSink& tree, TREE_ITEM lastRow, const uint8_t* data, siz
         const size_t at = 16 + static_cast<size_t>(i) * 20;
         if (!r.has(at, 20)) break;
         std::snprintf(text, sizeof text, "Pipes[%u]", i);
-        TREE_ITEM pipe = InsertRow(tree, parent, text, "struct _USBD_PIPE_INFORMATION");
+        TREE_ITEM pipe = InsertCommentRow(tree, parent, text, "struct _USBD_PIPE_INFORMATION");
         if (!pipe) break;
         InsertValueRow(tree, pipe, "MaximumPacketSize", r.u16le_or(at), 2);
         const uint8_t endpoint = r.u8or(at + 2);
@@ -344,7 +331,7 @@ FieldTable IsoPacketRows(ITreeSink& tree, TREE_ITEM lastRow, const uint8_t* data
         const size_t at = 84 + static_cast<size_t>(i) * 12;
         if (!r.has(at, 12)) break;
         std::snprintf(text, sizeof text, "IsoPacket[%u]", i);
-        TREE_ITEM row = InsertRow(tree, parent, text, "struct _USBD_ISO_PACKET_DESCRIPTOR");
+        TREE_ITEM row = InsertCommentRow(tree, parent, text, "struct _USBD_ISO_PACKET_DESCRIPTOR");
         if (!row) break;
         RenderStructFields(tree, row, data + at, 12, kUsbdIsoPacketDescriptorTable, false);
     }
@@ -373,7 +360,7 @@ FieldTable PipeListRows(ITreeSink& tree, TREE_ITEM lastRow, const uint8_t* data,
         const size_t at = 35 + static_cast<size_t>(i) * 11;
         if (!r.has(at, 11)) break;
         std::snprintf(text, sizeof text, "PipeList[%u]", i);
-        TREE_ITEM row = InsertRow(tree, parent, text, "struct _USB_PIPE_INFO");
+        TREE_ITEM row = InsertCommentRow(tree, parent, text, "struct _USB_PIPE_INFO");
         if (!row) break;
         RenderStructFields(tree, row, data + at, 11, kUsbPipeInfoTable, false);
     }

@@ -44,6 +44,19 @@ void SetHexValue(ITreeSink& tree, TREE_ITEM row, uint32_t value, size_t size) {
     tree.SetItemText(row, DETAILS_COLUMN_VALUE, text);
 }
 
+TREE_ITEM InsertCommentRow(ITreeSink& tree, TREE_ITEM parent, const char* text, const char* comment) {
+    TREE_ITEM row = tree.InsertItem(text, parent);
+    if (row && comment) tree.SetItemText(row, DETAILS_COLUMN_COMMENT, comment);
+    return row;
+}
+
+TREE_ITEM InsertValueRow(ITreeSink& tree, TREE_ITEM parent, const char* text, uint32_t value, size_t size,
+                         const char* comment) {
+    TREE_ITEM row = InsertCommentRow(tree, parent, text, comment);
+    if (row) SetHexValue(tree, row, value, size);
+    return row;
+}
+
 void RenderBitFlagNames(ITreeSink& tree, TREE_ITEM row, uint32_t value, size_t size, const BIT_NAMES* table) {
     if (!table || size < 1 || size > 4 || !row) return;
     TREE_ITEM parent = tree.GetParentItem(row);

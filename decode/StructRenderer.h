@@ -119,4 +119,10 @@ void RenderBitFlagNames(ITreeSink& tree, TREE_ITEM row, uint32_t value, size_t s
 bool ReadFieldValue(const uint8_t* data, size_t length, size_t offset, size_t size, uint32_t& value);
 void SetHexValue(ITreeSink& tree, TREE_ITEM row, uint32_t value, size_t size);
 
+// Rows that renderers draw by hand: a row with an optional Comment, and one
+// with a hex Value (by size, as above) as well. Null when the row was refused.
+TREE_ITEM InsertCommentRow(ITreeSink& tree, TREE_ITEM parent, const char* text, const char* comment = nullptr);
+TREE_ITEM InsertValueRow(ITreeSink& tree, TREE_ITEM parent, const char* text, uint32_t value, size_t size,
+                         const char* comment = nullptr);
+
 } // namespace brx
