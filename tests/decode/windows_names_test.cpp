@@ -180,6 +180,8 @@ TEST(WindowsNames, FieldCodeAndBitTables) {
     EXPECT_EQ(LookupIndexedName(15, kIrpFlagNames), nullptr);
     EXPECT_STREQ(LookupIndexedName(31, kIrpFlagNames), "IRPFLAG_EXAMINE_NOT_TRACKED");
     EXPECT_EQ(LookupIndexedName(32, kIrpFlagNames), nullptr);
+    EXPECT_STREQ(LookupIndexedName(3, kAllocationFlagNames), "IRP_LOOKASIDE_ALLOCATION");
+    EXPECT_EQ(LookupIndexedName(7, kAllocationFlagNames), nullptr);
     EXPECT_STREQ(LookupIndexedName(3, kStackControlNames), "Unknown");
     EXPECT_STREQ(LookupIndexedName(7, kStackControlNames), "SL_INVOKE_ON_ERROR");
     EXPECT_STREQ(LookupIndexedName(17, kCreateOptionNames), "Unknown");
