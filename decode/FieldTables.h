@@ -690,7 +690,7 @@ inline constexpr FIELD_DESC kIrpTable[] = {
     Code("Cancel", 36, 1, &kBooleanNames),
     Field("CancelIrql", 37, 1),
     Field("ApcEnvironment", 38, 1),
-    Bits("AllocationFlags", 39, 1, &kIrpAllocationFlagNames),
+    Bits("AllocationFlags", 39, 1, &kAllocationFlagNames),
     Field("UserIosb", 40, 4),
     Field("UserEvent", 44, 4),
     Field("union Overlay", 48, 0),

@@ -870,10 +870,6 @@ constexpr const char* kPortAttributes[] = {
     "USB_PORTATTR_OWNED_BY_CC", "USB_PORTATTR_NO_OVERCURRENT_UI",
 };
 static_assert(std::size(kPortAttributes) == 26);
-constexpr const char* kIrpAllocationFlags[] = {
-    "IRP_QUOTA_CHARGED", "IRP_ALLOCATED_MUST_SUCCEED", "IRP_ALLOCATED_FIXED_SIZE", "IRP_LOOKASIDE_ALLOCATION",
-    nullptr, nullptr, nullptr, "IRP_EXTENSION_GENERIC_ONLY",
-};
 
 } // namespace
 
@@ -958,6 +954,5 @@ const BIT_NAMES kCreateOptionNames = {kCreateOptions};
 const BIT_NAMES kFileAttributeNames = {kFileAttributes};
 const BIT_NAMES kShareAccessNames = {kShareAccess};
 const BIT_NAMES kPortAttributeNames = {kPortAttributes};
-const BIT_NAMES kIrpAllocationFlagNames = {kIrpAllocationFlags};
 
 } // namespace brx

@@ -71,8 +71,6 @@ extern const BIT_NAMES kCreateOptionNames;
 extern const BIT_NAMES kFileAttributeNames;
 extern const BIT_NAMES kShareAccessNames;
 extern const BIT_NAMES kPortAttributeNames;
-// IRP AllocationFlags: bits 0-3 and 7.
-extern const BIT_NAMES kIrpAllocationFlagNames;
 
 // A GUID as Windows lays it out: Data1-Data3 little-endian, then 8 bytes.
 struct GUID_VALUE {
