@@ -471,6 +471,7 @@ const char* DescriptorTypeName(uint8_t type) {
 }
 
 const std::span<const CODE_NAME> kDescriptorTypeCodeNames = kDescriptorTypeCodes;
+const std::span<const CODE_NAME> kUsbSpecVersionNames = kUsbSpecVersions;
 const BIT_NAMES kHubStatusNames = {kHubStatus};
 const BIT_NAMES kHubStatusChangeNames = {kHubStatusChange};
 

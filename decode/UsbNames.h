@@ -28,6 +28,8 @@ const char* DescriptorTypeName(uint8_t type);
 const char* ClassDescriptorName(uint8_t type, uint8_t subtype, uint8_t cls, uint8_t subclass, uint8_t protocol);
 // Descriptor types of the structure fields ("USB_DEVICE_DESCRIPTOR_TYPE" ...).
 extern const std::span<const CODE_NAME> kDescriptorTypeCodeNames;
+// bcdUSB values of the structure fields (the rows of UsbSpecVersionName).
+extern const std::span<const CODE_NAME> kUsbSpecVersionNames;
 
 // Hub status and status-change bits (hub descriptor and GET_STATUS data).
 extern const BIT_NAMES kHubStatusNames;

@@ -941,6 +941,11 @@ const std::span<const CODE_NAME> kProcessorModeNames = kProcessorModes;
 const std::span<const CODE_NAME> kBooleanNames = kBooleans;
 const std::span<const CODE_NAME> kPowerStateTypeNames = kPowerStateTypes;
 const std::span<const CODE_NAME> kPowerActionNames = kPowerActions;
+const std::span<const CODE_NAME> kNtStatusSymbolicNames = kNtStatusSymbolic;
+const std::span<const CODE_NAME> kUsbdStatusSymbolicNames = kUsbdStatusSymbolic;
+const std::span<const CODE_NAME> kUrbFunctionSymbolicNames = kUrbFunctionSymbolic;
+const std::span<const CODE_NAME> kDevicePowerStateSymbolicNames = kDevicePowerStateSymbolic;
+const std::span<const CODE_NAME> kSystemPowerStateSymbolicNames = kSystemPowerStateSymbolic;
 
 const BIT_NAMES kIrpFlagNames = {kIrpFlags};
 const BIT_NAMES kAllocationFlagNames = {kAllocationFlags};

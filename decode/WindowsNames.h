@@ -56,6 +56,12 @@ extern const std::span<const CODE_NAME> kProcessorModeNames;
 extern const std::span<const CODE_NAME> kBooleanNames;
 extern const std::span<const CODE_NAME> kPowerStateTypeNames;
 extern const std::span<const CODE_NAME> kPowerActionNames;
+// The symbolic halves of the pair tables above, for fields that show codes.
+extern const std::span<const CODE_NAME> kNtStatusSymbolicNames;
+extern const std::span<const CODE_NAME> kUsbdStatusSymbolicNames;
+extern const std::span<const CODE_NAME> kUrbFunctionSymbolicNames;
+extern const std::span<const CODE_NAME> kDevicePowerStateSymbolicNames;
+extern const std::span<const CODE_NAME> kSystemPowerStateSymbolicNames;
 
 // Bit tables of the structure fields (one entry per bit, null where unnamed).
 extern const BIT_NAMES kIrpFlagNames;
