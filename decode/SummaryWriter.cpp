@@ -181,7 +181,7 @@ HRESULT32 AppendRtfWideLine(SUMMARY_CONTEXT& ctx, const char* label, const uint8
         n += static_cast<size_t>(std::snprintf(value + n, sizeof value - n, "\\uc1"));
         for (size_t i = 0; i < units; ++i) {
             uint16_t unit = bytes.u16le_or(2 * i);
-            if (unit == 0 || sizeof value - n <= RTF_ESCAPE_MAX + 1) break;
+            if (unit == 0 || sizeof value - n <= 8u + (quoted ? 1u : 0u)) break;
             n += static_cast<size_t>(std::snprintf(value + n, sizeof value - n, "\\u%04d?", unit));
         }
     }
@@ -340,12 +340,14 @@ HRESULT32 AppendUrbEndpointLine(SUMMARY_CONTEXT& ctx, uint8_t packed) {
     char label[32];
     std::snprintf(label, sizeof label, "Endpoint %02Xh", packed & 0x8F);
     const uint32_t type = (packed >> 5) & 3;
-    const char* typeName = OrEmpty(PipeTypeName(type, NAME_FRIENDLY));
+    const char* direction = (packed & 0x80) ? "In" : "Out";
     char value[64];
+    // Without type bits the transfer type is not known: number and direction.
     if (type)
-        std::snprintf(value, sizeof value, "%d %s, %s", packed & 0x0F, (packed & 0x80) ? "In" : "Out", typeName);
+        std::snprintf(value, sizeof value, "%d %s, %s", packed & 0x0F, direction,
+                      OrEmpty(PipeTypeName(type, NAME_FRIENDLY)));
     else
-        std::snprintf(value, sizeof value, "%d, %s", packed & 0x0F, typeName);
+        std::snprintf(value, sizeof value, "%d, %s", packed & 0x0F, direction);
     return AppendRtfTextLine(ctx, label, value);
 }
 

@@ -120,7 +120,7 @@ HRESULT32 AppendRtfPar(SUMMARY_CONTEXT& ctx);
 size_t EscapeRtfText(const uint8_t* utf16le, size_t units, char* out, size_t outSize);
 size_t EscapeRtfText(const char16_t* text, size_t units, char* out, size_t outSize);
 // The longest escape of one character.
-constexpr size_t RTF_ESCAPE_MAX = 8;
+constexpr size_t RTF_ESCAPE_MAX = 9;
 
 // The request part of the context's record, and its fields.
 bool SummaryIsCompletion(const SUMMARY_CONTEXT& ctx);
