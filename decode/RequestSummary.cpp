@@ -438,13 +438,14 @@ void InternalIoctlLines(SUMMARY_CONTEXT& ctx, uint32_t kind) {
 void GuidLines(SUMMARY_CONTEXT& ctx, const char* label, const GUID_VALUE& guid) {
     GUID_DATA data{guid.data1, guid.data2, guid.data3, {}};
     std::copy(std::begin(guid.data4), std::end(guid.data4), data.Data4);
-    const std::string text = FormatGuidA(data);
+    char text[64];
+    EscapeRtfText(FormatGuidA(data), text, sizeof text);
     const char* name = guid == GUID_VALUE{} ? "GUID_BOGUS_INTERFACE" : SymbolicGuidName(guid);
     if (name) {
         AppendRtfTextLine(ctx, label, name);
-        AppendRtfTextLine(ctx, "\t", text.c_str());
+        AppendRtfTextLine(ctx, "\t", text);
     } else {
-        AppendRtfTextLine(ctx, label, text.c_str());
+        AppendRtfTextLine(ctx, label, text);
     }
 }
 

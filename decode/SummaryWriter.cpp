@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/ByteReader.h"
+#include "base/Text.h"
 #include "capture/RequestKind.h"
 #include "decode/UsbNames.h"
 #include "decode/WindowsNames.h"
@@ -199,6 +200,10 @@ size_t EscapeRtfText(const uint8_t* utf16le, size_t units, char* out, size_t out
 
 size_t EscapeRtfText(const char16_t* text, size_t units, char* out, size_t outSize) {
     return Escape([&](size_t i) { return text[i]; }, text ? units : 0, out, outSize);
+}
+
+size_t EscapeRtfText(std::string_view ansi, char* out, size_t outSize) {
+    return Escape([&](size_t i) { return Cp1252ToWide(static_cast<uint8_t>(ansi[i])); }, ansi.size(), out, outSize);
 }
 
 bool SummaryIsCompletion(const SUMMARY_CONTEXT& ctx) { return ctx.record && ctx.record->completion; }

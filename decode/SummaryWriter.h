@@ -119,6 +119,8 @@ HRESULT32 AppendRtfPar(SUMMARY_CONTEXT& ctx);
 // characters as fit in out (keeping room for the NUL) and returns the length.
 size_t EscapeRtfText(const uint8_t* utf16le, size_t units, char* out, size_t outSize);
 size_t EscapeRtfText(const char16_t* text, size_t units, char* out, size_t outSize);
+// The same for Windows-1252 text of our own that may hold RTF specials.
+size_t EscapeRtfText(std::string_view ansi, char* out, size_t outSize);
 // The longest escape of one character.
 constexpr size_t RTF_ESCAPE_MAX = 9;
 
