@@ -7,9 +7,8 @@
 
 #include <vector>
 
+#include "bench/MixedLog.h"
 #include "decode/RequestSummary.h"
-#include "tests/capture/FakeFilterLog.h"
-#include "tests/capture/MixedStream.h"
 
 using namespace brx;
 
@@ -18,18 +17,8 @@ namespace {
 constexpr uint32_t kRecords = 100000;
 constexpr uint32_t kSummaryBuffer = 0x80000;
 
-testing::FakeFilterLog& TheLog() {
-    static testing::FakeFilterLog* log = [] {
-        auto* l = new testing::FakeFilterLog;
-        RecordBuilder b;
-        l->Append(fixtures::MixedStream(kRecords, b).bytes());
-        return l;
-    }();
-    return *log;
-}
-
 void Run(benchmark::State& state, bool summarize) {
-    testing::FakeFilterLog& log = TheLog();
+    testing::FakeFilterLog& log = bench::MixedLog<kRecords>();
     const RECORD_LAYOUT layout = log.GetRecordLayout();
     CDeviceNameHash devices;
     CDriverNameHash drivers;

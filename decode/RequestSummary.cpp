@@ -7,24 +7,12 @@
 #include "capture/Convert.h"
 #include "capture/RequestKind.h"
 #include "decode/SummaryLines.h"
+#include "decode/UrbFields.h"
 #include "decode/UsbNames.h"
 #include "decode/WindowsNames.h"
 
 namespace brx {
 namespace {
-
-// URB fields (32-bit layout).
-constexpr size_t kUrbFunction = 2;
-constexpr size_t kUrbConfigurationDescriptor = 16;
-constexpr size_t kUrbSetupPacket = 72;
-constexpr size_t kUrbRequest = 73;
-constexpr size_t kUrbValue = 74;
-constexpr size_t kUrbDescriptorType = 75;
-constexpr size_t kUrbIndex = 76;
-
-constexpr uint32_t kTransferIn = 0x1;
-constexpr uint32_t kTransferAsap = 0x4;
-constexpr uint32_t kTransferDefaultPipe = 0x8;
 
 constexpr size_t kObjectNameChars = 512;
 constexpr size_t kMaxTextBytes = 2048;
@@ -84,7 +72,7 @@ void BlockNameLine(SUMMARY_CONTEXT& ctx, const char* label, const ByteReader& bl
 using UrbWriter = void (*)(SUMMARY_CONTEXT&, const SUMMARY_URB&, uint16_t function);
 
 void EndpointLine(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u) {
-    if (u.TransferFlags() & kTransferDefaultPipe)
+    if (u.TransferFlags() & URB_TRANSFER_DEFAULT_PIPE)
         AppendRtfTextLine(ctx, "Endpoint 0", "Default Control");
     else
         AppendUrbEndpointLine(ctx, u.PackedEndpoint());
@@ -99,7 +87,7 @@ SETUP_SUMMARY SetupOf(const SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, const ui
     s.interfaceInfoLength = u.block.size() - 4;
     s.completion = u.completion;
     const CRecordView* r = ctx.record;
-    const bool in = (u.TransferFlags() & kTransferIn) != 0;
+    const bool in = (u.TransferFlags() & URB_TRANSFER_IN) != 0;
     if (r->data && r->dataLength && (in ? u.Successful() : !u.completion)) {
         s.data = r->data;
         s.dataLength = r->dataLength;
@@ -137,7 +125,7 @@ void InterfaceWithPipes(SUMMARY_CONTEXT& ctx, const ByteReader& record) {
 }
 
 void SelectConfigurationUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t) {
-    if (u.urb.u32le_or(kUrbConfigurationDescriptor) == 0) {
+    if (u.urb.u32le_or(URB_OFFSET_CONFIGURATION_DESCRIPTOR) == 0) {
         AppendRtfTextLine(ctx, "Configuration", "Unconfigure");
         return;
     }
@@ -190,7 +178,7 @@ void FrameNumberUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t) {
 void ControlTransferUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t) {
     EndpointLine(ctx, u);
     AppendRtfPar(ctx);
-    SummarizeSetupRequest(ctx, SetupOf(ctx, u, u.urb.data() + kUrbSetupPacket));
+    SummarizeSetupRequest(ctx, SetupOf(ctx, u, u.urb.data() + URB_OFFSET_SETUP_PACKET));
 }
 
 void BulkUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t) {
@@ -210,7 +198,7 @@ void IsochUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t) {
     AppendRtfPar(ctx);
     TransferLengthLine(ctx, u);
     AppendRtfPar(ctx);
-    if (!(u.TransferFlags() & kTransferAsap)) Decimal(ctx, "Start Frame", u.urb.u32le_or(72));
+    if (!(u.TransferFlags() & URB_TRANSFER_ASAP)) Decimal(ctx, "Start Frame", u.urb.u32le_or(72));
     Decimal(ctx, "Number of Packets", u.urb.u32le_or(76));
     if (u.completion && u.urb.u32le_or(80) != 0) Decimal(ctx, "Error Count", u.urb.u32le_or(80));
 }
@@ -231,13 +219,13 @@ void DescriptorUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t function
     const uint8_t recipient = function == 0x24 || function == 0x25 ? 2 : function == 0x28 || function == 0x29 ? 1 : 0;
     uint8_t setup[8];
     PutSetup(setup, static_cast<uint8_t>((out ? 0x00 : 0x80) | recipient), out ? 7 : 6,
-             static_cast<uint16_t>(u.urb.u8or(kUrbValue) | u.urb.u8or(kUrbDescriptorType) << 8),
-             u.urb.u16le_or(kUrbIndex), u.TransferLength());
+             static_cast<uint16_t>(u.urb.u8or(URB_OFFSET_VALUE) | u.urb.u8or(URB_OFFSET_DESCRIPTOR_TYPE) << 8),
+             u.urb.u16le_or(URB_OFFSET_INDEX), u.TransferLength());
     SummarizeSetupRequest(ctx, SetupOf(ctx, u, setup));
 }
 
 void FeatureUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t function) {
-    const uint16_t selector = u.urb.u16le_or(kUrbValue), index = u.urb.u16le_or(kUrbIndex);
+    const uint16_t selector = u.urb.u16le_or(URB_OFFSET_VALUE), index = u.urb.u16le_or(URB_OFFSET_INDEX);
     switch (function) {
     case 0x0D:
     case 0x10:
@@ -266,7 +254,7 @@ void FeatureUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t function) {
 void GetStatusUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t function) {
     const char* label = function == 0x14 ? "Interface Index" : function == 0x15 ? "Endpoint Index"
                       : function == 0x21 ? "Target Index" : nullptr;
-    if (label) Decimal(ctx, label, u.urb.u16le_or(kUrbIndex));
+    if (label) Decimal(ctx, label, u.urb.u16le_or(URB_OFFSET_INDEX));
     if (u.Successful() && u.block.u16le_or(URB_BLOCK_PIPE_INFO) == 2)
         AppendRtfLine(ctx, "Status", u.block.u16le_or(URB_BLOCK_PIPE_INFO + 2), RTF_VALUE_HEX4);
 }
@@ -278,16 +266,16 @@ void VendorClassUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t functio
     if (function == 0x19 || function == 0x1C) recipient = 2;
     if (function == 0x1F || function == 0x20) recipient = 3;
     const uint8_t bm =
-        static_cast<uint8_t>((u.TransferFlags() & kTransferIn ? 0x80 : 0) | (cls ? 0x20 : 0x40) | recipient);
+        static_cast<uint8_t>((u.TransferFlags() & URB_TRANSFER_IN ? 0x80 : 0) | (cls ? 0x20 : 0x40) | recipient);
     uint8_t setup[8];
-    PutSetup(setup, bm, u.urb.u8or(kUrbRequest), u.urb.u16le_or(kUrbValue), u.urb.u16le_or(kUrbIndex),
+    PutSetup(setup, bm, u.urb.u8or(URB_OFFSET_REQUEST), u.urb.u16le_or(URB_OFFSET_VALUE), u.urb.u16le_or(URB_OFFSET_INDEX),
              u.TransferLength());
     SummarizeSetupRequest(ctx, SetupOf(ctx, u, setup));
 }
 
 void GetConfigurationUrb(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u, uint16_t function) {
     const bool interface = function == 0x27;
-    if (interface) Decimal(ctx, "Interface Index", u.urb.u16le_or(kUrbIndex));
+    if (interface) Decimal(ctx, "Interface Index", u.urb.u16le_or(URB_OFFSET_INDEX));
     if (!u.Successful()) {
         AppendUrbLengthLine(ctx, "Buffer Length", u.TransferLength());
         return;
@@ -662,7 +650,7 @@ void SummarizePnpIrp(SUMMARY_CONTEXT& ctx) {
 void SummarizeUrb(SUMMARY_CONTEXT& ctx) {
     SUMMARY_URB u;
     if (!GetSummaryUrb(ctx, u)) return;
-    const uint16_t function = u.urb.u16le_or(kUrbFunction);
+    const uint16_t function = u.urb.u16le_or(URB_OFFSET_FUNCTION);
     AppendRtfLine(ctx, "URB Function", function, RTF_VALUE_HEX4, UrbFunctionName(function, NAME_SYMBOLIC));
     if (u.completion)
         AppendRtfLine(ctx, "URB Status", static_cast<uint32_t>(u.urbStatus), RTF_VALUE_HEX8,

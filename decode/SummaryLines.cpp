@@ -6,18 +6,12 @@
 
 #include "capture/RequestKind.h"
 #include "decode/RequestNames.h"
+#include "decode/UrbFields.h"
 #include "decode/UsbNames.h"
 #include "decode/WindowsNames.h"
 
 namespace brx {
 namespace {
-
-// URB fields (32-bit layout).
-constexpr size_t kUrbLength = 0;
-constexpr size_t kUrbStatus = 4;
-constexpr size_t kUrbPipeHandle = 16;
-constexpr size_t kUrbTransferFlags = 20;
-constexpr size_t kUrbTransferLength = 24;
 
 // Interface information seen from the URB block + 4.
 constexpr size_t kInfoUsbVersion = 6;
@@ -550,8 +544,8 @@ const char* DeviceFeatureSelectorText(uint32_t selector) {
 }
 
 uint8_t SUMMARY_URB::PackedEndpoint() const { return block.u8or(URB_BLOCK_PIPE_INFO + 3, 0xFF); }
-uint32_t SUMMARY_URB::TransferFlags() const { return urb.u32le_or(kUrbTransferFlags); }
-uint32_t SUMMARY_URB::TransferLength() const { return urb.u32le_or(kUrbTransferLength); }
+uint32_t SUMMARY_URB::TransferFlags() const { return urb.u32le_or(URB_OFFSET_TRANSFER_FLAGS); }
+uint32_t SUMMARY_URB::TransferLength() const { return urb.u32le_or(URB_OFFSET_TRANSFER_LENGTH); }
 bool SUMMARY_URB::In() const {
     const uint8_t endpoint = PackedEndpoint();
     return endpoint != 0xFF ? (endpoint & 0x80) != 0 : (TransferFlags() & 1) != 0;
@@ -564,11 +558,11 @@ bool GetSummaryUrb(const SUMMARY_CONTEXT& ctx, SUMMARY_URB& u) {
         return false;
     u.block = ByteReader(r->block, r->blockLength);
     ByteReader urb(r->urb, r->urbLength);
-    u.urb = urb.sub(0, urb.u16le_or(kUrbLength));
+    u.urb = urb.sub(0, urb.u16le_or(URB_OFFSET_LENGTH));
     if (u.urb.size() < 16) return false;
     u.completion = r->completion;
     u.status = SummaryRequestStatus(ctx);
-    u.urbStatus = static_cast<int32_t>(u.urb.u32le_or(kUrbStatus));
+    u.urbStatus = static_cast<int32_t>(u.urb.u32le_or(URB_OFFSET_STATUS));
     return true;
 }
 
@@ -894,7 +888,7 @@ int SummarizeHidReport(SUMMARY_CONTEXT& ctx, const SUMMARY_URB& u) {
     if (!r || !r->data || r->dataLength == 0) return 0;
     AppendRtfTextLine(ctx, "Report Type", in ? "Input" : "Output");
     if (ctx.names && r->data[0] != 0) {
-        HID_OBJECT_KEY pipe{u.urb.u32le_or(kUrbPipeHandle), u.block.u16le_or(URB_BLOCK_HID_PIPE_KEY), 0, 0};
+        HID_OBJECT_KEY pipe{u.urb.u32le_or(URB_OFFSET_PIPE_HANDLE), u.block.u16le_or(URB_BLOCK_HID_PIPE_KEY), 0, 0};
         if (ctx.names->HasReportIds(pipe, HID_ANY_INTERFACE) == 1) Decimal(ctx, "Report ID", r->data[0]);
     }
     AppendLengthLine(ctx, "Report Length", u.TransferLength());

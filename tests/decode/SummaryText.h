@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "capture/FilterLog.h"
 #include "decode/RequestSummary.h"
 #include "decode/SummaryWriter.h"
 
@@ -48,6 +49,32 @@ inline SummaryDocument Summarize(const CRecordView& record, const RECORD_LAYOUT&
     doc.rtf.assign(buffer.data(), ctx.cursor);
     doc.rtf += "}";
     return doc;
+}
+
+// Reads record `index` of a log into a view of exactly the record's size (so
+// that ASan sees any read past a part) and summarises it; E_FAIL32 and no
+// text when the record cannot be read.
+inline SummaryDocument SummarizeLogRecord(IFilterLog& log, uint32_t index, const ISummaryNames* names = nullptr,
+                                          uint32_t size = 0x80000) {
+    RECORD_INDEX_ENTRY entry{};
+    SummaryDocument failed;
+    failed.result = E_FAIL32;
+    if (log.GetIndexEntry(index, entry) != S_OK32) return failed;
+    std::vector<uint8_t> a(GetEntryRecordSize(entry)), b(4096);
+    CRecordPairView pair;
+    pair.Init(a.data(), static_cast<uint32_t>(a.size()), b.data(), static_cast<uint32_t>(b.size()));
+    if (log.ReadRecordPair(index, pair) != S_OK32) return failed;
+    return Summarize(pair.record, log.GetRecordLayout(), names, size);
+}
+
+// Little-endian UTF-16 bytes of a text, as captured.
+inline std::vector<uint8_t> Utf16Bytes(const std::u16string& text) {
+    std::vector<uint8_t> b;
+    for (char16_t c : text) {
+        b.push_back(static_cast<uint8_t>(c));
+        b.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return b;
 }
 
 // Plain text of an RTF document or fragment, as UTF-8.

@@ -36,14 +36,7 @@ UrbSpec Control(std::initializer_list<uint8_t> setup, Bytes data = {}) {
     return ControlTransfer(s, std::move(data));
 }
 
-Bytes Utf16(const std::u16string& text) {
-    Bytes b;
-    for (char16_t c : text) {
-        b.push_back(static_cast<uint8_t>(c));
-        b.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return b;
-}
+using testing::Utf16Bytes;
 
 void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
 
@@ -93,13 +86,7 @@ protected:
     }
 
     SummaryDocument Doc(uint32_t index, uint32_t size = 0x80000) {
-        RECORD_INDEX_ENTRY entry;
-        EXPECT_EQ(log.GetIndexEntry(index, entry), S_OK32);
-        std::vector<uint8_t> a(GetEntryRecordSize(entry)), b(4096);
-        CRecordPairView pair;
-        pair.Init(a.data(), static_cast<uint32_t>(a.size()), b.data(), static_cast<uint32_t>(b.size()));
-        EXPECT_EQ(log.ReadRecordPair(index, pair), S_OK32);
-        return testing::Summarize(pair.record, log.GetRecordLayout(), &names, size);
+        return testing::SummarizeLogRecord(log, index, &names, size);
     }
     std::string Text(uint32_t index) { return RtfToText(Doc(index).body); }
     // The lines after the header and the object lines.
@@ -421,9 +408,9 @@ TEST_F(RequestSummaryTest, PlugAndPlayRequests) {
     // QUERY_ID: the hardware IDs, one line each.
     Bytes ids(8, 0);
     PutU32(ids, 4, 1);
-    Append(ids, Utf16(u"USB\\VID_1234&PID_5678"));
+    Append(ids, Utf16Bytes(u"USB\\VID_1234&PID_5678"));
     Append(ids, {0, 0});
-    Append(ids, Utf16(u"USB\\VID_1234"));
+    Append(ids, Utf16Bytes(u"USB\\VID_1234"));
     Append(ids, {0, 0, 0, 0});
     EXPECT_EQ(Body(Pnp(19, ids, true)), "IRP Minor Function\tIRP_MN_QUERY_ID\n\n"
                                         "Hardware IDs\tUSB\\VID_1234&PID_5678\n\t\tUSB\\VID_1234\n");
@@ -452,7 +439,7 @@ TEST_F(RequestSummaryTest, PowerRequests) {
 TEST_F(RequestSummaryTest, CreateShowsTheProcess) {
     Bytes block(32, 0);
     PutU32(block, 0, 32);
-    const Bytes path = Utf16(u"\\??\\C:\\Tools\\viewer{1}.exe");
+    const Bytes path = Utf16Bytes(u"\\??\\C:\\Tools\\viewer{1}.exe");
     PutU16(block, 18, static_cast<uint16_t>(path.size()));
     PutU32(block, 20, 16);
     Append(block, path);
@@ -462,7 +449,7 @@ TEST_F(RequestSummaryTest, CreateShowsTheProcess) {
     // A path that ends in a backslash names nothing; one past the block is not read.
     Bytes folder = block;
     folder.resize(32);
-    const Bytes dir = Utf16(u"C:\\Tools\\");
+    const Bytes dir = Utf16Bytes(u"C:\\Tools\\");
     PutU16(folder, 18, static_cast<uint16_t>(dir.size()));
     Append(folder, dir);
     EXPECT_EQ(Body(Irp(KIND_CLEANUP, 18, folder)), "");
@@ -507,7 +494,7 @@ TEST_F(RequestSummaryTest, KernelModeNamesStayInsideTheirBlock) {
         PutU32(block, 0, 200);
         PutU32(block, 4, 100);   // bytes returned
         PutU32(block, 8, 100);   // length the name needs
-        Append(block, Utf16(u"ABCDEF"));
+        Append(block, Utf16Bytes(u"ABCDEF"));
         RequestSpec spec;
         spec.kind = kind;
         spec.completion = true;
@@ -551,7 +538,7 @@ TEST_F(RequestSummaryTest, HubRequestsAtIssueAndCompletion) {
     Bytes name(8, 0);
     PutU32(name, 0, 2);
     PutU32(name, 4, 8 + 14);
-    Append(name, Utf16(u"a\\{b}c"));
+    Append(name, Utf16Bytes(u"a\\{b}c"));
     Append(name, {0, 0});
     EXPECT_NE(Body(IoctlDone(KIND_HUB_FIRST + 3, name)).find("Port Number\t2\nNode Name\ta\\{b}c\n"), std::string::npos);
     EXPECT_NE(Doc(log.GetRecordCount() - 1).body.find("a\\\\\\{b\\}c"), std::string::npos);
@@ -576,9 +563,9 @@ TEST_F(RequestSummaryTest, RootHubNameReadsOnlyTheBytesThatFollowIt) {
     // ActualLength 20 asks for 16 name bytes; the buffer holds 12 after the length.
     Bytes buffer(4, 0);
     PutU32(buffer, 0, 20);
-    Append(buffer, Utf16(u"ABCDEF"));
+    Append(buffer, Utf16Bytes(u"ABCDEF"));
     Bytes block = RecordBuilder::IoctlBlock(0x220408, 64, buffer);
-    Append(block, Utf16(u"GH"));  // bytes of the block beyond the captured count
+    Append(block, Utf16Bytes(u"GH"));  // bytes of the block beyond the captured count
     RequestSpec spec;
     spec.device = hub;
     spec.kind = KIND_HCD_FIRST + 3;

@@ -9,6 +9,7 @@
 #include "sim/RecordBuilder.h"
 #include "tests/CorpusSeeds.h"
 #include "tests/capture/MixedStream.h"
+#include "tests/decode/SummaryText.h"
 
 namespace brx {
 namespace {
@@ -19,14 +20,7 @@ Bytes Stream(const std::vector<Bytes>& records, uint8_t mode = 1) {
     return s;
 }
 
-Bytes Utf16(const std::u16string& text) {
-    Bytes b;
-    for (char16_t c : text) {
-        b.push_back(static_cast<uint8_t>(c));
-        b.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return b;
-}
+using testing::Utf16Bytes;
 
 RequestSpec Completed(uint16_t kind, uint8_t major, Bytes block) {
     RequestSpec spec;
@@ -103,7 +97,7 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         r.push_back(b.Request(Completed(KIND_PNP_FIRST + 7, 27, relations)));
         Bytes ids(8, 0);
         PutU32(ids, 4, 1);
-        Bytes text = Utf16(u"USB\\VID_1234&PID_5678");
+        Bytes text = Utf16Bytes(u"USB\\VID_1234&PID_5678");
         ids.insert(ids.end(), text.begin(), text.end());
         ids.insert(ids.end(), {0, 0, 'X', 0, 0, 0, 0, 0});
         r.push_back(b.Request(Completed(KIND_PNP_FIRST + 19, 27, ids)));
@@ -115,7 +109,7 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         r.push_back(b.Request(setPower));
         Bytes create(32, 0);
         PutU32(create, 0, 32);
-        Bytes path = Utf16(u"C:\\Tools\\viewer.exe");
+        Bytes path = Utf16Bytes(u"C:\\Tools\\viewer.exe");
         PutU16(create, 18, static_cast<uint16_t>(path.size()));
         create.insert(create.end(), path.begin(), path.end());
         r.push_back(b.Request(Completed(KIND_CREATE, 0, create)));
@@ -125,7 +119,7 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         // Names whose length fields claim more than the bytes that follow them.
         std::vector<Bytes> r;
         Bytes rootHub = {40, 0, 0, 0};
-        Bytes name = Utf16(u"ABCDEF");
+        Bytes name = Utf16Bytes(u"ABCDEF");
         rootHub.insert(rootHub.end(), name.begin(), name.end());
         RequestSpec root = Completed(KIND_HCD_FIRST + 3, 14, RecordBuilder::IoctlBlock(0x220408, 64, rootHub));
         r.push_back(b.Request(root));

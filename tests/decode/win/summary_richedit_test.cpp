@@ -111,10 +111,8 @@ TEST_F(RichEditTest, AcceptsRecordSummaries) {
     PutU32(block, 0, 200);
     PutU32(block, 4, 100);
     PutU32(block, 8, 100);
-    for (char16_t c : std::u16string(u"hub\\{1}\u00b5")) {
-        block.push_back(static_cast<uint8_t>(c));
-        block.push_back(static_cast<uint8_t>(c >> 8));
-    }
+    const Bytes name = testing::Utf16Bytes(u"hub\\{1}\u00b5");
+    block.insert(block.end(), name.begin(), name.end());
     RequestSpec hubName;
     hubName.kind = KIND_KMIO_FIRST + 8;
     hubName.completion = true;
@@ -129,11 +127,7 @@ TEST_F(RichEditTest, AcceptsRecordSummaries) {
 
     for (uint32_t i = 0; i < log.GetRecordCount(); ++i) {
         SCOPED_TRACE(i);
-        std::vector<uint8_t> a(8192), b(8192);
-        CRecordPairView pair;
-        pair.Init(a.data(), 8192, b.data(), 8192);
-        ASSERT_EQ(log.ReadRecordPair(i, pair), S_OK32);
-        const testing::SummaryDocument doc = testing::Summarize(pair.record, log.GetRecordLayout(), &names);
+        const testing::SummaryDocument doc = testing::SummarizeLogRecord(log, i, &names);
         ASSERT_EQ(doc.result, S_OK32);
         ExpectSameText(doc.rtf);
     }
@@ -146,11 +140,7 @@ TEST_F(RichEditTest, ShowsTheExpectedLines) {
     const uint8_t getString[8] = {0x80, 6, 2, 3, 9, 4, 8, 0};
     log.Append(builder.UrbIssue(d, ControlTransfer(getString), builder.NewIrp()));
     log.Append(builder.UrbCompletion(d, ControlTransfer(getString, {8, 3, '{', 0, 0xFD, 0xFF, 0xB5, 0}), builder.Last()));
-    std::vector<uint8_t> a(8192), b(8192);
-    CRecordPairView pair;
-    pair.Init(a.data(), 8192, b.data(), 8192);
-    ASSERT_EQ(log.ReadRecordPair(1, pair), S_OK32);
-    const std::u16string text = Load(testing::Summarize(pair.record, log.GetRecordLayout()).rtf);
+    const std::u16string text = Load(testing::SummarizeLogRecord(log, 1).rtf);
     EXPECT_NE(text.find(u" URB Control Transfer succeeded\nDevice Object\t89A01030h\n"), std::u16string::npos)
         << WideToUtf8(text);
     EXPECT_NE(text.find(u"Request\tGet Descriptor from Device\nDescriptor\tString 2\nString\t\"{\uFFFD\u00b5\""),
