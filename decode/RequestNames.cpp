@@ -1,5 +1,7 @@
 #include "decode/RequestNames.h"
 
+#include <iterator>
+
 namespace brx {
 namespace {
 

@@ -2,7 +2,7 @@
 // codes; language names are the Windows names of the LANGIDs.
 #include "decode/UsbNames.h"
 
-#include <cstdio>
+#include <iterator>
 
 namespace brx {
 namespace {

@@ -2,6 +2,8 @@
 // Kit identifiers, kept as captures and users know them (odd spellings too).
 #include "decode/WindowsNames.h"
 
+#include <iterator>
+
 namespace brx {
 namespace {
 
@@ -834,6 +836,10 @@ constexpr const char* kIrpFlags[] = {
     nullptr, "IRPFLAG_EXAMINE_TRACKED", "IRPFLAG_EXAMINE_NOT_TRACKED",
 };
 static_assert(std::size(kIrpFlags) == 32);
+// Bit 7 is used by the I/O manager but has no published identifier.
+constexpr const char* kAllocationFlags[] = {
+    "IRP_QUOTA_CHARGED", "IRP_ALLOCATED_MUST_SUCCEED", "IRP_ALLOCATED_FIXED_SIZE", "IRP_LOOKASIDE_ALLOCATION",
+};
 constexpr const char* kStackControl[] = {
     "SL_PENDING_RETURNED", "Unknown", "Unknown", "Unknown", "Unknown",
     "SL_INVOKE_ON_CANCEL", "SL_INVOKE_ON_SUCCESS", "SL_INVOKE_ON_ERROR",
@@ -937,6 +943,7 @@ const std::span<const CODE_NAME> kPowerStateTypeNames = kPowerStateTypes;
 const std::span<const CODE_NAME> kPowerActionNames = kPowerActions;
 
 const BIT_NAMES kIrpFlagNames = {kIrpFlags};
+const BIT_NAMES kAllocationFlagNames = {kAllocationFlags};
 const BIT_NAMES kStackControlNames = {kStackControl};
 const BIT_NAMES kCreateOptionNames = {kCreateOptions};
 const BIT_NAMES kFileAttributeNames = {kFileAttributes};

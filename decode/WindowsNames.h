@@ -2,6 +2,7 @@
 // URB functions, IRP functions, IOCTL codes, power and Plug and Play values,
 // device problems and node flags, GUIDs. Form: NAME_SYMBOLIC or NAME_FRIENDLY.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -58,6 +59,7 @@ extern const std::span<const CODE_NAME> kPowerActionNames;
 
 // Bit tables of the structure fields (one entry per bit, null where unnamed).
 extern const BIT_NAMES kIrpFlagNames;
+extern const BIT_NAMES kAllocationFlagNames;
 extern const BIT_NAMES kStackControlNames;
 extern const BIT_NAMES kCreateOptionNames;
 extern const BIT_NAMES kFileAttributeNames;

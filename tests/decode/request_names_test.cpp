@@ -2,15 +2,12 @@
 
 #include <cstdint>
 
+#include "ExpectName.h"
 #include "decode/RequestNames.h"
 
 using namespace brx;
 
 namespace {
-
-void ExpectText(const char* actual, const char* expected) {
-    if (expected) EXPECT_STREQ(actual, expected); else EXPECT_EQ(actual, nullptr);
-}
 
 struct SetupRow {
     uint8_t bmRequestType;
@@ -27,8 +24,8 @@ void CheckSetupRows(NameFn name, DescriptionFn description, std::span<const Setu
     for (const SetupRow& r : rows) {
         SCOPED_TRACE(testing::Message() << std::hex << int(r.bmRequestType) << "/" << int(r.bRequest));
         const uint8_t setup[8] = {r.bmRequestType, r.bRequest, 0, 0, 0, 0, 0, 0};
-        ExpectText(name(setup, NAME_SYMBOLIC), r.symbolic);
-        ExpectText(name(setup, NAME_FRIENDLY), r.friendly);
+        ExpectName(name(setup, NAME_SYMBOLIC), r.symbolic);
+        ExpectName(name(setup, NAME_FRIENDLY), r.friendly);
         EXPECT_EQ(description(setup) != nullptr, r.described);
     }
     EXPECT_EQ(name(nullptr, NAME_FRIENDLY), nullptr);
@@ -38,34 +35,34 @@ void CheckSetupRows(NameFn name, DescriptionFn description, std::span<const Setu
 } // namespace
 
 TEST(RequestNames, StandardRequests) {
-    ExpectText(StandardRequestName(0, NAME_SYMBOLIC), "GET_STATUS");
-    ExpectText(StandardRequestName(0, NAME_FRIENDLY), "Get Status");
-    ExpectText(StandardRequestName(2, NAME_FRIENDLY), "Reserved");
-    ExpectText(StandardRequestName(4, NAME_SYMBOLIC), "Reserved");
-    ExpectText(StandardRequestName(12, NAME_FRIENDLY), "Synch Frame");
-    ExpectText(StandardRequestName(48, NAME_FRIENDLY), "Set SEL");
-    ExpectText(StandardRequestName(49, NAME_SYMBOLIC), "SET_ISOCH_DELAY");
-    ExpectText(StandardRequestName(49, NAME_FRIENDLY), "Set Isochronous Delay");
-    ExpectText(StandardRequestName(13, NAME_FRIENDLY), nullptr);
-    ExpectText(StandardRequestName(0x106, NAME_FRIENDLY), nullptr);
+    ExpectName(StandardRequestName(0, NAME_SYMBOLIC), "GET_STATUS");
+    ExpectName(StandardRequestName(0, NAME_FRIENDLY), "Get Status");
+    ExpectName(StandardRequestName(2, NAME_FRIENDLY), "Reserved");
+    ExpectName(StandardRequestName(4, NAME_SYMBOLIC), "Reserved");
+    ExpectName(StandardRequestName(12, NAME_FRIENDLY), "Synch Frame");
+    ExpectName(StandardRequestName(48, NAME_FRIENDLY), "Set SEL");
+    ExpectName(StandardRequestName(49, NAME_SYMBOLIC), "SET_ISOCH_DELAY");
+    ExpectName(StandardRequestName(49, NAME_FRIENDLY), "Set Isochronous Delay");
+    ExpectName(StandardRequestName(13, NAME_FRIENDLY), nullptr);
+    ExpectName(StandardRequestName(0x106, NAME_FRIENDLY), nullptr);
 
     const uint8_t getDescriptor[8] = {0x80, 6, 0, 1, 0, 0, 18, 0};
-    ExpectText(StandardRequestDescription(getDescriptor),
+    ExpectName(StandardRequestDescription(getDescriptor),
                "This request returns the specified descriptor if the descriptor exists.");
-    ExpectText(ControlRequestDescription(getDescriptor),
+    ExpectName(ControlRequestDescription(getDescriptor),
                "This request returns the specified descriptor if the descriptor exists.");
     const uint8_t setSel[8] = {0x00, 48, 0, 0, 0, 0, 6, 0};
-    ExpectText(StandardRequestDescription(setSel),
+    ExpectName(StandardRequestDescription(setSel),
                "This request sets both the U1 and U2 System Exit Latency and the U1 or U2 exit latency for all the "
                "links between a device and a root port on the host.");
     const uint8_t reserved[8] = {0x00, 2, 0, 0, 0, 0, 0, 0};
-    ExpectText(StandardRequestDescription(reserved), nullptr);
+    ExpectName(StandardRequestDescription(reserved), nullptr);
     const uint8_t classGetReport[8] = {0xA1, 1, 0, 1, 0, 0, 8, 0};
-    ExpectText(ControlRequestDescription(classGetReport), nullptr);
-    ExpectText(StandardRequestDescription(classGetReport), nullptr);
+    ExpectName(ControlRequestDescription(classGetReport), nullptr);
+    ExpectName(StandardRequestDescription(classGetReport), nullptr);
     const uint8_t vendor[8] = {0xC0, 6, 0, 0, 0, 0, 0, 0};
-    ExpectText(ControlRequestDescription(vendor), nullptr);
-    ExpectText(ControlRequestDescription(nullptr), nullptr);
+    ExpectName(ControlRequestDescription(vendor), nullptr);
+    ExpectName(ControlRequestDescription(nullptr), nullptr);
 }
 
 TEST(RequestNames, HubRequestsOnlyWithTheirRequestType) {
@@ -94,7 +91,7 @@ TEST(RequestNames, HubRequestsOnlyWithTheirRequestType) {
     CheckSetupRows(HubRequestName, HubRequestDescription, rows);
 
     const uint8_t hubStatus[8] = {0xA0, 0, 0, 0, 0, 0, 4, 0};
-    ExpectText(HubRequestDescription(hubStatus),
+    ExpectName(HubRequestDescription(hubStatus),
                "Returns the current hub status and the states that have changed since the previous acknowledgment.");
     const uint8_t clearHub[8] = {0x20, 1, 0, 0, 0, 0, 0, 0}, setHub[8] = {0x20, 3, 0, 0, 0, 0, 0, 0};
     const uint8_t clearPort[8] = {0x23, 1, 0, 0, 1, 0, 0, 0};
@@ -119,12 +116,12 @@ TEST(RequestNames, HubFeatures) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.selector);
-        ExpectText(HubPortFeatureName(r.selector, NAME_SYMBOLIC), r.symbolic);
-        ExpectText(HubPortFeatureName(r.selector, NAME_FRIENDLY), r.friendly);
+        ExpectName(HubPortFeatureName(r.selector, NAME_SYMBOLIC), r.symbolic);
+        ExpectName(HubPortFeatureName(r.selector, NAME_FRIENDLY), r.friendly);
     }
-    ExpectText(HubFeatureName(0, NAME_SYMBOLIC), "C_HUB_LOCAL_POWER");
-    ExpectText(HubFeatureName(1, NAME_FRIENDLY), "Over-Current Change");
-    ExpectText(HubFeatureName(2, NAME_FRIENDLY), nullptr);
+    ExpectName(HubFeatureName(0, NAME_SYMBOLIC), "C_HUB_LOCAL_POWER");
+    ExpectName(HubFeatureName(1, NAME_FRIENDLY), "Over-Current Change");
+    ExpectName(HubFeatureName(2, NAME_FRIENDLY), nullptr);
 }
 
 TEST(RequestNames, DfuRequestsAndCodes) {
@@ -139,14 +136,14 @@ TEST(RequestNames, DfuRequestsAndCodes) {
         {0x41, 1, nullptr, nullptr, false},
     };
     CheckSetupRows(DfuRequestName, DfuRequestDescription, rows);
-    ExpectText(DfuStateName(0, NAME_SYMBOLIC), "appIDLE");
-    ExpectText(DfuStateName(3, NAME_SYMBOLIC), "dfuDNLOAD-SYNC");
-    ExpectText(DfuStateName(10, NAME_FRIENDLY), "Error");
-    ExpectText(DfuStateName(11, NAME_FRIENDLY), nullptr);
-    ExpectText(DfuStatusName(0, NAME_FRIENDLY), "OK");
-    ExpectText(DfuStatusName(4, NAME_FRIENDLY), "Erase function failed");
-    ExpectText(DfuStatusName(15, NAME_SYMBOLIC), "errSTALLEDPKT");
-    ExpectText(DfuStatusName(16, NAME_SYMBOLIC), nullptr);
+    ExpectName(DfuStateName(0, NAME_SYMBOLIC), "appIDLE");
+    ExpectName(DfuStateName(3, NAME_SYMBOLIC), "dfuDNLOAD-SYNC");
+    ExpectName(DfuStateName(10, NAME_FRIENDLY), "Error");
+    ExpectName(DfuStateName(11, NAME_FRIENDLY), nullptr);
+    ExpectName(DfuStatusName(0, NAME_FRIENDLY), "OK");
+    ExpectName(DfuStatusName(4, NAME_FRIENDLY), "Erase function failed");
+    ExpectName(DfuStatusName(15, NAME_SYMBOLIC), "errSTALLEDPKT");
+    ExpectName(DfuStatusName(16, NAME_SYMBOLIC), nullptr);
 }
 
 TEST(RequestNames, CdcRequestsNotificationsAndFeatures) {
@@ -179,10 +176,10 @@ TEST(RequestNames, CdcRequestsNotificationsAndFeatures) {
         {0xC1, 0x20, nullptr, nullptr, false},
     };
     CheckSetupRows(CdcNotificationName, CdcNotificationDescription, notifications);
-    ExpectText(CdcFeatureSelectorName(0, NAME_SYMBOLIC), nullptr);
-    ExpectText(CdcFeatureSelectorName(1, NAME_SYMBOLIC), "ABSTRACT_STATE");
-    ExpectText(CdcFeatureSelectorName(2, NAME_FRIENDLY), "Country Setting");
-    ExpectText(CdcFeatureSelectorName(3, NAME_FRIENDLY), nullptr);
+    ExpectName(CdcFeatureSelectorName(0, NAME_SYMBOLIC), nullptr);
+    ExpectName(CdcFeatureSelectorName(1, NAME_SYMBOLIC), "ABSTRACT_STATE");
+    ExpectName(CdcFeatureSelectorName(2, NAME_FRIENDLY), "Country Setting");
+    ExpectName(CdcFeatureSelectorName(3, NAME_FRIENDLY), nullptr);
 }
 
 TEST(RequestNames, HidRequests) {
@@ -200,13 +197,13 @@ TEST(RequestNames, HidRequests) {
     };
     CheckSetupRows(HidRequestName, HidRequestDescription, rows);
     const uint8_t setIdle[8] = {0x21, 10, 0, 0, 0, 0, 0, 0};
-    ExpectText(HidRequestDescription(setIdle),
+    ExpectName(HidRequestDescription(setIdle),
                "Silences a particular report on the interrupt in pipe until a new event occurs or the specified "
                "amount of time passes.");
-    ExpectText(HidReportTypeName(0), nullptr);
-    ExpectText(HidReportTypeName(1), "Input Report");
-    ExpectText(HidReportTypeName(3), "Feature Report");
-    ExpectText(HidReportTypeName(4), nullptr);
+    ExpectName(HidReportTypeName(0), nullptr);
+    ExpectName(HidReportTypeName(1), "Input Report");
+    ExpectName(HidReportTypeName(3), "Feature Report");
+    ExpectName(HidReportTypeName(4), nullptr);
 }
 
 TEST(RequestNames, PrinterRequests) {
@@ -219,6 +216,6 @@ TEST(RequestNames, PrinterRequests) {
     };
     CheckSetupRows(PrinterRequestName, PrinterRequestDescription, rows);
     const uint8_t softReset[8] = {0x21, 2, 0, 0, 0, 0, 0, 0};
-    ExpectText(PrinterRequestDescription(softReset),
+    ExpectName(PrinterRequestDescription(softReset),
                "Flushes all buffers and resets the Bulk Out and Bulk In pipes to their default states.");
 }

@@ -156,7 +156,9 @@ TEST(SetupPacket, ShortUrbsGiveNoPacketAndNoReadPastTheirEnd) {
             Packet packet = before;
             const int built = Build(MakeUrb({.function = r.function, .transferLength = 1}, size), packet);
             EXPECT_EQ(built, size > r.longestRefused ? 1 : 0) << size;
-            if (!built) EXPECT_EQ(packet, before) << size;
+            if (!built) {
+                EXPECT_EQ(packet, before) << size;
+            }
         }
     }
 }

@@ -3,17 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ExpectName.h"
 #include "decode/UsbNames.h"
 
 using namespace brx;
-
-namespace {
-
-void ExpectText(const char* actual, const char* expected) {
-    if (expected) EXPECT_STREQ(actual, expected); else EXPECT_EQ(actual, nullptr);
-}
-
-} // namespace
 
 TEST(UsbNames, BcdVersions) {
     struct Row {
@@ -45,22 +38,22 @@ TEST(UsbNames, BcdVersionNeverWritesPastASmallBuffer) {
 }
 
 TEST(UsbNames, SpecVersions) {
-    ExpectText(UsbSpecVersionName(0x100), "USB Spec 1.0");
-    ExpectText(UsbSpecVersionName(0x101), "USB Spec 1.1");
-    ExpectText(UsbSpecVersionName(0x110), "USB Spec 1.1");
-    ExpectText(UsbSpecVersionName(0x10200), "USB Spec 2.0");  // taken as 16 bits
-    ExpectText(UsbSpecVersionName(0x300), "USB Spec 3.0");
-    ExpectText(UsbSpecVersionName(0x320), nullptr);
+    ExpectName(UsbSpecVersionName(0x100), "USB Spec 1.0");
+    ExpectName(UsbSpecVersionName(0x101), "USB Spec 1.1");
+    ExpectName(UsbSpecVersionName(0x110), "USB Spec 1.1");
+    ExpectName(UsbSpecVersionName(0x10200), "USB Spec 2.0");  // taken as 16 bits
+    ExpectName(UsbSpecVersionName(0x300), "USB Spec 3.0");
+    ExpectName(UsbSpecVersionName(0x320), nullptr);
 }
 
 TEST(UsbNames, ClassesSubclassesProtocols) {
-    ExpectText(DeviceClassName(0x00), "Class info in Ifc Descriptors");
-    ExpectText(DeviceClassName(0x04), nullptr);
-    ExpectText(DeviceClassName(0xFF), "Vendor-Specific");
-    ExpectText(InterfaceClassName(0x00), nullptr);
-    ExpectText(InterfaceClassName(0x04), "Display");
-    ExpectText(InterfaceClassName(0x05), "Physical Interface Device");
-    ExpectText(InterfaceClassName(0x12), nullptr);
+    ExpectName(DeviceClassName(0x00), "Class info in Ifc Descriptors");
+    ExpectName(DeviceClassName(0x04), nullptr);
+    ExpectName(DeviceClassName(0xFF), "Vendor-Specific");
+    ExpectName(InterfaceClassName(0x00), nullptr);
+    ExpectName(InterfaceClassName(0x04), "Display");
+    ExpectName(InterfaceClassName(0x05), "Physical Interface Device");
+    ExpectName(InterfaceClassName(0x12), nullptr);
 
     struct Sub {
         uint8_t cls, sub;
@@ -76,7 +69,7 @@ TEST(UsbNames, ClassesSubclassesProtocols) {
     };
     for (const Sub& s : subs) {
         SCOPED_TRACE(testing::Message() << std::hex << int(s.cls) << "/" << int(s.sub));
-        ExpectText(ClassSubclassName(s.cls, s.sub), s.text);
+        ExpectName(ClassSubclassName(s.cls, s.sub), s.text);
     }
 
     struct Proto {
@@ -107,7 +100,7 @@ TEST(UsbNames, ClassesSubclassesProtocols) {
     };
     for (const Proto& p : protos) {
         SCOPED_TRACE(testing::Message() << std::hex << int(p.cls) << "/" << int(p.sub) << "/" << int(p.proto));
-        ExpectText(ClassProtocolName(p.cls, p.sub, p.proto), p.text);
+        ExpectName(ClassProtocolName(p.cls, p.sub, p.proto), p.text);
     }
 }
 
@@ -124,12 +117,12 @@ TEST(UsbNames, DescriptorTypes) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(int(r.type));
-        ExpectText(DescriptorTypeName(r.type), r.text);
+        ExpectName(DescriptorTypeName(r.type), r.text);
     }
     EXPECT_EQ(kDescriptorTypeCodeNames.size(), 15u);
-    ExpectText(LookupCodeName(0x0B, kDescriptorTypeCodeNames), "USB_INTERFACE_ASSOCIATION_DESCRIPTOR_TYPE");
-    ExpectText(LookupCodeName(0x22, kDescriptorTypeCodeNames), "HID_REPORT_DESCRIPTOR_TYPE");
-    ExpectText(LookupCodeName(0x29, kDescriptorTypeCodeNames), "HUB");
+    ExpectName(LookupCodeName(0x0B, kDescriptorTypeCodeNames), "USB_INTERFACE_ASSOCIATION_DESCRIPTOR_TYPE");
+    ExpectName(LookupCodeName(0x22, kDescriptorTypeCodeNames), "HID_REPORT_DESCRIPTOR_TYPE");
+    ExpectName(LookupCodeName(0x29, kDescriptorTypeCodeNames), "HUB");
 }
 
 TEST(UsbNames, ClassDescriptors) {
@@ -178,66 +171,66 @@ TEST(UsbNames, ClassDescriptors) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << std::hex << int(r.type) << " " << int(r.subtype) << " " << int(r.cls));
-        ExpectText(ClassDescriptorName(r.type, r.subtype, r.cls, r.sub, r.proto), r.text);
+        ExpectName(ClassDescriptorName(r.type, r.subtype, r.cls, r.sub, r.proto), r.text);
     }
 }
 
 TEST(UsbNames, LanguagesAndCountries) {
-    ExpectText(LangIdName(0x0407), "German (Germany)");
-    ExpectText(LangIdName(0x0409), "English (United States)");
-    ExpectText(LangIdName(0x040C), "French (France)");
-    ExpectText(LangIdName(0x0411), "Japanese (Japan)");
-    ExpectText(LangIdName(0x0804), "Chinese (PRC)");
-    ExpectText(LangIdName(0x0809), "English (United Kingdom)");
-    ExpectText(LangIdName(0xFCFF), "HID (Vendor Defined 4)");
-    ExpectText(LangIdName(0x0000), nullptr);
-    ExpectText(LangIdName(0x040E), nullptr);
-    ExpectText(CountryName(0), nullptr);
-    ExpectText(CountryName(36), "Australia");
-    ExpectText(CountryName(158), "Taiwan, Province of China");
-    ExpectText(CountryName(840), "United States");
-    ExpectText(CountryName(841), nullptr);
+    ExpectName(LangIdName(0x0407), "German (Germany)");
+    ExpectName(LangIdName(0x0409), "English (United States)");
+    ExpectName(LangIdName(0x040C), "French (France)");
+    ExpectName(LangIdName(0x0411), "Japanese (Japan)");
+    ExpectName(LangIdName(0x0804), "Chinese (PRC)");
+    ExpectName(LangIdName(0x0809), "English (United Kingdom)");
+    ExpectName(LangIdName(0xFCFF), "HID (Vendor Defined 4)");
+    ExpectName(LangIdName(0x0000), nullptr);
+    ExpectName(LangIdName(0x040E), nullptr);
+    ExpectName(CountryName(0), nullptr);
+    ExpectName(CountryName(36), "Australia");
+    ExpectName(CountryName(158), "Taiwan, Province of China");
+    ExpectName(CountryName(840), "United States");
+    ExpectName(CountryName(841), nullptr);
 }
 
 TEST(UsbNames, HubDeviceAndLinkTexts) {
-    ExpectText(LookupIndexedName(0, kHubStatusNames), "Local power supply lost");
-    ExpectText(LookupIndexedName(1, kHubStatusChangeNames), "Over-current status has changed");
-    ExpectText(LookupIndexedName(2, kHubStatusNames), nullptr);
-    ExpectText(HubPowerSwitchingText(0x0000), "Ganged power switching");
-    ExpectText(HubPowerSwitchingText(0x0001), "Individual port power switching");
-    ExpectText(HubPowerSwitchingText(0x0003), "No power switching");
-    ExpectText(HubCompoundDeviceText(0x0004), "Part of a compound device");
-    ExpectText(HubOverCurrentText(0x0008), "Individual port over-current protection");
-    ExpectText(HubOverCurrentText(0x0018), "No over-current protection");
-    ExpectText(HubThinkTimeText(0x0060), "TT requires at most 32 FS bit times");
-    ExpectText(HubPortIndicatorText(0x0080), "Port Indicators are supported");
-    ExpectText(HubPortIndicatorText(0x007F), "Port Indicators are not supported");
+    ExpectName(LookupIndexedName(0, kHubStatusNames), "Local power supply lost");
+    ExpectName(LookupIndexedName(1, kHubStatusChangeNames), "Over-current status has changed");
+    ExpectName(LookupIndexedName(2, kHubStatusNames), nullptr);
+    ExpectName(HubPowerSwitchingText(0x0000), "Ganged power switching");
+    ExpectName(HubPowerSwitchingText(0x0001), "Individual port power switching");
+    ExpectName(HubPowerSwitchingText(0x0003), "No power switching");
+    ExpectName(HubCompoundDeviceText(0x0004), "Part of a compound device");
+    ExpectName(HubOverCurrentText(0x0008), "Individual port over-current protection");
+    ExpectName(HubOverCurrentText(0x0018), "No over-current protection");
+    ExpectName(HubThinkTimeText(0x0060), "TT requires at most 32 FS bit times");
+    ExpectName(HubPortIndicatorText(0x0080), "Port Indicators are supported");
+    ExpectName(HubPortIndicatorText(0x007F), "Port Indicators are not supported");
 
-    ExpectText(DeviceSpeedName(2, NAME_SYMBOLIC), "UsbHighSpeed");
-    ExpectText(DeviceSpeedName(3, NAME_FRIENDLY), "Super (5 Gbit/s)");
-    ExpectText(DeviceSpeedName(4, NAME_FRIENDLY), nullptr);
-    ExpectText(LowSpeedName(0), "Not Low Speed");
-    ExpectText(LowSpeedName(1), "Low Speed");
-    ExpectText(LowSpeedName(2), "Invalid value");
-    ExpectText(ConnectionStatusName(10, NAME_SYMBOLIC), "DeviceReset");
-    ExpectText(ConnectionStatusName(10, NAME_FRIENDLY), "Device connected to the port is currently being reset");
-    ExpectText(ConnectionStatusName(11, NAME_SYMBOLIC), nullptr);
-    ExpectText(BusNotificationTypeName(1, NAME_SYMBOLIC), "InsufficentBandwidth");
-    ExpectText(BusNotificationTypeName(11, NAME_FRIENDLY), "Modern Device In Legacy Hub");
-    ExpectText(NodeTypeName(1, NAME_FRIENDLY), "Multiple interfaces composite device");
-    ExpectText(UsbIoPriorityName(0, NAME_SYMBOLIC), "UsbIoPriorty_Normal");
-    ExpectText(UsbIoPriorityName(2, NAME_FRIENDLY), "Very High");
-    ExpectText(PipeTypeName(3, NAME_SYMBOLIC), "UsbdPipeTypeInterrupt");
-    ExpectText(PipeTypeName(1, NAME_FRIENDLY), "Isochronous");
-    ExpectText(LinkStateName(0), "Link is in the U0 State");
-    ExpectText(LinkStateName(8), "Link is in the RecoveryState");
-    ExpectText(LinkStateName(11), "Link is in the Loopback State");
-    ExpectText(LinkStateName(12), nullptr);
-    ExpectText(TestModeName(0, NAME_SYMBOLIC), nullptr);
-    ExpectText(TestModeName(1, NAME_SYMBOLIC), "Test_J");
-    ExpectText(TestModeName(1, NAME_FRIENDLY), "Test J");
-    ExpectText(TestModeName(5, NAME_SYMBOLIC), "Test_Force_Enable");
-    ExpectText(TestModeName(6, NAME_SYMBOLIC), nullptr);
-    ExpectText(SuperSpeedLinkSpeedText(0), "Negotiated speed is 5 Gbps");
-    ExpectText(SuperSpeedLinkSpeedText(1), nullptr);
+    ExpectName(DeviceSpeedName(2, NAME_SYMBOLIC), "UsbHighSpeed");
+    ExpectName(DeviceSpeedName(3, NAME_FRIENDLY), "Super (5 Gbit/s)");
+    ExpectName(DeviceSpeedName(4, NAME_FRIENDLY), nullptr);
+    ExpectName(LowSpeedName(0), "Not Low Speed");
+    ExpectName(LowSpeedName(1), "Low Speed");
+    ExpectName(LowSpeedName(2), "Invalid value");
+    ExpectName(ConnectionStatusName(10, NAME_SYMBOLIC), "DeviceReset");
+    ExpectName(ConnectionStatusName(10, NAME_FRIENDLY), "Device connected to the port is currently being reset");
+    ExpectName(ConnectionStatusName(11, NAME_SYMBOLIC), nullptr);
+    ExpectName(BusNotificationTypeName(1, NAME_SYMBOLIC), "InsufficentBandwidth");
+    ExpectName(BusNotificationTypeName(11, NAME_FRIENDLY), "Modern Device In Legacy Hub");
+    ExpectName(NodeTypeName(1, NAME_FRIENDLY), "Multiple interfaces composite device");
+    ExpectName(UsbIoPriorityName(0, NAME_SYMBOLIC), "UsbIoPriorty_Normal");
+    ExpectName(UsbIoPriorityName(2, NAME_FRIENDLY), "Very High");
+    ExpectName(PipeTypeName(3, NAME_SYMBOLIC), "UsbdPipeTypeInterrupt");
+    ExpectName(PipeTypeName(1, NAME_FRIENDLY), "Isochronous");
+    ExpectName(LinkStateName(0), "Link is in the U0 State");
+    ExpectName(LinkStateName(8), "Link is in the RecoveryState");
+    ExpectName(LinkStateName(11), "Link is in the Loopback State");
+    ExpectName(LinkStateName(12), nullptr);
+    ExpectName(TestModeName(0, NAME_SYMBOLIC), nullptr);
+    ExpectName(TestModeName(1, NAME_SYMBOLIC), "Test_J");
+    ExpectName(TestModeName(1, NAME_FRIENDLY), "Test J");
+    ExpectName(TestModeName(5, NAME_SYMBOLIC), "Test_Force_Enable");
+    ExpectName(TestModeName(6, NAME_SYMBOLIC), nullptr);
+    ExpectName(SuperSpeedLinkSpeedText(0), "Negotiated speed is 5 Gbps");
+    ExpectName(SuperSpeedLinkSpeedText(1), nullptr);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ExpectName.h"
 #include "decode/WindowsNames.h"
 
 using namespace brx;
@@ -21,8 +22,8 @@ void CheckPairs(std::span<const PairRow> rows) {
         SCOPED_TRACE(testing::Message() << std::hex << r.code);
         const char* s = r.lookup(r.code, NAME_SYMBOLIC);
         const char* f = r.lookup(r.code, NAME_FRIENDLY);
-        if (r.symbolic) EXPECT_STREQ(s, r.symbolic); else EXPECT_EQ(s, nullptr);
-        if (r.friendly) EXPECT_STREQ(f, r.friendly); else EXPECT_EQ(f, nullptr);
+        ExpectName(s, r.symbolic);
+        ExpectName(f, r.friendly);
     }
 }
 
@@ -130,8 +131,8 @@ TEST(WindowsNames, MinorFunctionsByMajor) {
         SCOPED_TRACE(testing::Message() << r.major << "/" << r.minor);
         const char* s = MinorFunctionName(r.major, r.minor, NAME_SYMBOLIC);
         const char* f = MinorFunctionName(r.major, r.minor, NAME_FRIENDLY);
-        if (r.symbolic) EXPECT_STREQ(s, r.symbolic); else EXPECT_EQ(s, nullptr);
-        if (r.friendly) EXPECT_STREQ(f, r.friendly); else EXPECT_EQ(f, nullptr);
+        ExpectName(s, r.symbolic);
+        ExpectName(f, r.friendly);
     }
 }
 
@@ -179,6 +180,8 @@ TEST(WindowsNames, FieldCodeAndBitTables) {
     EXPECT_EQ(LookupIndexedName(15, kIrpFlagNames), nullptr);
     EXPECT_STREQ(LookupIndexedName(31, kIrpFlagNames), "IRPFLAG_EXAMINE_NOT_TRACKED");
     EXPECT_EQ(LookupIndexedName(32, kIrpFlagNames), nullptr);
+    EXPECT_STREQ(LookupIndexedName(3, kAllocationFlagNames), "IRP_LOOKASIDE_ALLOCATION");
+    EXPECT_EQ(LookupIndexedName(7, kAllocationFlagNames), nullptr);
     EXPECT_STREQ(LookupIndexedName(3, kStackControlNames), "Unknown");
     EXPECT_STREQ(LookupIndexedName(7, kStackControlNames), "SL_INVOKE_ON_ERROR");
     EXPECT_STREQ(LookupIndexedName(17, kCreateOptionNames), "Unknown");
