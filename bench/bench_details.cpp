@@ -6,9 +6,8 @@
 
 #include <vector>
 
+#include "bench/MixedLog.h"
 #include "protocols/RequestDetails.h"
-#include "tests/capture/FakeFilterLog.h"
-#include "tests/capture/MixedStream.h"
 
 using namespace brx;
 
@@ -16,18 +15,8 @@ namespace {
 
 constexpr uint32_t kRecords = 100000;
 
-testing::FakeFilterLog& TheLog() {
-    static testing::FakeFilterLog* log = [] {
-        auto* l = new testing::FakeFilterLog;
-        RecordBuilder b;
-        l->Append(fixtures::MixedStream(kRecords, b).bytes());
-        return l;
-    }();
-    return *log;
-}
-
 void Run(benchmark::State& state, bool format) {
-    testing::FakeFilterLog& log = TheLog();
+    testing::FakeFilterLog& log = bench::MixedLog<kRecords>();
     const RECORD_LAYOUT layout = log.GetRecordLayout();
     std::vector<uint8_t> a(8192), b(8192);
     char16_t text[260];
