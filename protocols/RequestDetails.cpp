@@ -6,27 +6,13 @@
 #include "capture/HidTables.h"
 #include "capture/RequestKind.h"
 #include "decode/RequestNames.h"
+#include "decode/UrbFields.h"
 #include "decode/UsbNames.h"
 #include "decode/WindowsNames.h"
 #include "protocols/MscDetails.h"
 
 namespace brx {
 namespace {
-
-// URB fields (byte offsets in the 32-bit URB as captured).
-constexpr size_t kUrbFunction = 2;
-constexpr size_t kUrbStatus = 4;
-constexpr size_t kUrbPipeHandle = 16;
-constexpr size_t kUrbTransferFlags = 20;
-constexpr size_t kUrbTransferLength = 24;
-constexpr size_t kUrbSetupPacket = 72;
-constexpr size_t kUrbRequest = 73;
-constexpr size_t kUrbValue = 74;   // also descriptor index and feature selector
-constexpr size_t kUrbDescriptorType = 75;
-constexpr size_t kUrbIndex = 76;   // also language id and interfaceInfo
-constexpr size_t kUrbConfigurationDescriptor = 16;
-constexpr size_t kUrbSelectInterfaceNumber = 22;
-constexpr size_t kUrbSelectAlternateSetting = 23;
 
 // The pipe's interface information starts 4 bytes into the URB block, so that
 // the class, subclass and protocol stand at its bytes 8, 10 and 11.
@@ -301,16 +287,16 @@ struct UrbRecord {
     // A completion the device answered: URB status not negative and no
     // failure on the request.
     bool Succeeded() const {
-        int32_t urbStatus = static_cast<int32_t>(urb.u32le_or(kUrbStatus));
+        int32_t urbStatus = static_cast<int32_t>(urb.u32le_or(URB_OFFSET_STATUS));
         uint32_t status = r.buffer ? GetRequestStatus(r.buffer, r.copied, layout) : 0;
         return r.completion && urbStatus >= 0 && (status & 0xC0000000u) != 0xC0000000u;
     }
     bool In() const {
         if (r.direction == DIRECTION_IN) return true;
         if (r.direction == DIRECTION_OUT) return false;
-        return urb.u32le_or(kUrbTransferFlags) & 1;
+        return urb.u32le_or(URB_OFFSET_TRANSFER_FLAGS) & 1;
     }
-    uint32_t TransferLength() const { return urb.u32le_or(kUrbTransferLength); }
+    uint32_t TransferLength() const { return urb.u32le_or(URB_OFFSET_TRANSFER_LENGTH); }
 };
 
 int TransferText(const UrbRecord& u) {
@@ -370,7 +356,7 @@ int HidReportDetails(const UrbRecord& u) {
     uint32_t length = u.TransferLength();
     int hasIds = 0;
     if (u.ctx.reportDescriptors) {
-        HID_OBJECT_KEY pipe{u.urb.u32le_or(kUrbPipeHandle), u.block.u16le_or(URB_BLOCK_HID_PIPE_KEY), 0, 0};
+        HID_OBJECT_KEY pipe{u.urb.u32le_or(URB_OFFSET_PIPE_HANDLE), u.block.u16le_or(URB_BLOCK_HID_PIPE_KEY), 0, 0};
         hasIds = u.ctx.reportDescriptors->HasReportIds(pipe, HID_ANY_INTERFACE);
     }
     if (hasIds == 1 && u.r.dataLength >= 1 && u.r.data)
@@ -392,7 +378,7 @@ int BulkTransferDetails(const UrbRecord& u) {
 }
 
 int DescriptorUrbDetails(const UrbRecord& u) {
-    uint8_t type = u.urb.u8or(kUrbDescriptorType), index = u.urb.u8or(kUrbValue);
+    uint8_t type = u.urb.u8or(URB_OFFSET_DESCRIPTOR_TYPE), index = u.urb.u8or(URB_OFFSET_VALUE);
     switch (type) {
     case 1: return Ok(RequestDetailsPutText(u.ctx, "Dvc"));
     case 2: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Cfg", index));
@@ -409,7 +395,7 @@ int DescriptorUrbDetails(const UrbRecord& u) {
 }
 
 int FeatureUrbDetails(const UrbRecord& u, uint32_t recipient) {
-    uint16_t selector = u.urb.u16le_or(kUrbValue), index = u.urb.u16le_or(kUrbIndex);
+    uint16_t selector = u.urb.u16le_or(URB_OFFSET_VALUE), index = u.urb.u16le_or(URB_OFFSET_INDEX);
     switch (recipient) {
     case 0: {
         const char* feature = DeviceFeatureText(selector);
@@ -433,7 +419,7 @@ int FeatureUrbDetails(const UrbRecord& u, uint32_t recipient) {
 
 int SelectConfigurationDetails(const UrbRecord& u) {
     if (u.block.size() < 36 || u.urb.size() < 40) return 0;
-    if (u.urb.u32le_or(kUrbConfigurationDescriptor) == 0) return Ok(RequestDetailsPutText(u.ctx, "Unconfigure"));
+    if (u.urb.u32le_or(URB_OFFSET_CONFIGURATION_DESCRIPTOR) == 0) return Ok(RequestDetailsPutText(u.ctx, "Unconfigure"));
     // The configuration descriptor captured with the request, by its offset in the block.
     uint16_t offset = u.block.u16le_or(URB_BLOCK_PIPE_INFO);
     if (offset == 0 || !u.block.has(offset, 6) || u.block.u8or(offset + 1u) != 2) return 0;
@@ -441,32 +427,32 @@ int SelectConfigurationDetails(const UrbRecord& u) {
 }
 
 int ClassUrbDetails(const UrbRecord& u, uint8_t recipient) {
-    if (u.urb.size() < kUrbIndex + 2) return 0;
+    if (u.urb.size() < URB_OFFSET_INDEX + 2) return 0;
     uint8_t packet[8];
     uint32_t length = u.TransferLength();
-    packet[0] = static_cast<uint8_t>((u.urb.u32le_or(kUrbTransferFlags) & 1) << 7 | 1 << 5 | recipient);
-    packet[1] = u.urb.u8or(kUrbRequest);
-    packet[2] = u.urb.u8or(kUrbValue);
-    packet[3] = u.urb.u8or(kUrbValue + 1);
-    packet[4] = u.urb.u8or(kUrbIndex);
-    packet[5] = u.urb.u8or(kUrbIndex + 1);
+    packet[0] = static_cast<uint8_t>((u.urb.u32le_or(URB_OFFSET_TRANSFER_FLAGS) & 1) << 7 | 1 << 5 | recipient);
+    packet[1] = u.urb.u8or(URB_OFFSET_REQUEST);
+    packet[2] = u.urb.u8or(URB_OFFSET_VALUE);
+    packet[3] = u.urb.u8or(URB_OFFSET_VALUE + 1);
+    packet[4] = u.urb.u8or(URB_OFFSET_INDEX);
+    packet[5] = u.urb.u8or(URB_OFFSET_INDEX + 1);
     packet[6] = static_cast<uint8_t>(length);
     packet[7] = static_cast<uint8_t>(length >> 8);
     return ControlRequestDetails(u.ctx, packet, u.interfaceInfo, u.interfaceInfoLength);
 }
 
 int UrbDetails(const UrbRecord& u) {
-    uint16_t function = u.urb.u16le_or(kUrbFunction);
+    uint16_t function = u.urb.u16le_or(URB_OFFSET_FUNCTION);
     switch (function) {
     case 0x00: return SelectConfigurationDetails(u);
     case 0x01:
-        if (u.urb.size() < kUrbSelectAlternateSetting + 1) return 0;
-        return Ok(RequestDetailsPrintf(u.ctx, "Ifc %d / Alt %d", u.urb.u8or(kUrbSelectInterfaceNumber),
-                                       u.urb.u8or(kUrbSelectAlternateSetting)));
+        if (u.urb.size() < URB_OFFSET_SELECT_ALTERNATE_SETTING + 1) return 0;
+        return Ok(RequestDetailsPrintf(u.ctx, "Ifc %d / Alt %d", u.urb.u8or(URB_OFFSET_SELECT_INTERFACE_NUMBER),
+                                       u.urb.u8or(URB_OFFSET_SELECT_ALTERNATE_SETTING)));
     case 0x08:
     case 0x32: {
-        if (!u.urb.has(kUrbSetupPacket, 8)) return 0;
-        return ControlRequestDetails(u.ctx, u.urb.data() + kUrbSetupPacket, u.interfaceInfo, u.interfaceInfoLength);
+        if (!u.urb.has(URB_OFFSET_SETUP_PACKET, 8)) return 0;
+        return ControlRequestDetails(u.ctx, u.urb.data() + URB_OFFSET_SETUP_PACKET, u.interfaceInfo, u.interfaceInfoLength);
     }
     case 0x09: return BulkTransferDetails(u);
     case 0x0A: return TransferText(u);
@@ -484,16 +470,16 @@ int UrbDetails(const UrbRecord& u) {
     case 0x12: return FeatureUrbDetails(u, 2);
     case 0x22:
     case 0x23: return FeatureUrbDetails(u, 3);
-    case 0x14: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Ifc", u.urb.u16le_or(kUrbIndex)));
+    case 0x14: return Ok(RequestDetailsPrintf(u.ctx, "%s Ind %d", "Ifc", u.urb.u16le_or(URB_OFFSET_INDEX)));
     case 0x15: {
-        uint8_t ep = u.urb.u8or(kUrbIndex);
+        uint8_t ep = u.urb.u8or(URB_OFFSET_INDEX);
         return Ok(RequestDetailsPrintf(u.ctx, "%s %02Xh (%d %s)", "Ep", ep, ep & 0x0F, (ep & 0x80) ? "In" : "Out"));
     }
     case 0x1A: return ClassUrbDetails(u, 0);
     case 0x1B: return ClassUrbDetails(u, 1);
     case 0x1C: return ClassUrbDetails(u, 2);
     case 0x1F: return ClassUrbDetails(u, 3);
-    case 0x27: return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Ifc", u.urb.u16le_or(kUrbIndex)));
+    case 0x27: return Ok(RequestDetailsPrintf(u.ctx, "%s %d", "Ifc", u.urb.u16le_or(URB_OFFSET_INDEX)));
     default: return 0;
     }
 }
@@ -615,7 +601,7 @@ void Format(const REQUEST_DETAILS_CONTEXT& ctx) {
     } else if (IsUrbKind(kind)) {
         if (block.size() < 32 || !r.urb || r.urbLength < 16) return;
         UrbRecord u{ctx, r, layout, block, ByteReader(r.urb, r.urbLength)};
-        if (u.urb.u16le_or(kUrbFunction) > 52) return;
+        if (u.urb.u16le_or(URB_OFFSET_FUNCTION) > 52) return;
         u.interfaceInfo = block.data() + kInterfaceInBlock;
         u.interfaceInfoLength = block.size() - kInterfaceInBlock;
         UrbDetails(u);
