@@ -548,3 +548,103 @@ TEST_F(DockManagerTest, FloatingAndRedockingRoundTripThroughTheBlob) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DockManagerTest, TheCloseButtonAsksTheFrameWhichMayVeto) {
+    ApplyDefault();
+    const HWND gw = GroupHwnd(1);
+    ::UpdateWindow(gw);
+    const DockRect button = GroupOf(1)->closeButton.rect;
+    ASSERT_FALSE(button.IsEmpty());
+    const LPARAM at = Pt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    const POINT screen = ScreenOf(gw, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    ::SetCursorPos(screen.x, screen.y);
+
+    frame_->closeAnswer = -1;
+    ::PostMessageW(gw, WM_LBUTTONUP, 0, at);
+    ::SendMessageW(gw, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(1, frame_->Count(DPN_CLOSE_PANE));
+    EXPECT_FALSE(manager_->IsPaneHidden(1));
+
+    // Released outside the button: no question at all.
+    ::PostMessageW(gw, WM_LBUTTONUP, 0, Pt(5, 5));
+    ::SendMessageW(gw, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(1, frame_->Count(DPN_CLOSE_PANE));
+
+    frame_->closeAnswer = 0;
+    ::PostMessageW(gw, WM_LBUTTONUP, 0, at);
+    ::SendMessageW(gw, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(2, frame_->Count(DPN_CLOSE_PANE));
+    EXPECT_TRUE(manager_->IsPaneHidden(1));
+    EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST_F(DockManagerTest, RightButtonAsksForTheCaptionMenuOnlyWithTheFocus) {
+    ApplyDefault();
+    CDPTabbedContainer* group = GroupOf(5);
+    const HWND gw = GroupHwnd(5);
+    const DockRect tab = group->tabs[2].rect;
+    const LPARAM at = Pt(tab.left + 3, (tab.top + tab.bottom) / 2);
+    ::SendMessageW(gw, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    EXPECT_EQ(manager_->FindPane(8), group->GetActivePane());
+    ::SendMessageW(gw, WM_RBUTTONUP, 0, at);
+    ASSERT_EQ(1, frame_->Count(DPN_CAPTION_MENU));
+    EXPECT_EQ(reinterpret_cast<LPARAM>(group), frame_->notes.back().second);
+
+    // A pane without a view cannot hold the focus: no menu.
+    manager_->DetachHostWindow(manager_->FindPane(8));
+    ::SetFocus(*frame_);
+    frame_->closeAnswer = 0;
+    ::SendMessageW(gw, WM_RBUTTONUP, 0, at);
+    EXPECT_EQ(1, frame_->Count(DPN_CAPTION_MENU));
+}
+
+TEST_F(DockManagerTest, ModalLoopsPassQuitOnAndChangeNothing) {
+    ApplyDefault();
+    const std::string before = DescribeLayout(Layout());
+    const HWND g1 = GroupHwnd(1);
+    ::SetCursorPos(ScreenOf(g1, 60, 6).x, ScreenOf(g1, 60, 6).y);
+    ::PostMessageW(*frame_, WM_MOUSEMOVE, 0, ClientPt(*frame_, ScreenOf(*frame_, 700, 100)));
+    ::PostQuitMessage(7);
+    ::SendMessageW(g1, WM_LBUTTONDOWN, MK_LBUTTON, Pt(60, 6));
+    EXPECT_EQ(before, DescribeLayout(Layout()));
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_EQ(outline_.begun, outline_.ended);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, msg.wParam);
+
+    // The splitter bar's loop does the same.
+    auto* column = static_cast<CDPSplitterContainer*>(GroupOf(1)->Parent());
+    const HWND bar = *static_cast<DockBarWindows*>(column->window)->bars[0];
+    const uint16_t cy = GroupOf(1)->cy;
+    ::PostMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, Pt(1, 60));
+    ::PostQuitMessage(8);
+    ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, Pt(1, 1));
+    EXPECT_EQ(cy, GroupOf(1)->cy);
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(8u, msg.wParam);
+}
+
+TEST_F(DockManagerTest, ClosingAFloatingFrameKeepsPanesThatCannotClose) {
+    ApplyDefault();
+    manager_->ToggleDocking(GroupOf(3));
+    Pump();
+    CDPMiniWnd* floating = manager_->FindPane(3)->FloatingFrame();
+    ASSERT_NE(nullptr, floating);
+    ASSERT_EQ(floating, manager_->FindPane(4)->FloatingFrame());
+    manager_->FindPane(4)->SetFlags(DP_PANE_NO_CLOSE);
+    auto* frame = static_cast<CDPMiniFrame*>(floating->window);
+    ::SendMessageW(*frame, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_TRUE(manager_->IsPaneHidden(3));
+    EXPECT_TRUE(manager_->IsPaneHidden(2));
+    EXPECT_EQ(floating, manager_->FindPane(4)->FloatingFrame());
+    EXPECT_TRUE(frame->IsWindowVisible());
+    // A flagged pane's group shows no close button.
+    ::UpdateWindow(GroupHwnd(4));
+    EXPECT_TRUE(GroupOf(4)->closeButton.rect.IsEmpty());
+}
+
+} // namespace
