@@ -1,6 +1,9 @@
 // Group windows (caption, tab strip, close button) and splitter bars.
 #include <algorithm>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "framework/MsgArgs.h"
 #include "toolkit/dock/win/DockManager.h"
 
@@ -92,12 +95,39 @@ void CDPGroupWnd::OnPaint() {
         const HGDIOBJ old = ::SelectObject(mem, bitmap);
         CDPDCCanvas canvas(mem, manager_.System());
         manager_.Theme()->DrawFrame(canvas, *group_, ToDockRect(client));
+        UpdateToolTip();
         ::BitBlt(dc, 0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
         ::SelectObject(mem, old);
         ::DeleteObject(bitmap);
         ::DeleteDC(mem);
     }
     ::EndPaint(m_hWnd, &ps);
+}
+
+// The theme places the close button while it draws the caption; the tool
+// tip follows it.
+void CDPGroupWnd::UpdateToolTip() {
+    const DockRect rc = group_->closeButton.rect;
+    if (rc == toolRect_) return;
+    toolRect_ = rc;
+    if (!toolTip_) {
+        toolTip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+        if (!toolTip_) return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_hWnd;
+    tool.uId = 1;
+    ::SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!rc.IsEmpty()) {
+        static wchar_t closeText[] = L"Close";
+        static wchar_t buttonText[] = L"Button";
+        tool.rect = ToRECT(rc);
+        tool.lpszText = (group_->closeButton.flags & DP_BUTTON_CLOSE) ? closeText : buttonText;
+        ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    ::SendMessageW(toolTip_, TTM_ACTIVATE, TRUE, 0);
 }
 
 void CDPGroupWnd::FocusActive() {
@@ -223,6 +253,20 @@ void CDPGroupWnd::EndTabDrag() {
 
 bool CDPGroupWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_NCMOUSEMOVE:
+        if (toolTip_) {
+            MSG relay{m_hWnd, msg, wp, lp, ::GetMessageTime(), {}};
+            ::GetCursorPos(&relay.pt);
+            ::SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+        }
+        break;
+    }
+    switch (msg) {
     case WM_PAINT: OnPaint(); return true;
     case WM_ERASEBKGND: result = 1; return true;
     case WM_LBUTTONDOWN: OnLButtonDown(PointArg(lp)); return true;
@@ -256,6 +300,10 @@ bool CDPGroupWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (group_ && CDPManager::HasFocus(group_->GetActivePane()) && manager_.Owner())
             ::SendMessageW(*manager_.Owner(), DP_NOTIFY, DPN_CAPTION_MENU, reinterpret_cast<LPARAM>(group_));
         return true;
+    case WM_DESTROY:
+        if (toolTip_) ::DestroyWindow(toolTip_);
+        toolTip_ = nullptr;
+        break;
     case WM_NCDESTROY:
         if (group_ && group_->window == this) group_->window = nullptr;
         group_ = nullptr;

@@ -58,6 +58,8 @@ public:
     void RecalcTabs();
     CDPTabbedContainer* Group() const { return group_; }
     void Forget() { group_ = nullptr; }
+    // The close button's tool tip (null until the button first showed).
+    HWND ToolTip() const { return toolTip_; }
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void PostNcDestroy() override { delete this; }
 
@@ -69,12 +71,15 @@ private:
     void FocusActive();
     bool TrackCloseButton();
     void SetHot(POINT pt);
+    void UpdateToolTip();
 
     CDPManager& manager_;
     CDPTabbedContainer* group_;
     CDP* dragged_ = nullptr;
     std::vector<DockRect> snapshot_;
     bool focus_ = false;
+    HWND toolTip_ = nullptr;
+    DockRect toolRect_;
     friend class CDPManager;
 };
 

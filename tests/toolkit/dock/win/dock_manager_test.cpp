@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <map>
@@ -557,6 +558,10 @@ TEST_F(DockManagerTest, TheCloseButtonAsksTheFrameWhichMayVeto) {
     ::UpdateWindow(gw);
     const DockRect button = GroupOf(1)->closeButton.rect;
     ASSERT_FALSE(button.IsEmpty());
+    // The button carries a tool tip over its rectangle.
+    const HWND tip = CDPManager::GroupWindow(GroupOf(1))->ToolTip();
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(1, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
     const LPARAM at = Pt((button.left + button.right) / 2, (button.top + button.bottom) / 2);
     const POINT screen = ScreenOf(gw, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
     ::SetCursorPos(screen.x, screen.y);
@@ -645,6 +650,9 @@ TEST_F(DockManagerTest, ClosingAFloatingFrameKeepsPanesThatCannotClose) {
     // A flagged pane's group shows no close button.
     ::UpdateWindow(GroupHwnd(4));
     EXPECT_TRUE(GroupOf(4)->closeButton.rect.IsEmpty());
+    if (const HWND tip = CDPManager::GroupWindow(GroupOf(4))->ToolTip()) {
+        EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    }
 }
 
 } // namespace
