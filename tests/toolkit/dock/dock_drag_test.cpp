@@ -70,7 +70,9 @@ TEST(DockDragTest, OuterBandsLieOutsideTheEdges) {
         DockRect half{};
         int mode = -1;
         EXPECT_EQ(c.found, DockEdgeTest(r, c.x, c.y, false, half, mode)) << c.x << "," << c.y;
-        if (c.found) EXPECT_EQ(c.mode, mode) << c.x << "," << c.y;
+        if (c.found) {
+            EXPECT_EQ(c.mode, mode) << c.x << "," << c.y;
+        }
     }
     // Halves split at the rounded-down midpoint.
     DockRect half{};

@@ -329,8 +329,18 @@ TEST_F(DockManagerTest, RemovingTheActiveTabActivatesTheFirstRemaining) {
     for (BYTE id : {5, 7, 6, 9}) manager_->HidePane(id);
     EXPECT_EQ(nullptr, group->window);
     EXPECT_TRUE(group->IsPlaced());
+    // The views belong to the frame: they outlive the group's window.
+    EXPECT_TRUE(::IsWindow(frame_->views[5]));
+    EXPECT_FALSE(::IsWindowVisible(frame_->views[5]));
     Pump();
     EXPECT_EQ(ChildRect(central_).bottom, frame_->GetClientRect().bottom);
+    // Shown again, the pane returns to its group with the same view.
+    manager_->ShowPane(5);
+    Pump();
+    EXPECT_EQ(group, GroupOf(5));
+    EXPECT_EQ(frame_->views[5], CDPManager::HostWindow(manager_->FindPane(5)));
+    EXPECT_EQ(GroupHwnd(5), ::GetParent(frame_->views[5]));
+    EXPECT_TRUE(::IsWindowVisible(frame_->views[5]));
 }
 
 TEST_F(DockManagerTest, DraggingATabSwapsOnceAndPullingItOutFloatsThePane) {
