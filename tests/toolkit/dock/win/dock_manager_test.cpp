@@ -666,3 +666,43 @@ TEST_F(DockManagerTest, ClosingAFloatingFrameKeepsPanesThatCannotClose) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DockManagerTest, PaneIconsComeFromTheBitmapAndSkipIdsBelowOne) {
+    const int ids[] = {4, 0, 7};
+    EXPECT_TRUE(manager_->LoadPaneIcons(129, ids, 3, RGB(0xFF, 0x00, 0xFF)));
+    EXPECT_NE(nullptr, manager_->GetPaneIcon(4));
+    EXPECT_NE(nullptr, manager_->GetPaneIcon(7));
+    EXPECT_EQ(nullptr, manager_->GetPaneIcon(0));
+    EXPECT_EQ(nullptr, manager_->GetPaneIcon(5));
+    // The first image is red; the third one is all mask colour.
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(manager_->GetPaneIcon(4), &info));
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, info.hbmColor);
+    EXPECT_EQ(RGB(0xFF, 0, 0), ::GetPixel(dc, 8, 8));
+    ::SelectObject(dc, info.hbmMask);
+    EXPECT_EQ(RGB(0, 0, 0), ::GetPixel(dc, 8, 8));  // opaque
+    ::SelectObject(dc, old);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    ASSERT_TRUE(::GetIconInfo(manager_->GetPaneIcon(7), &info));
+    ::SelectObject(dc, info.hbmMask);
+    EXPECT_EQ(RGB(0xFF, 0xFF, 0xFF), ::GetPixel(dc, 8, 8));  // transparent
+    ::SelectObject(dc, old);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    ::DeleteDC(dc);
+
+    // Setting an icon keeps a copy; the tabs show the pane's icon.
+    const HICON before = manager_->GetPaneIcon(4);
+    manager_->SetPaneIcon(4, ::LoadIconW(nullptr, IDI_APPLICATION));
+    EXPECT_NE(before, manager_->GetPaneIcon(4));
+    ApplyDefault();
+    CDPTabbedContainer* group = GroupOf(4);
+    for (const DP_TAB& tab : group->tabs)
+        EXPECT_EQ(manager_->GetPaneIcon(tab.pane->GetId()), tab.icon) << int(tab.pane->GetId());
+}
+
+} // namespace
