@@ -706,3 +706,28 @@ TEST_F(DockManagerTest, PaneIconsComeFromTheBitmapAndSkipIdsBelowOne) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DockManagerTest, ThemeCreateAndSystemChangesAskForALayout) {
+    ApplyDefault();
+    CDPPaintManager* theme = manager_->Theme();
+    manager_->SetTheme(1);
+    manager_->SetTheme(2);
+    EXPECT_EQ(theme, manager_->Theme());
+    EXPECT_EQ(1, manager_->Theme()->themeId);
+    CDPLayout* layout = manager_->GetLayout();
+    manager_->Create(frame_);
+    EXPECT_EQ(layout, manager_->GetLayout());
+
+    for (UINT msg : {UINT(WM_SYSCOLORCHANGE), UINT(WM_SETTINGCHANGE)}) {
+        Pump();
+        ASSERT_FALSE(frame_->IsLayoutPending());
+        ::SendMessageW(*manager_, msg, 0, 0);
+        EXPECT_TRUE(frame_->IsLayoutPending()) << msg;
+        EXPECT_EQ(manager_->Theme()->Metrics().captionHeight,
+                  DockMetricsFromBlankHeights(manager_->System().BlankHeight(DockFont::Caption), 0).captionHeight);
+    }
+}
+
+} // namespace
