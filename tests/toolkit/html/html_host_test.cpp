@@ -11,6 +11,7 @@
 
 #include "framework/OleControl.h"
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "tests/toolkit/html/FakeBrowser.h"
 #include "toolkit/html/HtmlHost.h"
 
@@ -18,14 +19,6 @@ using namespace brx;
 using namespace brx::test;
 
 namespace {
-
-class CHtmlHostWnd : public CWnd {
-public:
-    bool Create() {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"html", WS_POPUP | WS_VISIBLE, CRect(70, 70, 470, 370), nullptr, 0) != FALSE;
-    }
-};
 
 class HtmlHostTest : public ::testing::Test {
 protected:
@@ -35,7 +28,7 @@ protected:
         Browser() = FakeBrowserLog{};
         manager.SetExternalDispatch(&external);
         AfxEnableControlContainer(&manager);
-        ASSERT_TRUE(host.Create());
+        ASSERT_TRUE(host.Create(CRect(70, 70, 470, 370)));
         ASSERT_TRUE(html.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 400, 300), host, 7, CLSID_FakeBrowser));
         ASSERT_NE(Browser().browser, nullptr);
     }
@@ -48,7 +41,7 @@ protected:
     CFakeBrowserRegistration registration;
     CImpIDispatch external;
     CCustomOccManager manager;
-    CHtmlHostWnd host;
+    CTestHostWnd host;
     CHtmlWnd html;
 };
 

@@ -139,20 +139,21 @@ void CHexDumpCtrl::SetLowercaseHex(BOOL lower, BOOL redraw) {
     Repaint(redraw);
 }
 
-void CHexDumpCtrl::ModifyDisplayParts(uint32_t add, uint32_t remove, BOOL redraw) {
-    m_parts = add | (m_parts & ~remove);
+// A change of what is shown starts again at cell 0.
+void CHexDumpCtrl::ChangeDisplayWord(uint32_t& word, uint32_t add, uint32_t remove, BOOL redraw) {
+    word = add | (word & ~remove);
     Relayout();
     m_firstVisible = 0;
     m_selStart = m_selEnd = m_anchor = 0;
     Repaint(redraw);
 }
 
+void CHexDumpCtrl::ModifyDisplayParts(uint32_t add, uint32_t remove, BOOL redraw) {
+    ChangeDisplayWord(m_parts, add, remove, redraw);
+}
+
 void CHexDumpCtrl::ModifyDisplayStyle(uint32_t add, uint32_t remove, BOOL redraw) {
-    m_style = add | (m_style & ~remove);
-    Relayout();
-    m_firstVisible = 0;
-    m_selStart = m_selEnd = m_anchor = 0;
-    Repaint(redraw);
+    ChangeDisplayWord(m_style, add, remove, redraw);
 }
 
 void CHexDumpCtrl::ModifyExtraStyle(uint32_t add, uint32_t remove, BOOL redraw) {

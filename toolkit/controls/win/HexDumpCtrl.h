@@ -57,6 +57,7 @@ protected:
 
 private:
     void ResetState();
+    void ChangeDisplayWord(uint32_t& word, uint32_t add, uint32_t remove, BOOL redraw);
     void Repaint(BOOL redraw) {
         if (redraw && m_hWnd) Invalidate(FALSE);
     }

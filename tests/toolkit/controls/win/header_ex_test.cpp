@@ -103,6 +103,8 @@ TEST_F(HeaderExTest, OrdersPutHiddenColumnsLastAndAfterADragToo) {
 
 TEST_F(HeaderExTest, DividerDragsBesideAHiddenColumnResizeTheVisibleOne) {
     header.ShowColumn(2, FALSE);  // order 0 1 3 4 5 2: the hidden column sits at the right end
+    BOOL original = FALSE;
+    ::SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &original, 0);
     for (BOOL full : {TRUE, FALSE}) {
         SCOPED_TRACE(full);
         ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, full, nullptr, 0);
@@ -130,6 +132,7 @@ TEST_F(HeaderExTest, DividerDragsBesideAHiddenColumnResizeTheVisibleOne) {
         EXPECT_EQ(header.GetTrackedColumn(), -1);
         EXPECT_EQ(header.GetColumnWidth(0), 80);
     }
+    ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, original, nullptr, 0);
 }
 
 TEST_F(HeaderExTest, ADoubleClickOnAHiddenColumnsDividerAsksForTheVisibleOne) {

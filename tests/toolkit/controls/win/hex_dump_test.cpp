@@ -8,21 +8,13 @@
 #include <vector>
 
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/HexDumpCtrl.h"
 
 using namespace brx;
 using namespace brx::test;
 
 namespace {
-
-class CHost : public CWnd {
-public:
-    bool Create(int width, int height) {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"hex", WS_POPUP | WS_BORDER | WS_VISIBLE, CRect(30, 30, 30 + width, 30 + height), nullptr,
-                        0) != FALSE;
-    }
-};
 
 std::wstring ClipboardText() {
     std::wstring text;
@@ -53,7 +45,7 @@ std::vector<uint8_t> ClipboardBytes() {
 class HexDumpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create(640, 260));
+        ASSERT_TRUE(host.Create(CRect(30, 30, 670, 290)));
         ASSERT_TRUE(hex.Create(host.GetClientRect(), host, 5));
         for (int i = 0; i < 20; ++i) data.push_back(static_cast<uint8_t>(0x3A + i));
         data[1] = 0x0A;
@@ -68,7 +60,7 @@ protected:
         Pump();
     }
 
-    CHost host;
+    CTestHostWnd host;
     CHexDumpCtrl hex;
     std::vector<uint8_t> data;
 };

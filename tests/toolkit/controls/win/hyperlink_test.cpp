@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/HyperLink.h"
 
 using namespace brx;
@@ -28,18 +29,10 @@ protected:
     void Beep() override { ++beeps; }
 };
 
-class CLinkHost : public CWnd {
-public:
-    bool Create() {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"link", WS_POPUP | WS_VISIBLE, CRect(50, 50, 450, 150), nullptr, 0) != FALSE;
-    }
-};
-
 class HyperLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create());
+        ASSERT_TRUE(host.Create(CRect(50, 50, 450, 150)));
         HWND stat = ::CreateWindowExW(0, L"STATIC", L"https://example.invalid/brindlex", WS_CHILD | WS_VISIBLE, 10, 10,
                                       300, 40, host, reinterpret_cast<HMENU>(1113), ::GetModuleHandleW(nullptr),
                                       nullptr);
@@ -53,7 +46,7 @@ protected:
         Pump();
     }
 
-    CLinkHost host;
+    CTestHostWnd host;
     CScriptedLink link;
 };
 
@@ -109,8 +102,8 @@ TEST_F(HyperLinkTest, StylesAndTheWindowFollowingItsText) {
 }
 
 TEST(HyperLinkFont, AStaticWithoutAFontKeepsItsSize) {
-    CLinkHost host;
-    ASSERT_TRUE(host.Create());
+    CTestHostWnd host;
+    ASSERT_TRUE(host.Create(CRect(50, 50, 450, 150)));
     HWND stat = ::CreateWindowExW(0, L"STATIC", L"link", WS_CHILD | WS_VISIBLE, 10, 10, 300, 40, host, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     CScriptedLink link;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/MemDC.h"
 #include "toolkit/controls/win/PictureEx.h"
 
@@ -49,17 +50,9 @@ HGLOBAL Block(const std::vector<uint8_t>& bytes) {
     return block;
 }
 
-class CPicHost : public CWnd {
-public:
-    bool Create() {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"pic", WS_POPUP | WS_VISIBLE, CRect(60, 60, 360, 260), nullptr, 0) != FALSE;
-    }
-};
-
 TEST(PictureEx, LoadsRendersAndFreesABitmap) {
-    CPicHost host;
-    ASSERT_TRUE(host.Create());
+    CTestHostWnd host;
+    ASSERT_TRUE(host.Create(CRect(60, 60, 360, 260)));
     CPictureEx picture;
     ASSERT_TRUE(picture.Create(L"", WS_VISIBLE | SS_BITMAP, CRect(10, 10, 20, 20), host, 1110));
     // Before any load nothing renders.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/HexDumpCtrl.h"
 #include "toolkit/controls/win/RichEditBase.h"
 #include "toolkit/controls/win/TreeList.h"
@@ -18,14 +19,6 @@ using namespace brx;
 using namespace brx::test;
 
 namespace {
-
-class CFrameHost : public CWnd {
-public:
-    bool Create(const RECT& rc) {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"frame", WS_POPUP | WS_VISIBLE, rc, nullptr, 0) != FALSE;
-    }
-};
 
 // Answers the menu with a scripted command and keeps what it offered.
 class CScriptedRichEdit : public CRichEditBase {
@@ -63,7 +56,7 @@ protected:
     void TearDown() override { host.DestroyWindow(); }
     void ContextMenu() { edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit.m_hWnd), MAKELPARAM(-1, -1)); }
 
-    CFrameHost host;
+    CTestHostWnd host;
     CScriptedRichEdit edit;
 };
 
@@ -160,7 +153,7 @@ TEST(RichEditFonts, TheFallbackChainTakesTheFirstFontPresent) {
 
 // The three controls side by side, as the panes show them.
 TEST(ControlsFrame, TreeListHexDumpAndRichEditTogether) {
-    CFrameHost frame;
+    CTestHostWnd frame;
     ASSERT_TRUE(frame.Create(CRect(0, 0, 900, 560)));
     CTreeList tree;
     ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 450, 300), frame, 1));
