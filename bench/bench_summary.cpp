@@ -25,32 +25,20 @@ void Run(benchmark::State& state, bool summarize) {
     devices.Add({0x87770020, 0x87770000}, u"\\Device\\USBPDO-4");
     drivers.Add({0x89B00200, 1}, u"\\Driver\\usbccgp");
     CSummaryNameTables names(&devices, &drivers, nullptr);
-    std::vector<uint8_t> a(8192), b(8192);
     std::vector<char> out(kSummaryBuffer);
-    const uint32_t count = log.GetRecordCount();
-    for (auto _ : state) {
-        for (uint32_t i = 0; i < count; ++i) {
-            CRecordPairView pair;
-            pair.Init(a.data(), 8192, b.data(), 8192);
-            log.ReadRecordPair(i, pair);
-            if (summarize) {
-                SUMMARY_CONTEXT ctx;
-                InitSummaryContext(ctx, out.data(), kSummaryBuffer, &pair.record, layout, &names);
-                AppendSummaryHead(ctx, "Arial", "Courier New");
-                switch (pair.record.type) {
-                case RECORD_TYPE_REQUEST: SummarizeRequestHeader(ctx); break;
-                case RECORD_TYPE_START: SummarizeStartMarker(ctx); break;
-                case RECORD_TYPE_DROP: SummarizeDropMarker(ctx); break;
-                default: break;
-                }
-            }
-            benchmark::DoNotOptimize(out[0]);
+    auto summary = [&](const CRecordPairView& pair) {
+        SUMMARY_CONTEXT ctx;
+        InitSummaryContext(ctx, out.data(), kSummaryBuffer, &pair.record, layout, &names);
+        AppendSummaryHead(ctx, "Arial", "Courier New");
+        switch (pair.record.type) {
+        case RECORD_TYPE_REQUEST: SummarizeRequestHeader(ctx); break;
+        case RECORD_TYPE_START: SummarizeStartMarker(ctx); break;
+        case RECORD_TYPE_DROP: SummarizeDropMarker(ctx); break;
+        default: break;
         }
-    }
-    state.SetItemsProcessed(state.iterations() * count);
-    state.counters["per_summary"] =
-        benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+        benchmark::DoNotOptimize(out[0]);
+    };
+    bench::RunOverPairs<kRecords>(state, "per_summary", summarize ? &summary : nullptr);
 }
 
 void BM_ReadPairOnly(benchmark::State& state) { Run(state, false); }
