@@ -28,20 +28,20 @@ protected:
         Browser() = FakeBrowserLog{};
         manager.SetExternalDispatch(&external);
         AfxEnableControlContainer(&manager);
-        ASSERT_TRUE(host.Create(CRect(70, 70, 470, 370)));
-        ASSERT_TRUE(html.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 400, 300), host, 7, CLSID_FakeBrowser));
+        host = SharedHost(CRect(70, 70, 470, 370));
+        ASSERT_NE(host->m_hWnd, nullptr);
+        ASSERT_TRUE(html.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 400, 300), *host, 7, CLSID_FakeBrowser));
         ASSERT_NE(Browser().browser, nullptr);
     }
     void TearDown() override {
         html.DestroyWindow();
-        host.DestroyWindow();
         AfxEnableControlContainer(nullptr);
     }
 
     CFakeBrowserRegistration registration;
     CImpIDispatch external;
     CCustomOccManager manager;
-    CTestHostWnd host;
+    CTestHostWnd* host = nullptr;
     CHtmlWnd html;
 };
 

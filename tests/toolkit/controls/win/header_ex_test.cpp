@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/HeaderCtrlEx.h"
 
 using namespace brx;
@@ -15,13 +16,9 @@ using namespace brx::test;
 
 namespace {
 
-class CListHost : public CWnd {
+class CListHost : public CTestHostWnd {
 public:
     std::vector<int> dividerDoubleClicks;
-    bool Create() {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"header", WS_POPUP | WS_VISIBLE, CRect(40, 40, 740, 240), nullptr, 0) != FALSE;
-    }
 
 protected:
     bool OnNotify(NMHDR& nm, LRESULT& result) override {
@@ -34,7 +31,7 @@ protected:
 class HeaderExTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create());
+        host.dividerDoubleClicks.clear();
         list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 700, 200, host,
                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(list, nullptr);
@@ -51,7 +48,7 @@ protected:
         for (int i = 0; i < 6; ++i) header.SetItemData(i, new HEADER_COLUMN_INFO{80, i ? 1u : 0u, 1});
         Pump();
     }
-    void TearDown() override { host.DestroyWindow(); }
+    void TearDown() override { ::DestroyWindow(list); }
 
     std::vector<int> Order() {
         std::vector<int> order(static_cast<size_t>(header.GetItemCount()));
@@ -59,7 +56,7 @@ protected:
         return order;
     }
 
-    CListHost host;
+    CListHost& host = *SharedHost<CListHost>(CRect(40, 40, 740, 240));
     HWND list = nullptr;
     CHeaderCtrlEx header;
 };

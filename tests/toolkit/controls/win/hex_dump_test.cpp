@@ -45,8 +45,9 @@ std::vector<uint8_t> ClipboardBytes() {
 class HexDumpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create(CRect(30, 30, 670, 290)));
-        ASSERT_TRUE(hex.Create(host.GetClientRect(), host, 5));
+        host = SharedHost(CRect(30, 30, 670, 290));
+        ASSERT_NE(host->m_hWnd, nullptr);
+        ASSERT_TRUE(hex.Create(host->GetClientRect(), *host, 5));
         for (int i = 0; i < 20; ++i) data.push_back(static_cast<uint8_t>(0x3A + i));
         data[1] = 0x0A;
         data[2] = 0x7F;
@@ -54,13 +55,12 @@ protected:
         hex.SetData(data.data(), data.size());
         Pump();
     }
-    void TearDown() override { host.DestroyWindow(); }
     void Key(UINT vk) {
         hex.SendMessage(WM_KEYDOWN, vk, 0);
         Pump();
     }
 
-    CTestHostWnd host;
+    CTestHostWnd* host = nullptr;
     CHexDumpCtrl hex;
     std::vector<uint8_t> data;
 };
@@ -158,8 +158,8 @@ TEST_F(HexDumpTest, AClickSelectsTheCellUnderTheMouseAndADragARange) {
     EXPECT_EQ(hex.GetSelectionStart(), 10u);
     EXPECT_EQ(hex.GetSelectionEnd(), 21u);
     Pump();
-    ::RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    EXPECT_TRUE(SaveScreenshot(host, "hex_dump.bmp"));
+    ::RedrawWindow(*host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(SaveScreenshot(*host, "hex_dump.bmp"));
     // The wheel scrolls a line.
     hex.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
     EXPECT_EQ(hex.GetFirstVisible(), 8u);

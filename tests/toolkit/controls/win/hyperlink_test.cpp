@@ -32,21 +32,26 @@ protected:
 class HyperLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create(CRect(50, 50, 450, 150)));
+        host = SharedHost(CRect(50, 50, 450, 150));
+        ASSERT_NE(host->m_hWnd, nullptr);
         HWND stat = ::CreateWindowExW(0, L"STATIC", L"https://example.invalid/brindlex", WS_CHILD | WS_VISIBLE, 10, 10,
-                                      300, 40, host, reinterpret_cast<HMENU>(1113), ::GetModuleHandleW(nullptr),
+                                      300, 40, *host, reinterpret_cast<HMENU>(1113), ::GetModuleHandleW(nullptr),
                                       nullptr);
         ::SendMessageW(stat, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         ASSERT_TRUE(link.SubclassLink(stat));
         Pump();
     }
-    void TearDown() override { host.DestroyWindow(); }
+    void TearDown() override {
+        HWND stat = link.m_hWnd;
+        link.UnsubclassWindow();
+        ::DestroyWindow(stat);
+    }
     void Press(UINT msg) {
         link.SendMessage(msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(3, 3));
         Pump();
     }
 
-    CTestHostWnd host;
+    CTestHostWnd* host = nullptr;
     CScriptedLink link;
 };
 
@@ -64,7 +69,7 @@ TEST_F(HyperLinkTest, AClickOpensOnReleaseAndTheLinkBecomesVisited) {
     EXPECT_TRUE(link.IsVisited());
     // Active colour while it has the focus, visited once it lost it.
     EXPECT_EQ(link.CurrentColor(), CHyperLink::ActiveColor());
-    ::SetFocus(host);
+    ::SetFocus(*host);
     Pump();
     EXPECT_EQ(link.CurrentColor(), CHyperLink::VisitedColor());
 }
@@ -98,19 +103,20 @@ TEST_F(HyperLinkTest, StylesAndTheWindowFollowingItsText) {
     // The tooltip names the target.
     link.SetURL(L"https://example.invalid/other");
     EXPECT_EQ(link.GetToolTip().GetText(link, 1), L"https://example.invalid/other");
-    EXPECT_TRUE(SaveScreenshot(host, "hyperlink.bmp"));
+    EXPECT_TRUE(SaveScreenshot(*host, "hyperlink.bmp"));
 }
 
 TEST(HyperLinkFont, AStaticWithoutAFontKeepsItsSize) {
-    CTestHostWnd host;
-    ASSERT_TRUE(host.Create(CRect(50, 50, 450, 150)));
-    HWND stat = ::CreateWindowExW(0, L"STATIC", L"link", WS_CHILD | WS_VISIBLE, 10, 10, 300, 40, host, nullptr,
+    CTestHostWnd* host = SharedHost(CRect(50, 50, 450, 150));
+    ASSERT_NE(host->m_hWnd, nullptr);
+    HWND stat = ::CreateWindowExW(0, L"STATIC", L"link", WS_CHILD | WS_VISIBLE, 10, 10, 300, 40, *host, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     CScriptedLink link;
     ASSERT_TRUE(link.SubclassLink(stat));
     EXPECT_FALSE(link.GetLinkStyle() & HLS_AUTOSIZE);
     EXPECT_EQ(link.GetClientRect().Width(), 300);
-    host.DestroyWindow();
+    link.UnsubclassWindow();
+    ::DestroyWindow(stat);
 }
 
 } // namespace

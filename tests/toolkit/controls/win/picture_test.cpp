@@ -51,10 +51,10 @@ HGLOBAL Block(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(PictureEx, LoadsRendersAndFreesABitmap) {
-    CTestHostWnd host;
-    ASSERT_TRUE(host.Create(CRect(60, 60, 360, 260)));
+    CTestHostWnd* host = SharedHost(CRect(60, 60, 360, 260));
+    ASSERT_NE(host->m_hWnd, nullptr);
     CPictureEx picture;
-    ASSERT_TRUE(picture.Create(L"", WS_VISIBLE | SS_BITMAP, CRect(10, 10, 20, 20), host, 1110));
+    ASSERT_TRUE(picture.Create(L"", WS_VISIBLE | SS_BITMAP, CRect(10, 10, 20, 20), *host, 1110));
     // Before any load nothing renders.
     EXPECT_FALSE(picture.RenderPicture());
     EXPECT_EQ(picture.GetBackgroundColor(), 0xFFFFFFu);
@@ -86,7 +86,6 @@ TEST(PictureEx, LoadsRendersAndFreesABitmap) {
     EXPECT_FALSE(picture.LoadFromMemory(bad, static_cast<DWORD>(junk.size())));
     EXPECT_FALSE(picture.IsLoaded());
     ::GlobalFree(bad);
-    host.DestroyWindow();
 }
 
 TEST(MemDC, DrawsOffScreenAndCopiesAtTheEnd) {

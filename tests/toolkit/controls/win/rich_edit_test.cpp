@@ -47,16 +47,16 @@ std::wstring Text(HWND edit) {
 class RichEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.Create(CRect(10, 10, 510, 310)));
-        ASSERT_TRUE(edit.Create(WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, CRect(0, 0, 500, 300), host, 9));
+        host = SharedHost(CRect(10, 10, 510, 310));
+        ASSERT_NE(host->m_hWnd, nullptr);
+        ASSERT_TRUE(edit.Create(WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, CRect(0, 0, 500, 300), *host, 9));
         edit.MoveWindow(CRect(0, 0, 500, 300));
         edit.InitFormat();
         Pump();
     }
-    void TearDown() override { host.DestroyWindow(); }
     void ContextMenu() { edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit.m_hWnd), MAKELPARAM(-1, -1)); }
 
-    CTestHostWnd host;
+    CTestHostWnd* host = nullptr;
     CScriptedRichEdit edit;
 };
 
@@ -153,8 +153,9 @@ TEST(RichEditFonts, TheFallbackChainTakesTheFirstFontPresent) {
 
 // The three controls side by side, as the panes show them.
 TEST(ControlsFrame, TreeListHexDumpAndRichEditTogether) {
-    CTestHostWnd frame;
-    ASSERT_TRUE(frame.Create(CRect(0, 0, 900, 560)));
+    CTestHostWnd* host = SharedHost(CRect(0, 0, 900, 560));
+    ASSERT_NE(host->m_hWnd, nullptr);
+    CTestHostWnd& frame = *host;
     CTreeList tree;
     ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 450, 300), frame, 1));
     tree.ModifyStyle(0x0002, 0x1035);
@@ -193,7 +194,6 @@ TEST(ControlsFrame, TreeListHexDumpAndRichEditTogether) {
     Pump();
     ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_TRUE(SaveScreenshot(frame, "controls_frame.bmp"));
-    frame.DestroyWindow();
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "decode/IrpUrbDetails.h"
 #include "tests/decode/DetailsRecords.h"
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
 #include "toolkit/controls/win/TreeList.h"
 #include "toolkit/controls/win/TreeListSink.h"
 
@@ -21,16 +22,11 @@ using namespace brx::test;
 
 namespace {
 
-// A visible top-level window that hosts the control under test and records
-// the notifications that reach it.
-class CHostWnd : public CWnd {
+// The host of the control under test; it records the notifications that
+// reach it.
+class CHostWnd : public CTestHostWnd {
 public:
     std::vector<UINT> codes;
-    bool Create(int width, int height) {
-        return CreateEx(0, RegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), ::GetSysColorBrush(COLOR_BTNFACE)),
-                        L"controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 20 + width, 20 + height),
-                        nullptr, 0) != FALSE;
-    }
 
 protected:
     bool OnNotify(NMHDR& nm, LRESULT& result) override {
@@ -44,7 +40,7 @@ class TreeListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::InitCommonControls();
-        ASSERT_TRUE(host.Create(620, 400));
+        ASSERT_NE(host.m_hWnd, nullptr);
         CRect client = host.GetClientRect();
         ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE, client, host, 77));
         list.ModifyStyle(kDetailsStyleRemove, kDetailsStyleAdd);
@@ -56,7 +52,6 @@ protected:
         list.GetTreeCtrl().SetFocus();
         Pump();
     }
-    void TearDown() override { host.DestroyWindow(); }
 
     POINT TreePoint(HTREEITEM item, int dx) {
         RECT rc{};
@@ -69,7 +64,7 @@ protected:
         Pump();
     }
 
-    CHostWnd host;
+    CHostWnd& host = *SharedHost<CHostWnd>(CRect(20, 20, 640, 420));
     CTreeList list;
 };
 
