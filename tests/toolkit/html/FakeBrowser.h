@@ -1,0 +1,42 @@
+// An in-process stand-in for the web browser control (Wine has no browser
+// engine): it answers Navigate2, Document and RegisterAsDropTarget by DISPID,
+// its document takes HTML through IPersistStreamInit, and it records what
+// its site answered when it was set.
+#pragma once
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+namespace brx::test {
+
+// {5B7E3A10-2C44-4F6B-9E1D-7A3C2B1F0E55}
+extern const CLSID CLSID_FakeBrowser;
+
+struct FakeBrowserLog {
+    std::vector<std::wstring> navigations;
+    std::vector<bool> dropTarget;
+    int initNew = 0;
+    std::string loaded;         // the bytes the document read
+    HRESULT initNewAnswer = S_OK;
+    bool hostHandler = false;   // the site answered IDocHostUIHandler
+    DWORD hostFlags = 0;
+    std::wstring optionKey;
+    IDispatch* external = nullptr;
+    IDispatch* browser = nullptr;  // the last browser made (its IDispatch; not counted)
+    IDispatch* document = nullptr; // its document
+};
+FakeBrowserLog& Browser();
+
+class CFakeBrowserRegistration {
+public:
+    CFakeBrowserRegistration();
+    ~CFakeBrowserRegistration();
+    bool Ok() const { return m_cookie != 0; }
+
+private:
+    DWORD m_cookie = 0;
+};
+
+} // namespace brx::test
