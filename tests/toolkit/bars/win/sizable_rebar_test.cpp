@@ -247,5 +247,6 @@ TEST(VersionClass, FromTheSystemSeams) {
     SetSystemSeams(previous);
 }
 
+
 } // namespace
 } // namespace brx
