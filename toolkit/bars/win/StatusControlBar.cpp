@@ -42,6 +42,8 @@ BOOL CStatusControlBar::AddControl(HWND control, UINT paneId, BOOL autoDestroy) 
     record->nID = paneId;
     record->bAutoDestroy = autoDestroy;
     m_controls.push_back(std::move(record));
+    // The bar repaints its panes on every text change: it must not paint over its controls.
+    ModifyStyle(0, WS_CLIPCHILDREN);
     RepositionControls();
     return TRUE;
 }

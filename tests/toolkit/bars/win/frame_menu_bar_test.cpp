@@ -80,15 +80,14 @@ public:
         const UINT panes[] = {ID_SEPARATOR, kPaneFill};
         statusBar.SetIndicators(panes, 2);
         statusBar.SetPaneInfo(1, kPaneFill, 0, 140);
-        progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1, 1, statusBar.m_hWnd,
+        progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
                                      nullptr, nullptr, nullptr);
         ::SendMessageW(progress, PBM_SETPOS, 35, 0);
-        statusBar.AddControl(progress, kPaneFill, TRUE);
         ShowWindow(SW_SHOWNORMAL);
         ::SetForegroundWindow(m_hWnd);
         RecalcLayout();
         test::Pump();
-        return true;
+        return statusBar.AddControl(progress, kPaneFill, TRUE) != FALSE;
     }
     bool OnCommand(CCommand& cmd) override {
         if (cmd.Is(kOpen) || cmd.Is(kExit) || cmd.Is(kStatus) || cmd.Is(kAbout) || cmd.Is(kCapture)) {
@@ -252,6 +251,7 @@ TEST(FrameWndEx, DemoFrameScreenshot) {
     EXPECT_EQ(rebar.top, 0);
     EXPECT_EQ(status.bottom, frame.GetClientRect().bottom);
     EXPECT_EQ(::SendMessageW(frame.m_wndReBar.GetReBarCtrl(), RB_IDTOINDEX, ID_MENUBAR, 0), 0);
+    EXPECT_NE(frame.statusBar.GetStyle() & WS_CLIPCHILDREN, 0u);
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "demo_frame.bmp"));
 }
 
