@@ -83,16 +83,7 @@ void CMenuBar::UpdateFont() {
     }
     int width = 0;
     for (int i = 0; i < GetCount(); ++i) width += GetItemRect(i).Width();
-    HWND rebar = GetParent();
-    int band = static_cast<int>(::SendMessageW(rebar, RB_IDTOINDEX, static_cast<WPARAM>(GetDlgCtrlID()), 0));
-    if (band >= 0) {
-        REBARBANDINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
-        info.cyMinChild = static_cast<UINT>(std::max(height, menuHeight));
-        info.cxIdeal = static_cast<UINT>(width);
-        ::SendMessageW(rebar, RB_SETBANDINFOW, band, reinterpret_cast<LPARAM>(&info));
-    }
+    SetBandChildSize(m_hWnd, std::max(height, menuHeight), width);
 }
 
 void CMenuBar::SetActive(bool active) {

@@ -32,6 +32,19 @@ UINT GripperStyle(UINT style, bool gripper) {
 
 } // namespace
 
+void SetBandChildSize(HWND bar, int height, int idealWidth) {
+    HWND rebar = ::GetParent(bar);
+    int band = static_cast<int>(::SendMessageW(rebar, RB_IDTOINDEX, static_cast<WPARAM>(::GetDlgCtrlID(bar)), 0));
+    if (band < 0) return;
+    REBARBANDINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
+    info.cxMinChild = 0;
+    info.cyMinChild = static_cast<UINT>(std::max(height, 0));
+    info.cxIdeal = static_cast<UINT>(std::max(idealWidth, 0));
+    ::SendMessageW(rebar, RB_SETBANDINFOW, band, reinterpret_cast<LPARAM>(&info));
+}
+
 BOOL CSizableReBar::Create(HWND parent, UINT id, DWORD style) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);

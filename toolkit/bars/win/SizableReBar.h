@@ -24,6 +24,11 @@ constexpr UINT WM_BAR_ADDMENUITEMS = WM_USER + 104;  // wParam HMENU of the reba
 constexpr UINT ID_REBAR_LOCK = 33003;                // "Lock the Toolbars"
 constexpr UINT AFX_IDW_SIZABLE_REBAR = 0xE8FE;
 
+// Sets the band holding bar (found by the bar's id in its parent rebar) to
+// the bar's height, any width down to 0 and an ideal width; nothing when the
+// bar is not in a rebar.
+void SetBandChildSize(HWND bar, int height, int idealWidth);
+
 class CSizableReBar : public CControlBar {
 public:
     struct BARINFO {

@@ -19,6 +19,14 @@ constexpr DWORD kSavedSeparatorBit = 0x80000000u;
 
 bool IsSeparator(const TBBUTTON& b) { return (b.fsStyle & BTNS_SEP) != 0; }
 
+// Copies text into a buffer of capacity characters, cut to fit, terminated.
+void CopyText(const std::wstring& text, wchar_t* out, int capacity) {
+    if (!out || capacity <= 0) return;
+    size_t n = std::min(text.size(), static_cast<size_t>(capacity) - 1);
+    text.copy(out, n);
+    out[n] = L'\0';
+}
+
 } // namespace
 
 CToolBarEx::CToolBarEx() : m_nVersionClass(GetWindowsVersionClass()) {}
@@ -159,17 +167,7 @@ void CToolBarEx::UpdateBandSize() {
         width += rc.Width();
         height = std::max(height, static_cast<int>(rc.Height()));
     }
-    HWND rebar = GetParent();
-    int band = static_cast<int>(::SendMessageW(rebar, RB_IDTOINDEX, static_cast<WPARAM>(GetDlgCtrlID()), 0));
-    if (band >= 0) {
-        REBARBANDINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
-        info.cxMinChild = 0;
-        info.cyMinChild = static_cast<UINT>(height);
-        info.cxIdeal = static_cast<UINT>(width);
-        ::SendMessageW(rebar, RB_SETBANDINFOW, band, reinterpret_cast<LPARAM>(&info));
-    }
+    SetBandChildSize(m_hWnd, height, width);
     Invalidate();
 }
 
@@ -249,12 +247,10 @@ bool CToolBarEx::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
         }
         const TBBUTTON& b = m_buttons[static_cast<size_t>(info.iItem)].tbinfo;
         info.tbButton = b;
-        if (!IsSeparator(b) && info.pszText && info.cchText > 0) {
+        if (!IsSeparator(b)) {
             std::wstring text;
             GetButtonText(static_cast<UINT>(b.idCommand), text);
-            size_t n = std::min(text.size(), static_cast<size_t>(info.cchText) - 1);
-            text.copy(info.pszText, n);
-            info.pszText[n] = L'\0';
+            CopyText(text, info.pszText, info.cchText);
         }
         result = 1;
         return true;
@@ -270,13 +266,9 @@ bool CToolBarEx::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
     case TBN_RESTORE: result = OnRestore(reinterpret_cast<NMTBRESTORE&>(nm)); return true;
     case TBN_GETINFOTIPW: {
         auto& tip = reinterpret_cast<NMTBGETINFOTIPW&>(nm);
-        if (tip.pszText && tip.cchTextMax > 0) {
-            std::wstring text;
-            GetButtonTip(static_cast<UINT>(tip.iItem), text);
-            size_t n = std::min(text.size(), static_cast<size_t>(tip.cchTextMax) - 1);
-            text.copy(tip.pszText, n);
-            tip.pszText[n] = L'\0';
-        }
+        std::wstring text;
+        GetButtonTip(static_cast<UINT>(tip.iItem), text);
+        CopyText(text, tip.pszText, tip.cchTextMax);
         result = 0;
         return true;
     }
