@@ -592,7 +592,9 @@ TEST_F(RequestSummaryTest, SummaryNeverPassesItsBuffer) {
         const std::string written = cut.rtf.substr(0, cut.rtf.size() - 1);
         ASSERT_LE(written.size(), size - 1u);
         EXPECT_EQ(whole.rtf.compare(0, written.size(), written), 0);
-        if (size > full) EXPECT_EQ(written.size(), full);
+        if (size > full) {
+            EXPECT_EQ(written.size(), full);
+        }
     }
     // A header that does not fit fails the summary; a cut body does not.
     const size_t head = whole.rtf.size() - whole.body.size() - 1;
