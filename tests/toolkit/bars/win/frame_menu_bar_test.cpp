@@ -1,0 +1,259 @@
+// The toolkit frame with its menu bar in the rebar, a customisable toolbar
+// and a status bar with a progress control: the buttons built from the menu,
+// keyboard scenarios (Alt, arrows, Esc in a popup, mnemonics with "&&") run
+// by a timer inside the menu loop, WM_QUIT arriving while a popup is open,
+// and a screenshot of the whole demo frame.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/bars/win/BarsTestUtil.h"
+#include "toolkit/bars/win/FrameWndEx.h"
+#include "toolkit/bars/win/StatusControlBar.h"
+#include "toolkit/bars/win/ToolBarEx.h"
+
+namespace brx {
+namespace {
+
+constexpr UINT kOpen = 0x7401, kExit = 0x7402, kStatus = 0x7403, kAbout = 0x7404, kCapture = 0x7405;
+constexpr UINT kPaneFill = 0x7410;
+
+HMENU BuildMenu() {
+    HMENU file = ::CreatePopupMenu();
+    ::AppendMenuW(file, MF_STRING, kOpen, L"&Open...");
+    ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(file, MF_STRING, kExit, L"E&xit");
+    HMENU view = ::CreatePopupMenu();
+    ::AppendMenuW(view, MF_STRING, kStatus, L"&Status Bar");
+    HMENU help = ::CreatePopupMenu();
+    ::AppendMenuW(help, MF_STRING, kAbout, L"&About");
+    HMENU both = ::CreatePopupMenu();
+    ::AppendMenuW(both, MF_STRING, kAbout, L"About");
+    HMENU menu = ::CreateMenu();
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(both), L"Q && A");
+    ::AppendMenuW(menu, MF_STRING, kCapture, L"&Capture");
+    return menu;
+}
+
+class CDemoToolBar : public CToolBarEx {
+public:
+    void GetButtonText(UINT id, std::wstring& text) override {
+        text = id == kOpen ? L"Open" : id == kCapture ? L"Capture" : id == kAbout ? L"About" : L"";
+    }
+};
+
+class CDemoFrame : public CFrameWndEx {
+public:
+    CDemoFrame() { m_bAutoDelete = false; }
+    ~CDemoFrame() override {
+        DestroyWindow();
+        if (m_menu) ::DestroyMenu(m_menu);
+    }
+    CDemoToolBar toolBar;
+    CStatusControlBar statusBar;
+    HWND progress = nullptr;
+    HMENU m_menu = nullptr;
+    std::vector<UINT> ran;
+
+    bool Build() {
+        if (!Create(nullptr, L"Brindlex", WS_OVERLAPPEDWINDOW, CRect(40, 40, 680, 400))) return false;
+        m_menu = BuildMenu();
+        SetMenu(m_menu);
+        if (!toolBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, 0xE800)) return false;
+        TBBUTTONEX buttons[3] = {};
+        const UINT ids[3] = {kOpen, kCapture, kAbout};
+        for (int i = 0; i < 3; ++i) {
+            buttons[i].tbinfo = TBBUTTON{I_IMAGENONE, static_cast<int>(ids[i]), TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1};
+            buttons[i].bInitiallyVisible = TRUE;
+        }
+        toolBar.SetButtons(3, buttons, 1);
+        if (!m_wndReBar.AddBar(&toolBar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE)) return false;
+        toolBar.UpdateBandSize();
+        if (!statusBar.CreateEx(m_hWnd, SBARS_SIZEGRIP)) return false;
+        const UINT panes[] = {ID_SEPARATOR, kPaneFill};
+        statusBar.SetIndicators(panes, 2);
+        statusBar.SetPaneInfo(1, kPaneFill, 0, 140);
+        progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
+                                     nullptr, nullptr, nullptr);
+        ::SendMessageW(progress, PBM_SETPOS, 35, 0);
+        ShowWindow(SW_SHOWNORMAL);
+        ::SetForegroundWindow(m_hWnd);
+        RecalcLayout();
+        test::Pump();
+        return statusBar.AddControl(progress, kPaneFill, TRUE) != FALSE;
+    }
+    bool OnCommand(CCommand& cmd) override {
+        if (cmd.Is(kOpen) || cmd.Is(kExit) || cmd.Is(kStatus) || cmd.Is(kAbout) || cmd.Is(kCapture)) {
+            ran.push_back(cmd.Id());
+            return true;
+        }
+        return CFrameWndEx::OnCommand(cmd);
+    }
+    bool OnUpdateCommand(CCmdUI& ui) override {
+        if (ui.m_nID == kOpen || ui.m_nID == kExit || ui.m_nID == kStatus || ui.m_nID == kAbout ||
+            ui.m_nID == kCapture || ui.m_nID == kPaneFill) {
+            ui.Enable(true);
+            return true;
+        }
+        return CFrameWndEx::OnUpdateCommand(ui);
+    }
+};
+
+// Steps run one per timer tick, also inside the menu's own loop.
+std::vector<std::function<void()>> g_steps;
+size_t g_step = 0;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_step < g_steps.size()) g_steps[g_step++]();
+}
+void Key(WORD vk) {
+    ::keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    ::keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
+}
+// Runs the steps with the given opening action, then pumps until they are done.
+void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps) {
+    g_steps = std::move(steps);
+    g_step = 0;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, RunStep);
+    open();
+    DWORD until = ::GetTickCount() + 5000;
+    while (g_step < g_steps.size() && ::GetTickCount() < until) {
+        test::Pump();
+        ::Sleep(10);
+    }
+    ::KillTimer(nullptr, timer);
+    g_steps.clear();
+}
+
+TEST(MenuBar, ButtonsFollowTheMenu) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    EXPECT_EQ(::GetMenu(frame.m_hWnd), nullptr);
+    CMenuBar& bar = frame.m_wndMenuBar;
+    ASSERT_EQ(bar.GetCount(), 5);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(bar.GetItemID(i), ID_MENUBAR_FIRST + static_cast<UINT>(i));
+        EXPECT_NE(bar.GetButtonStyle(i) & BTNS_DROPDOWN, 0u);
+    }
+    EXPECT_EQ(bar.GetItemID(4), kCapture);
+    EXPECT_EQ(bar.GetButtonStyle(4) & BTNS_DROPDOWN, 0u);
+    wchar_t text[32] = {};
+    bar.SendMessage(TB_GETBUTTONTEXTW, ID_MENUBAR_FIRST + 3, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Q && A");
+    // The band is at least a menu line high.
+    EXPECT_GE(bar.GetWindowRect().Height(), ::GetSystemMetrics(SM_CYMENU));
+}
+
+TEST(MenuBar, AltSelectsTheBarArrowsMoveEscLeaves) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    EXPECT_EQ(frame.SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0), 0);
+    EXPECT_TRUE(bar.IsMenuMode());
+    EXPECT_EQ(bar.GetHotIndex(), 0);
+    EXPECT_EQ(::GetCapture(), bar.m_hWnd);
+    bar.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(bar.SendMessage(TB_GETHOTITEM), 1);
+    EXPECT_EQ(bar.GetHotIndex(), 1);
+    bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(bar.IsMenuMode());
+    EXPECT_NE(::GetCapture(), bar.m_hWnd);
+    // Other system commands go to the framework.
+    EXPECT_FALSE(bar.OnSysKeyMenu(SC_KEYMENU, 'f'));
+    EXPECT_FALSE(bar.OnSysKeyMenu(SC_CLOSE, 0));
+}
+
+TEST(MenuBar, MnemonicOpensItsPopupAndEscStepsBack) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    bool sawPopup = false, stayed = false;
+    int hot = -1;
+    RunScenario(
+        [&] { EXPECT_EQ(frame.SendMessage(WM_MENUCHAR, MAKEWPARAM('v', MF_SYSMENU), 0), MAKELRESULT(0, MNC_CLOSE)); },
+        {[&] {
+             sawPopup = bar.IsPopupOpen();
+             hot = bar.GetHotIndex();
+             Key(VK_ESCAPE); // closes the top popup, the bar stays selected
+         },
+         [&] {
+             stayed = bar.IsMenuMode() && !bar.IsPopupOpen();
+             bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+         }});
+    EXPECT_TRUE(sawPopup);
+    EXPECT_EQ(hot, 1);
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(bar.IsMenuMode());
+    // "Q && A" has no mnemonic: 'a' and '&' fall through to the frame.
+    EXPECT_FALSE(bar.OnMenuChar('a', MF_SYSMENU));
+    EXPECT_FALSE(bar.OnMenuChar('&', MF_SYSMENU));
+    EXPECT_FALSE(bar.OnMenuChar('z', MF_SYSMENU));
+    EXPECT_FALSE(bar.OnMenuChar('f', 0)); // not from the system menu
+}
+
+TEST(MenuBar, RightInAPopupMovesToTheNextPopup) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    std::vector<int> hots;
+    RunScenario([&] { bar.PostMessage(WM_MENUBAR_OPENPOPUP, 0, 0x10001); },
+                {[&] {
+                     hots.push_back(bar.IsPopupOpen() ? bar.GetHotIndex() : -1);
+                     Key(VK_RIGHT);
+                 },
+                 [&] {
+                     hots.push_back(bar.IsPopupOpen() ? bar.GetHotIndex() : -1);
+                     Key(VK_ESCAPE);
+                 },
+                 [&] { bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0); }});
+    EXPECT_EQ(hots, (std::vector<int>{0, 1}));
+    EXPECT_FALSE(bar.IsMenuMode());
+}
+
+TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    bool open = false;
+    g_steps = {[&] {
+        open = bar.IsPopupOpen();
+        ::PostQuitMessage(7);
+        frame.PostMessage(WM_CANCELMODE);
+        ::EndMenu();
+    }};
+    g_step = 0;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, RunStep);
+    bar.SendMessage(WM_MENUBAR_OPENPOPUP, 2, 0);
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(open);
+    EXPECT_FALSE(bar.IsPopupOpen());
+    EXPECT_FALSE(bar.IsMenuMode());
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST(FrameWndEx, DemoFrameScreenshot) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    frame.statusBar.SetPaneText(0, L"Ready");
+    test::Pump();
+    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The rebar sits at the top with the menu band first, the status bar at the bottom.
+    CRect rebar = test::ChildRect(frame.m_wndReBar.m_hWnd);
+    CRect status = test::ChildRect(frame.statusBar.m_hWnd);
+    EXPECT_EQ(rebar.top, 0);
+    EXPECT_EQ(status.bottom, frame.GetClientRect().bottom);
+    EXPECT_EQ(::SendMessageW(frame.m_wndReBar.GetReBarCtrl(), RB_IDTOINDEX, ID_MENUBAR, 0), 0);
+    EXPECT_NE(frame.statusBar.GetStyle() & WS_CLIPCHILDREN, 0u);
+    EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "demo_frame.bmp"));
+}
+
+} // namespace
+} // namespace brx

@@ -1,0 +1,136 @@
+#include "toolkit/bars/BarState.h"
+
+#include <algorithm>
+
+namespace brx {
+
+int VersionClassOf(const OsVersion& version) {
+    if (!version.nt) return 0;
+    if (version.major < 5) return 4;
+    if (version.minor == 0) return 5;
+    if (version.minor == 1) return 6;
+    return 7;
+}
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+void WriteU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeRebarState(const std::vector<RebarBandRecord>& records) {
+    std::vector<uint8_t> out(records.size() * kRebarRecordBytes);
+    for (size_t i = 0; i < records.size(); ++i) {
+        uint8_t* p = out.data() + i * kRebarRecordBytes;
+        WriteU32(p, records[i].style);
+        WriteU32(p + 4, records[i].cx);
+        WriteU32(p + 8, records[i].id);
+    }
+    return out;
+}
+
+std::vector<RebarBandRecord> DecodeRebarState(const uint8_t* data, size_t size) {
+    std::vector<RebarBandRecord> records;
+    if (!data) return records;
+    size_t count = size / kRebarRecordBytes;
+    records.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = data + i * kRebarRecordBytes;
+        records.push_back(RebarBandRecord{ReadU32(p), ReadU32(p + 4), ReadU32(p + 8)});
+    }
+    return records;
+}
+
+std::vector<RebarRestoreStep> PlanRebarRestore(const std::vector<uint32_t>& currentIds,
+                                               const std::vector<uint32_t>& currentStyles,
+                                               const std::vector<RebarBandRecord>& records) {
+    std::vector<RebarRestoreStep> steps;
+    std::vector<uint32_t> order = currentIds;
+    std::vector<bool> used(currentIds.size(), false);
+    int position = 0;
+    for (const RebarBandRecord& record : records) {
+        if (position >= static_cast<int>(order.size())) break;
+        auto found = std::find(currentIds.begin(), currentIds.end(), record.id);
+        if (found == currentIds.end()) continue; // a stale record moves and changes nothing
+        size_t original = static_cast<size_t>(found - currentIds.begin());
+        if (used[original]) continue;            // a duplicated id restores once
+        used[original] = true;
+        uint32_t current = original < currentStyles.size() ? currentStyles[original] : 0;
+        steps.push_back(RebarRestoreStep{position, record.id, record.cx,
+                                         (current & ~(kBandBreak | kBandHidden)) | record.style});
+        ++position;
+    }
+    return steps;
+}
+
+std::vector<uint32_t> ApplyRebarMoves(std::vector<uint32_t> ids, const std::vector<RebarRestoreStep>& steps) {
+    for (const RebarRestoreStep& step : steps) {
+        auto found = std::find(ids.begin(), ids.end(), step.id);
+        if (found == ids.end() || step.position < 0 || step.position >= static_cast<int>(ids.size())) continue;
+        uint32_t id = *found;
+        ids.erase(found);
+        ids.insert(ids.begin() + step.position, id);
+    }
+    return ids;
+}
+
+int ClampTextOption(int32_t option) { return std::clamp<int32_t>(option, 0, kTextOptionCount - 1); }
+int ClampIconOption(int32_t option) { return std::clamp<int32_t>(option, 0, kIconOptionCount - 1); }
+
+ToolbarOptionsHeader DecodeToolbarOptions(const uint8_t* data, size_t size) {
+    ToolbarOptionsHeader header;
+    if (!data || size < kToolbarOptionBytes) return header;
+    header.present = true;
+    header.textOption = ClampTextOption(static_cast<int32_t>(ReadU32(data)));
+    header.iconOption = ClampIconOption(static_cast<int32_t>(ReadU32(data + 4)));
+    return header;
+}
+
+void EncodeToolbarOptions(int textOption, int iconOption, uint8_t out[kToolbarOptionBytes]) {
+    WriteU32(out, static_cast<uint32_t>(textOption));
+    WriteU32(out + 4, static_cast<uint32_t>(iconOption));
+}
+
+size_t ToolbarRecordCount(size_t size, size_t recordBytes) {
+    if (size < kToolbarOptionBytes || recordBytes == 0) return 0;
+    return (size - kToolbarOptionBytes) / recordBytes;
+}
+
+bool ToolbarButtonHasTip(int textOption, bool hasText) {
+    switch (textOption) {
+    case 1: return !hasText;
+    case 2: return true;
+    default: return false;
+    }
+}
+
+LayoutRect StatusControlRect(const StatusControlPane& pane, int32_t clientRight, bool sizeGrip, int32_t edge,
+                             int32_t smallIcon) {
+    LayoutRect rc = pane.rect;
+    if (pane.last) {
+        if (pane.stretch) {
+            rc.right = clientRight;
+            if (sizeGrip) rc.right -= smallIcon + edge;
+        } else {
+            rc.right = rc.left + pane.width + 3 * edge;
+        }
+    }
+    if (!pane.noBorders) {
+        rc.left += edge;
+        rc.top += edge;
+        rc.right -= edge;
+        rc.bottom -= edge;
+    }
+    if (rc.right < rc.left) rc.right = rc.left;
+    if (rc.bottom < rc.top) rc.bottom = rc.top;
+    return rc;
+}
+
+} // namespace brx
