@@ -113,16 +113,13 @@ std::string Expected(const Fixture& f) {
 TEST(RealCaptureDetails, ControlRequestsAgreeWithTshark) {
     std::vector<Fixture> fixtures = ReadFixtures();
     ASSERT_GE(fixtures.size(), 70u);
-    size_t checked = 0;
     for (const Fixture& f : fixtures) {
         SCOPED_TRACE(f.capture + " frame " + std::to_string(f.frame) + ": " + f.info);
         std::string expected = Expected(f);
         ASSERT_FALSE(expected.empty()) << "no rule for tshark's text";
         std::string ours = Details(f.setup);
         EXPECT_TRUE(StartsWith(ours, expected)) << ours;
-        ++checked;
     }
-    EXPECT_EQ(checked, fixtures.size());
 }
 
 } // namespace
