@@ -133,4 +133,77 @@ LayoutRect StatusControlRect(const StatusControlPane& pane, int32_t clientRight,
     return rc;
 }
 
+namespace {
+
+LayoutRect Offset(LayoutRect rc, int32_t dx, int32_t dy) {
+    return LayoutRect{rc.left + dx, rc.top + dy, rc.right + dx, rc.bottom + dy};
+}
+
+bool Overlaps(const LayoutRect& a, const LayoutRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+int32_t Aligned(int32_t at, int32_t size, PopupAlign align) {
+    switch (align) {
+    case PopupAlign::Centre: return at - size / 2;
+    case PopupAlign::End: return at - size;
+    default: return at;
+    }
+}
+
+} // namespace
+
+PopupPlacement PlacePopup(const PopupRequest& r) {
+    int32_t left = Aligned(r.x, r.width, r.horizontal);
+    int32_t top = Aligned(r.y, r.height, r.vertical);
+    LayoutRect rc{left, top, left + r.width, top + r.height};
+    const LayoutRect& desk = r.desktop;
+    if (rc.right > desk.right) rc = Offset(rc, desk.right - rc.right, 0);
+    if (rc.bottom > desk.bottom) rc = Offset(rc, 0, desk.bottom - rc.bottom);
+    if (rc.left < desk.left) rc = Offset(rc, desk.left - rc.left, 0);
+    if (rc.top < desk.top) rc = Offset(rc, 0, desk.top - rc.top);
+    PopupPlacement placement{rc, PopupSide::None};
+    const LayoutRect& ex = r.excluded;
+    if (ex.IsEmpty() || !Overlaps(rc, ex)) return placement;
+    if (r.besideVertically) {
+        bool fitsBelow = ex.bottom + r.height <= desk.bottom;
+        bool fitsAbove = ex.top - r.height >= desk.top;
+        int32_t moveBelow = ex.bottom - rc.top;
+        int32_t moveAbove = rc.bottom - ex.top;
+        bool above = fitsAbove && (!fitsBelow || moveAbove < moveBelow);
+        placement.rect = Offset(rc, 0, above ? -moveAbove : moveBelow);
+        placement.side = above ? PopupSide::Above : PopupSide::Below;
+    } else {
+        bool fitsRight = ex.right + r.width <= desk.right;
+        bool fitsLeft = ex.left - r.width >= desk.left;
+        int32_t moveRight = ex.right - rc.left;
+        int32_t moveLeft = rc.right - ex.left;
+        bool leftSide = fitsLeft && (!fitsRight || moveLeft < moveRight);
+        placement.rect = Offset(rc, leftSide ? -moveLeft : moveRight, 0);
+        placement.side = leftSide ? PopupSide::Left : PopupSide::Right;
+    }
+    return placement;
+}
+
+CustomizeListItem DecodeCustomizeItem(int64_t data, size_t recordCount) {
+    CustomizeListItem item;
+    int32_t value = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(data)));
+    if (value < 0) return item;
+    uint32_t bits = static_cast<uint32_t>(value);
+    int record = static_cast<int>(bits >> 16);
+    if (static_cast<size_t>(record) >= recordCount) return item;
+    item.separator = false;
+    item.record = record;
+    item.image = static_cast<int16_t>(bits & 0xFFFF);
+    return item;
+}
+
+CustomizeItemRects CustomizeItemLayout(const LayoutRect& item, int32_t cellWidth) {
+    CustomizeItemRects rects;
+    rects.cell = LayoutRect{item.left, item.top, item.left + cellWidth, item.bottom};
+    rects.text = LayoutRect{rects.cell.right + 5, item.top, item.right - 2, item.bottom};
+    rects.highlight = LayoutRect{rects.cell.right + 1, item.top, item.right, item.bottom};
+    return rects;
+}
+
 } // namespace brx

@@ -109,4 +109,52 @@ struct StatusControlPane {
 LayoutRect StatusControlRect(const StatusControlPane& pane, int32_t clientRight, bool sizeGrip, int32_t edge,
                              int32_t smallIcon);
 
+// Where a popup of a given size opens for a point, as a menu does: aligned
+// to the point, moved inside the desktop (back from the right and bottom
+// edges first, then from the left and top), and, when it then covers the
+// excluded rectangle, moved beside it: below or above it (vertical), else
+// right or left of it, on the side that fits on the desktop, the smaller move
+// when both fit, below or right when neither does.
+enum class PopupAlign { Start, Centre, End };
+enum class PopupSide { None, Below, Above, Right, Left };
+struct PopupRequest {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    PopupAlign horizontal = PopupAlign::Start;
+    PopupAlign vertical = PopupAlign::Start;
+    bool besideVertically = true; // TPM_VERTICAL: below or above the excluded rectangle
+    LayoutRect desktop;
+    LayoutRect excluded;
+};
+struct PopupPlacement {
+    LayoutRect rect;
+    PopupSide side = PopupSide::None; // where it went to avoid the excluded rectangle
+    bool operator==(const PopupPlacement&) const = default;
+};
+PopupPlacement PlacePopup(const PopupRequest& request);
+
+// One item of the customize dialog's button lists: its data carries the
+// button record in the high word and the image in the low word; a negative
+// value or a record past the end is a separator.
+struct CustomizeListItem {
+    bool separator = true;
+    int record = -1;
+    int image = -1;
+};
+CustomizeListItem DecodeCustomizeItem(int64_t data, size_t recordCount);
+
+// The parts of a customize list item: the image cell at the left, the text
+// 5 pixels right of the cell up to 2 pixels before the right edge, and the
+// highlight from 1 pixel right of the cell.
+struct CustomizeItemRects {
+    LayoutRect cell;
+    LayoutRect text;
+    LayoutRect highlight;
+};
+CustomizeItemRects CustomizeItemLayout(const LayoutRect& item, int32_t cellWidth);
+// The image cell of the lists: the toolbar's image size plus 6 each way.
+inline int32_t CustomizeCellSize(int iconOption) { return iconOption == 1 ? 30 : 22; }
+
 } // namespace brx

@@ -154,5 +154,24 @@ TEST(StatusControl, RectanglePerPaneKind) {
     }
 }
 
+TEST(MenuEffects, EachCountsOnlyWithTheUiEffects) {
+    struct Case {
+        uint32_t uiEffects, value;
+        bool on;
+    };
+    const Case cases[] = {{0, 0, false}, {0, 1, false}, {1, 0, false}, {1, 1, true}};
+    for (const Case& c : cases) {
+        MenuEffectSettings s{c.value, c.value, c.value, c.uiEffects, c.value};
+        EXPECT_EQ(s.MenuAnimation(), c.on);
+        EXPECT_EQ(s.KeyboardCues(), c.on);
+        EXPECT_EQ(s.MenuFade(), c.on);
+        EXPECT_EQ(s.FlatMenu(), c.on);
+    }
+    // One effect on does not switch the others on.
+    MenuEffectSettings flatOnly{0, 0, 0, 1, 1};
+    EXPECT_TRUE(flatOnly.FlatMenu());
+    EXPECT_FALSE(flatOnly.MenuAnimation() || flatOnly.KeyboardCues() || flatOnly.MenuFade());
+}
+
 } // namespace
 } // namespace brx
