@@ -198,6 +198,19 @@ CustomizeListItem DecodeCustomizeItem(int64_t data, size_t recordCount) {
     return item;
 }
 
+bool CustomizeListMatchesToolbar(const std::vector<int64_t>& itemData, const std::vector<int32_t>& toolbarCommands,
+                                 const std::vector<int32_t>& recordCommands) {
+    if (itemData.size() != toolbarCommands.size() + 1) return false;
+    for (size_t i = 0; i < toolbarCommands.size(); ++i) {
+        int64_t data = itemData[i];
+        if (data > static_cast<int64_t>(UINT32_MAX) || data < static_cast<int64_t>(INT32_MIN)) return false;
+        CustomizeListItem item = DecodeCustomizeItem(data, recordCommands.size());
+        int32_t command = item.separator ? 0 : recordCommands[static_cast<size_t>(item.record)];
+        if (command != toolbarCommands[i]) return false;
+    }
+    return true;
+}
+
 CustomizeItemRects CustomizeItemLayout(const LayoutRect& item, int32_t cellWidth) {
     CustomizeItemRects rects;
     rects.cell = LayoutRect{item.left, item.top, item.left + cellWidth, item.bottom};

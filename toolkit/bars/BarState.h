@@ -145,6 +145,14 @@ struct CustomizeListItem {
 };
 CustomizeListItem DecodeCustomizeItem(int64_t data, size_t recordCount);
 
+// Whether the item data of the customize dialog's current-buttons list has
+// that form: one item per toolbar button in order plus the end, each button's
+// item naming a record with the button's command (0: separator). The common
+// controls of some systems keep their own pointers there instead; the dialog
+// then draws its lists itself.
+bool CustomizeListMatchesToolbar(const std::vector<int64_t>& itemData, const std::vector<int32_t>& toolbarCommands,
+                                 const std::vector<int32_t>& recordCommands);
+
 // The parts of a customize list item: the image cell at the left, the text
 // 5 pixels right of the cell up to 2 pixels before the right edge, and the
 // highlight from 1 pixel right of the cell.

@@ -6,6 +6,7 @@
 #include "framework/MsgArgs.h"
 #include "framework/Resource.h"
 #include "toolkit/bars/BarState.h"
+#include "toolkit/bars/win/CustomizeDialog.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/VersionClass.h"
 
@@ -235,7 +236,11 @@ LRESULT CToolBarEx::OnRestore(NMTBRESTORE& restore) {
 bool CToolBarEx::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
     switch (nm.code) {
     case NM_CUSTOMDRAW: result = OnCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW&>(nm)); return true;
-    case TBN_BEGINADJUST: result = 0; return true;
+    case TBN_BEGINADJUST:
+        // The common dialog that opens next becomes the toolkit's dialog.
+        CCustomizeDialog::InstallHook(this);
+        result = 0;
+        return true;
     case TBN_INITCUSTOMIZE: result = TBNRF_HIDEHELP; return true;
     case TBN_QUERYINSERT:
     case TBN_QUERYDELETE: result = 1; return true;
@@ -256,8 +261,17 @@ bool CToolBarEx::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
         return true;
     }
     case TBN_TOOLBARCHANGE: UpdateBandSize(); result = 0; return true;
-    case TBN_RESET: Reset(); result = 0; return true;
+    case TBN_RESET:
+        Reset();
+        if (CCustomizeDialog* dialog = CCustomizeDialog::Current())
+            if (dialog->GetToolBar() == this) {
+                dialog->SetTextOption(m_nTextOption, true);
+                dialog->SetIconOption(m_nIconOption, true);
+            }
+        result = 0;
+        return true;
     case TBN_ENDADJUST:
+        CCustomizeDialog::RemoveHook();
         RefreshButtons();
         UpdateBandSize();
         result = 0;

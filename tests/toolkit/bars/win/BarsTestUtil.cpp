@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <string>
 
 #include "tests/WindowScreenshot.h"
@@ -25,6 +26,67 @@ CRect ChildRect(HWND child) {
 
 bool SaveScreenshot(HWND hwnd, const char* name) {
     return SaveWindowBmp(hwnd, std::string(BRX_TEST_OUTPUT_DIR) + "/" + name);
+}
+
+namespace {
+std::vector<std::function<void()>> g_steps;
+size_t g_step = 0;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_step < g_steps.size()) g_steps[g_step++]();
+}
+} // namespace
+
+void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps, UINT intervalMs) {
+    g_steps = std::move(steps);
+    g_step = 0;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, intervalMs, RunStep);
+    open();
+    DWORD until = ::GetTickCount() + 5000;
+    while (g_step < g_steps.size() && ::GetTickCount() < until) {
+        Pump();
+        ::Sleep(10);
+    }
+    ::KillTimer(nullptr, timer);
+    g_steps.clear();
+}
+
+bool SaveBitmap(HDC dc, int width, int height, const char* name) {
+    // Through a window-less copy: blit into a screen-sized DIB the screenshot
+    // helper can write.
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP copy = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, copy);
+    ::BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    std::vector<BYTE> bits(stride * static_cast<size_t>(height));
+    bool ok = ::GetDIBits(memory, copy, 0, static_cast<UINT>(height), bits.data(), &bmi, DIB_RGB_COLORS) == height;
+    ::DeleteObject(copy);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (!ok) return false;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(bmi.bmiHeader);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + bits.size());
+    FILE* f = std::fopen((std::string(BRX_TEST_OUTPUT_DIR) + "/" + name).c_str(), "wb");
+    if (!f) return false;
+    std::fwrite(&file, sizeof(file), 1, f);
+    std::fwrite(&bmi.bmiHeader, sizeof(bmi.bmiHeader), 1, f);
+    std::fwrite(bits.data(), bits.size(), 1, f);
+    return std::fclose(f) == 0;
+}
+
+void Key(WORD vk) {
+    ::keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    ::keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
 }
 
 } // namespace brx::test

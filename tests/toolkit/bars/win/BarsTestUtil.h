@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "framework/Geometry.h"
 #include "toolkit/bars/win/WinAppEx.h"
 
@@ -16,5 +19,15 @@ CRect ChildRect(HWND child);
 // Saves what a window shows on the screen as a 24-bit BMP in the test output
 // folder; false when it cannot.
 bool SaveScreenshot(HWND hwnd, const char* name);
+
+// Runs open (which may start a modal loop of its own), while a thread timer
+// runs the steps one per tick, also inside that loop; then pumps until every
+// step ran or 5 seconds passed.
+void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps,
+                 UINT intervalMs = 150);
+// A key pressed and released through the input queue.
+void Key(WORD vk);
+// Saves the pixels of a memory DC's bitmap as a BMP in the test output folder.
+bool SaveBitmap(HDC dc, int width, int height, const char* name);
 
 } // namespace brx::test

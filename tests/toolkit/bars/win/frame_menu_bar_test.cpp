@@ -106,30 +106,8 @@ public:
     }
 };
 
-// Steps run one per timer tick, also inside the menu's own loop.
-std::vector<std::function<void()>> g_steps;
-size_t g_step = 0;
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_step < g_steps.size()) g_steps[g_step++]();
-}
-void Key(WORD vk) {
-    ::keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
-    ::keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
-}
-// Runs the steps with the given opening action, then pumps until they are done.
-void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps) {
-    g_steps = std::move(steps);
-    g_step = 0;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, RunStep);
-    open();
-    DWORD until = ::GetTickCount() + 5000;
-    while (g_step < g_steps.size() && ::GetTickCount() < until) {
-        test::Pump();
-        ::Sleep(10);
-    }
-    ::KillTimer(nullptr, timer);
-    g_steps.clear();
-}
+using test::Key;
+using test::RunScenario;
 
 TEST(MenuBar, ButtonsFollowTheMenu) {
     CDemoFrame frame;
@@ -221,16 +199,14 @@ TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
     ASSERT_TRUE(frame.Build());
     CMenuBar& bar = frame.m_wndMenuBar;
     bool open = false;
-    g_steps = {[&] {
-        open = bar.IsPopupOpen();
-        ::PostQuitMessage(7);
-        frame.PostMessage(WM_CANCELMODE);
-        ::EndMenu();
-    }};
-    g_step = 0;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, RunStep);
-    bar.SendMessage(WM_MENUBAR_OPENPOPUP, 2, 0);
-    ::KillTimer(nullptr, timer);
+    // The step runs inside the popup's loop; nothing is pumped afterwards.
+    RunScenario([&] { bar.SendMessage(WM_MENUBAR_OPENPOPUP, 2, 0); },
+                {[&] {
+                    open = bar.IsPopupOpen();
+                    ::PostQuitMessage(7);
+                    frame.PostMessage(WM_CANCELMODE);
+                    ::EndMenu();
+                }});
     EXPECT_TRUE(open);
     EXPECT_FALSE(bar.IsPopupOpen());
     EXPECT_FALSE(bar.IsMenuMode());
