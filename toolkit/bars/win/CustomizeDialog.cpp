@@ -203,6 +203,8 @@ void CCustomizeDialog::RemoveHook() {
 
 bool CCustomizeDialog::IsHookInstalled() { return g_cbtHook != nullptr; }
 
+CToolBarEx* CCustomizeDialog::HookToolBar() { return g_hookToolBar; }
+
 LRESULT CALLBACK CCustomizeDialog::CbtHook(int code, WPARAM wp, LPARAM lp) {
     HWND hwnd = reinterpret_cast<HWND>(wp);
     if (code == HCBT_CREATEWND && !g_current && g_hookToolBar) {

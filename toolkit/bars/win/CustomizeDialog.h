@@ -61,6 +61,7 @@ public:
     static void InstallHook(CToolBarEx* toolBar);
     static void RemoveHook();
     static bool IsHookInstalled();
+    static CToolBarEx* HookToolBar();
 
     // selectOnly: only the combo follows (after a reset); otherwise the
     // option goes to the toolbar with relayout. Both then fit the lists.

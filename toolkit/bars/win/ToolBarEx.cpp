@@ -7,6 +7,7 @@
 #include "framework/Resource.h"
 #include "toolkit/bars/BarState.h"
 #include "toolkit/bars/win/CustomizeDialog.h"
+#include "toolkit/bars/win/ToolBarPopup.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/VersionClass.h"
 
@@ -33,6 +34,7 @@ void CopyText(const std::wstring& text, wchar_t* out, int capacity) {
 CToolBarEx::CToolBarEx() : m_nVersionClass(GetWindowsVersionClass()) {}
 
 CToolBarEx::~CToolBarEx() {
+    if (CCustomizeDialog::IsHookInstalled() && CCustomizeDialog::HookToolBar() == this) CCustomizeDialog::RemoveHook();
     DestroyWindow();
     for (HIMAGELIST& list : m_images)
         if (list) ::ImageList_Destroy(list);
@@ -314,9 +316,17 @@ bool CToolBarEx::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     }
-    case WM_BAR_CHEVRONPUSHED:
+    case WM_BAR_CHEVRONPUSHED: {
+        // From the rebar's chevron: the clipped buttons in a popup below it.
+        const RECT* chevron = reinterpret_cast<const RECT*>(wp);
+        if (chevron) {
+            UINT flags = TPM_VERTICAL | (m_nVersionClass < 5 ? 0u : static_cast<UINT>(TPM_VERPOSANIMATION));
+            CToolBarPopup popup(this);
+            popup.Show(flags, chevron->left, chevron->bottom, chevron);
+        }
         result = 0;
         return true;
+    }
     case WM_COMMAND:
         if (LOWORD(wp) == ID_TOOLBAR_CUSTOMIZE && lp == 0) {
             SendMessage(TB_CUSTOMIZE);

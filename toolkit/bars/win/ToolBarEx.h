@@ -38,6 +38,7 @@ public:
     void SetIconOptions(int option, bool relayout = true);
     int GetTextOption() const { return m_nTextOption; }
     int GetIconOption() const { return m_nIconOption; }
+    int GetVersionClass() const { return m_nVersionClass; }
     const std::vector<TBBUTTONEX>& GetButtonRecords() const { return m_buttons; }
 
     virtual LRESULT OnCustomDraw(NMTBCUSTOMDRAW& draw);

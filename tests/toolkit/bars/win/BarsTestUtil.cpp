@@ -50,14 +50,14 @@ void RunScenario(const std::function<void()>& open, std::vector<std::function<vo
     g_steps.clear();
 }
 
-bool SaveBitmap(HDC dc, int width, int height, const char* name) {
+bool SaveBitmap(HDC dc, int x, int y, int width, int height, const char* name) {
     // Through a window-less copy: blit into a screen-sized DIB the screenshot
     // helper can write.
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP copy = ::CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = ::SelectObject(memory, copy);
-    ::BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ::BitBlt(memory, 0, 0, width, height, dc, x, y, SRCCOPY);
     ::SelectObject(memory, old);
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
@@ -82,6 +82,13 @@ bool SaveBitmap(HDC dc, int width, int height, const char* name) {
     std::fwrite(&bmi.bmiHeader, sizeof(bmi.bmiHeader), 1, f);
     std::fwrite(bits.data(), bits.size(), 1, f);
     return std::fclose(f) == 0;
+}
+
+bool SaveScreenArea(const RECT& area, const char* name) {
+    HDC screen = ::GetDC(nullptr);
+    bool ok = SaveBitmap(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, name);
+    ::ReleaseDC(nullptr, screen);
+    return ok;
 }
 
 void Key(WORD vk) {

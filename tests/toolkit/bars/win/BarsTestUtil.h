@@ -27,7 +27,9 @@ void RunScenario(const std::function<void()>& open, std::vector<std::function<vo
                  UINT intervalMs = 150);
 // A key pressed and released through the input queue.
 void Key(WORD vk);
-// Saves the pixels of a memory DC's bitmap as a BMP in the test output folder.
-bool SaveBitmap(HDC dc, int width, int height, const char* name);
+// Saves a rectangle of a DC's pixels as a BMP in the test output folder.
+bool SaveBitmap(HDC dc, int x, int y, int width, int height, const char* name);
+// The same for a rectangle of the screen.
+bool SaveScreenArea(const RECT& area, const char* name);
 
 } // namespace brx::test

@@ -277,7 +277,7 @@ public:
                 if (Pixel(x, y) == colour) return true;
         return false;
     }
-    bool Save(const char* name) const { return test::SaveBitmap(m_dc, kWidth, kRow * m_rows, name); }
+    bool Save(const char* name) const { return test::SaveBitmap(m_dc, 0, 0, kWidth, kRow * m_rows, name); }
 
 private:
     int m_rows;

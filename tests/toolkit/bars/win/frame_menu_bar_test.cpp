@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/toolkit/bars/win/BarsTestUtil.h"
+#include "tests/toolkit/bars/win/DemoFrame.h"
 #include "toolkit/bars/win/FrameWndEx.h"
 #include "toolkit/bars/win/StatusControlBar.h"
 #include "toolkit/bars/win/ToolBarEx.h"
@@ -19,92 +20,8 @@
 namespace brx {
 namespace {
 
-constexpr UINT kOpen = 0x7401, kExit = 0x7402, kStatus = 0x7403, kAbout = 0x7404, kCapture = 0x7405;
-constexpr UINT kPaneFill = 0x7410;
-
-HMENU BuildMenu() {
-    HMENU file = ::CreatePopupMenu();
-    ::AppendMenuW(file, MF_STRING, kOpen, L"&Open...");
-    ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(file, MF_STRING, kExit, L"E&xit");
-    HMENU view = ::CreatePopupMenu();
-    ::AppendMenuW(view, MF_STRING, kStatus, L"&Status Bar");
-    HMENU help = ::CreatePopupMenu();
-    ::AppendMenuW(help, MF_STRING, kAbout, L"&About");
-    HMENU both = ::CreatePopupMenu();
-    ::AppendMenuW(both, MF_STRING, kAbout, L"About");
-    HMENU menu = ::CreateMenu();
-    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
-    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
-    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(both), L"Q && A");
-    ::AppendMenuW(menu, MF_STRING, kCapture, L"&Capture");
-    return menu;
-}
-
-class CDemoToolBar : public CToolBarEx {
-public:
-    void GetButtonText(UINT id, std::wstring& text) override {
-        text = id == kOpen ? L"Open" : id == kCapture ? L"Capture" : id == kAbout ? L"About" : L"";
-    }
-};
-
-class CDemoFrame : public CFrameWndEx {
-public:
-    CDemoFrame() { m_bAutoDelete = false; }
-    ~CDemoFrame() override {
-        DestroyWindow();
-        if (m_menu) ::DestroyMenu(m_menu);
-    }
-    CDemoToolBar toolBar;
-    CStatusControlBar statusBar;
-    HWND progress = nullptr;
-    HMENU m_menu = nullptr;
-    std::vector<UINT> ran;
-
-    bool Build() {
-        if (!Create(nullptr, L"Brindlex", WS_OVERLAPPEDWINDOW, CRect(40, 40, 680, 400))) return false;
-        m_menu = BuildMenu();
-        SetMenu(m_menu);
-        if (!toolBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, 0xE800)) return false;
-        TBBUTTONEX buttons[3] = {};
-        const UINT ids[3] = {kOpen, kCapture, kAbout};
-        for (int i = 0; i < 3; ++i) {
-            buttons[i].tbinfo = TBBUTTON{I_IMAGENONE, static_cast<int>(ids[i]), TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, -1};
-            buttons[i].bInitiallyVisible = TRUE;
-        }
-        toolBar.SetButtons(3, buttons, 1);
-        if (!m_wndReBar.AddBar(&toolBar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE)) return false;
-        toolBar.UpdateBandSize();
-        if (!statusBar.CreateEx(m_hWnd, SBARS_SIZEGRIP)) return false;
-        const UINT panes[] = {ID_SEPARATOR, kPaneFill};
-        statusBar.SetIndicators(panes, 2);
-        statusBar.SetPaneInfo(1, kPaneFill, 0, 140);
-        progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
-                                     nullptr, nullptr, nullptr);
-        ::SendMessageW(progress, PBM_SETPOS, 35, 0);
-        ShowWindow(SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_hWnd);
-        RecalcLayout();
-        test::Pump();
-        return statusBar.AddControl(progress, kPaneFill, TRUE) != FALSE;
-    }
-    bool OnCommand(CCommand& cmd) override {
-        if (cmd.Is(kOpen) || cmd.Is(kExit) || cmd.Is(kStatus) || cmd.Is(kAbout) || cmd.Is(kCapture)) {
-            ran.push_back(cmd.Id());
-            return true;
-        }
-        return CFrameWndEx::OnCommand(cmd);
-    }
-    bool OnUpdateCommand(CCmdUI& ui) override {
-        if (ui.m_nID == kOpen || ui.m_nID == kExit || ui.m_nID == kStatus || ui.m_nID == kAbout ||
-            ui.m_nID == kCapture || ui.m_nID == kPaneFill) {
-            ui.Enable(true);
-            return true;
-        }
-        return CFrameWndEx::OnUpdateCommand(ui);
-    }
-};
+using test::CDemoFrame;
+using test::kCapture;
 
 using test::Key;
 using test::RunScenario;
