@@ -173,5 +173,105 @@ TEST(MenuEffects, EachCountsOnlyWithTheUiEffects) {
     EXPECT_FALSE(flatOnly.MenuAnimation() || flatOnly.KeyboardCues() || flatOnly.MenuFade());
 }
 
+TEST(PopupPlacement, AlignMoveInsideAndAvoidTheExcludedRectangle) {
+    const LayoutRect desk{0, 0, 1000, 800};
+    struct Case {
+        const char* what;
+        PopupRequest request;
+        PopupPlacement expected;
+    };
+    auto req = [&](int32_t x, int32_t y, PopupAlign h, PopupAlign v, bool vertical, LayoutRect ex) {
+        PopupRequest r;
+        r.x = x;
+        r.y = y;
+        r.width = 100;
+        r.height = 60;
+        r.horizontal = h;
+        r.vertical = v;
+        r.besideVertically = vertical;
+        r.desktop = desk;
+        r.excluded = ex;
+        return r;
+    };
+    const LayoutRect none{};
+    const Case cases[] = {
+        {"left and top at the point", req(10, 20, PopupAlign::Start, PopupAlign::Start, true, none),
+         {{10, 20, 110, 80}, PopupSide::None}},
+        {"centred", req(500, 400, PopupAlign::Centre, PopupAlign::Centre, true, none),
+         {{450, 370, 550, 430}, PopupSide::None}},
+        {"ending at the point", req(500, 400, PopupAlign::End, PopupAlign::End, true, none),
+         {{400, 340, 500, 400}, PopupSide::None}},
+        {"back from the right and bottom edges", req(950, 780, PopupAlign::Start, PopupAlign::Start, true, none),
+         {{900, 740, 1000, 800}, PopupSide::None}},
+        {"then from the left and top", req(-30, -5, PopupAlign::Start, PopupAlign::Start, true, none),
+         {{0, 0, 100, 60}, PopupSide::None}},
+        // A chevron (900..920, 100..120) with the popup at its left and bottom: no overlap.
+        {"below the chevron", req(900, 120, PopupAlign::Start, PopupAlign::Start, true, {900, 100, 920, 120}),
+         {{900, 120, 1000, 180}, PopupSide::None}},
+        // Near the bottom it is pushed up over the chevron, so it goes above it.
+        {"above near the bottom", req(900, 790, PopupAlign::Start, PopupAlign::Start, true, {900, 770, 920, 790}),
+         {{900, 710, 1000, 770}, PopupSide::Above}},
+        // Both sides fit: the smaller move wins.
+        {"the smaller move", req(300, 300, PopupAlign::Start, PopupAlign::Start, true, {300, 280, 320, 310}),
+         {{300, 310, 400, 370}, PopupSide::Below}},
+        {"neither fits: below", req(0, 0, PopupAlign::Start, PopupAlign::Start, true, {0, 10, 1000, 790}),
+         {{0, 790, 100, 850}, PopupSide::Below}},
+        {"beside: right", req(400, 300, PopupAlign::Start, PopupAlign::Start, false, {390, 290, 420, 320}),
+         {{420, 300, 520, 360}, PopupSide::Right}},
+        {"beside: left near the right edge", req(950, 300, PopupAlign::Start, PopupAlign::Start, false,
+                                                 {920, 290, 990, 320}),
+         {{820, 300, 920, 360}, PopupSide::Left}},
+    };
+    for (const Case& c : cases) {
+        PopupPlacement got = PlacePopup(c.request);
+        EXPECT_EQ(got, c.expected) << c.what << ": " << got.rect.left << "," << got.rect.top << "," << got.rect.right
+                                   << "," << got.rect.bottom;
+    }
+}
+
+TEST(CustomizeList, ItemDataDecoding) {
+    struct Case {
+        int64_t data;
+        bool separator;
+        int record, image;
+    };
+    const Case cases[] = {
+        {0x00020001, false, 2, 1},
+        {0x0000FFFF, false, 0, -1},          // a button without image
+        {-1, true, -1, -1},                  // negative: separator
+        {static_cast<int64_t>(0xFFFFFFFFu), true, -1, -1}, // the same, not sign-extended
+        {0x00050000, true, -1, -1},          // past the five records
+    };
+    for (const Case& c : cases) {
+        CustomizeListItem item = DecodeCustomizeItem(c.data, 5);
+        EXPECT_EQ(item.separator, c.separator) << std::hex << c.data;
+        EXPECT_EQ(item.record, c.record) << std::hex << c.data;
+        EXPECT_EQ(item.image, c.image) << std::hex << c.data;
+    }
+}
+
+TEST(CustomizeList, MatchesTheToolbarOnlyInOurForm) {
+    const std::vector<int32_t> records{10, 0, 20, 30};
+    const std::vector<int32_t> toolbar{10, 0, 30};
+    EXPECT_TRUE(CustomizeListMatchesToolbar({0x00000000, 0x00010000, 0x00030002, -1}, toolbar, records));
+    EXPECT_TRUE(CustomizeListMatchesToolbar({0x00000000, -1, 0x00030002, -1}, toolbar, records));
+    // Another system's pointers: they name no record with the button's command.
+    EXPECT_FALSE(CustomizeListMatchesToolbar({0x370BE0, 0x370DE0, 0x370E60, 0x370F50}, toolbar, records));
+    EXPECT_FALSE(CustomizeListMatchesToolbar({0x7FFF00370BE0LL, 0, 0, 0}, {0, 0, 0}, records));
+    // The wrong count (no end item) or a different command.
+    EXPECT_FALSE(CustomizeListMatchesToolbar({0x00000000, 0x00010000, 0x00030002}, toolbar, records));
+    EXPECT_FALSE(CustomizeListMatchesToolbar({0x00020000, 0x00010000, 0x00030002, -1}, toolbar, records));
+    EXPECT_TRUE(CustomizeListMatchesToolbar({-1}, {}, records));
+}
+
+TEST(CustomizeList, ItemLayout) {
+    CustomizeItemRects r = CustomizeItemLayout(LayoutRect{0, 22, 200, 44}, 22);
+    EXPECT_EQ(r.cell, (LayoutRect{0, 22, 22, 44}));
+    EXPECT_EQ(r.text, (LayoutRect{27, 22, 198, 44}));
+    EXPECT_EQ(r.highlight, (LayoutRect{23, 22, 200, 44}));
+    EXPECT_EQ(CustomizeCellSize(0), 22);
+    EXPECT_EQ(CustomizeCellSize(1), 30);
+}
+
 } // namespace
 } // namespace brx
