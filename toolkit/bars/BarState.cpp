@@ -219,4 +219,16 @@ CustomizeItemRects CustomizeItemLayout(const LayoutRect& item, int32_t cellWidth
     return rects;
 }
 
+char16_t MenuMnemonic(const std::u16string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] == u'&') {
+            ++i; // a doubled ampersand shows as one
+            continue;
+        }
+        return text[i + 1];
+    }
+    return 0;
+}
+
 } // namespace brx

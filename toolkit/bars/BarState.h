@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/pure/BarLayout.h"
@@ -36,6 +37,10 @@ struct MenuEffectSettings {
     bool MenuFade() const { return uiEffects && menuFade; }
     bool FlatMenu() const { return uiEffects && flatMenu; }
 };
+
+// The mnemonic of a menu text: the character after the first "&" that is not
+// part of a doubled "&&" (which shows one ampersand); 0 when there is none.
+char16_t MenuMnemonic(const std::u16string& text);
 
 // One saved band: style, width and id as the rebar reports them; 12 bytes,
 // little endian, in band order.

@@ -273,5 +273,17 @@ TEST(CustomizeList, ItemLayout) {
     EXPECT_EQ(CustomizeCellSize(1), 30);
 }
 
+TEST(MenuMnemonic, DoubledAmpersandsAreNoMnemonic) {
+    struct Case {
+        std::u16string text;
+        char16_t mnemonic;
+    };
+    const Case cases[] = {
+        {u"&File", u'F'}, {u"E&xit", u'x'}, {u"Q && A", 0}, {u"&&&Tools", u'T'},
+        {u"A&&B&C", u'C'}, {u"Trailing&", 0}, {u"", 0}, {u"&&", 0}, {u"Plain", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MenuMnemonic(c.text), c.mnemonic);
+}
+
 } // namespace
 } // namespace brx

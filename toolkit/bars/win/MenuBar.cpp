@@ -1,10 +1,12 @@
 #include "toolkit/bars/win/MenuBar.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "framework/FrameWnd.h"
 #include "framework/MsgArgs.h"
+#include "toolkit/bars/BarState.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/VersionClass.h"
 #include "toolkit/bars/win/WinAppEx.h"
@@ -32,6 +34,123 @@ CMenuBar::CMenuBar() : m_nVersionClass(GetWindowsVersionClass()) {}
 
 CMenuBar::~CMenuBar() {
     if (g_trackingBar == this) g_trackingBar = nullptr;
+    CloseTheme();
+}
+
+void CMenuBar::OpenTheme() {
+    if (m_nVersionClass != 6) return;
+    m_hTheme = CWinAppEx::OpenThemeData(AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : m_hWnd, L"Window");
+}
+
+void CMenuBar::CloseTheme() {
+    if (m_hTheme) CWinAppEx::CloseThemeData(m_hTheme);
+    m_hTheme = nullptr;
+}
+
+bool CMenuBar::IsOverOwnChevron(POINT client) const {
+    HWND rebar = GetParent();
+    POINT at = client;
+    ::MapWindowPoints(m_hWnd, rebar, &at, 1);
+    RBHITTESTINFO hit{};
+    hit.pt = at;
+    ::SendMessageW(rebar, RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    int band = static_cast<int>(::SendMessageW(rebar, RB_IDTOINDEX, static_cast<WPARAM>(GetDlgCtrlID()), 0));
+    return hit.flags == RBHT_CHEVRON && hit.iBand == band;
+}
+
+void CMenuBar::ShowChevronMenu(const RECT& chevron, int index) {
+    LeaveMenuMode();
+    if (!m_hMenu) return;
+    HMENU popup = ::CreatePopupMenu();
+    for (int i = 0; i < GetCount(); ++i) {
+        if (!IsClipped(i)) continue;
+        wchar_t text[261] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+        info.dwTypeData = text;
+        info.cch = 260;
+        if (!::GetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &info)) continue;
+        // The popup does not start with a separator.
+        if ((info.fType & MFT_SEPARATOR) && ::GetMenuItemCount(popup) == 0) continue;
+        if (!(info.fType & MFT_SEPARATOR)) {
+            info.dwTypeData = text;
+            info.cch = static_cast<UINT>(::lstrlenW(text));
+        }
+        ::InsertMenuItemW(popup, static_cast<UINT>(::GetMenuItemCount(popup)), TRUE, &info);
+    }
+    if (index >= 0 && index < GetCount()) {
+        // The button's mnemonic key opens its submenu as the menu opens.
+        wchar_t text[260] = {};
+        SendMessage(TB_GETBUTTONTEXTW, GetItemID(index), reinterpret_cast<LPARAM>(text));
+        std::wstring wide(text);
+        char16_t mnemonic = MenuMnemonic(std::u16string(wide.begin(), wide.end()));
+        if (mnemonic) {
+            wchar_t ch = static_cast<wchar_t>(mnemonic);
+            char ansi = 0;
+            WORD code = ch;
+            if (::WideCharToMultiByte(CP_ACP, 0, &ch, 1, &ansi, 1, nullptr, nullptr) == 1)
+                code = static_cast<unsigned char>(ansi);
+            SHORT scan = ::VkKeyScanW(static_cast<wchar_t>(code));
+            wchar_t upper[2] = {static_cast<wchar_t>(code), 0};
+            ::CharUpperW(upper);
+            WORD vk = scan == -1 ? static_cast<WORD>(upper[0]) : LOBYTE(scan);
+            INPUT keys[2] = {};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = vk;
+            keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            ::SendInput(2, keys, sizeof(INPUT));
+        }
+    }
+    CWnd* owner = GetParentFrame();
+    if (!owner) owner = this;
+    TPMPARAMS params{sizeof(params), chevron};
+    UINT flags = TPM_VERTICAL | (m_nVersionClass < 5 ? 0u : static_cast<UINT>(TPM_VERPOSANIMATION));
+    m_hChevronMenu = popup;
+    TrackFramePopupMenu(popup, flags, chevron.left, chevron.bottom, owner, &params);
+    m_hChevronMenu = nullptr;
+    // The submenus stay with the frame's menu.
+    while (::GetMenuItemCount(popup) > 0) ::RemoveMenu(popup, 0, MF_BYPOSITION);
+    ::DestroyMenu(popup);
+    QuitArrived();
+}
+
+void CMenuBar::UpdatePrefixes() {
+    if (m_nVersionClass <= 4 || m_bMenuMode) return;
+    CWinAppEx* app = AfxGetAppEx();
+    bool cues = app && app->IsKeyboardCues();
+    bool hide = !cues && ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_F10) >= 0;
+    if (hide == m_bHidePrefix) return;
+    m_bHidePrefix = hide;
+    SendMessage(TB_SETDRAWTEXTFLAGS, DT_HIDEPREFIX, hide ? DT_HIDEPREFIX : 0);
+    Invalidate();
+}
+
+LRESULT CMenuBar::OnCustomDraw(NMTBCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_PREERASE: return CDRF_NOTIFYPOSTERASE;
+    case CDDS_ITEMPREPAINT: {
+        CWinAppEx* app = AfxGetAppEx();
+        bool flat = m_nVersionClass == 6 && app && app->IsFlatMenu();
+        UINT state = draw.nmcd.uItemState;
+        bool disabled = (state & (CDIS_DISABLED | CDIS_GRAYED)) != 0;
+        if (!flat) {
+            if (!m_bActive) draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+            return CDRF_DODEFAULT;
+        }
+        LRESULT result = TBCDRF_NOEDGES | TBCDRF_NOOFFSET;
+        if ((state & (CDIS_HOT | CDIS_SELECTED)) && !disabled) {
+            draw.clrHighlightHotTrack = ::GetSysColor(COLOR_MENUHILIGHT);
+            draw.clrText = draw.clrTextHighlight = ::GetSysColor(m_bActive ? COLOR_HIGHLIGHTTEXT : COLOR_GRAYTEXT);
+            result |= TBCDRF_HILITEHOTTRACK;
+        } else if (disabled || !m_bActive) {
+            draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+        }
+        return result;
+    }
+    }
+    return CDRF_DODEFAULT;
 }
 
 BOOL CMenuBar::SetMenu(HMENU menu) {
@@ -249,6 +368,7 @@ LRESULT CALLBACK CMenuBar::MessageHook(int code, WPARAM wp, LPARAM lp) {
 
 bool CMenuBar::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
     switch (nm.code) {
+    case NM_CUSTOMDRAW: result = OnCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW&>(nm)); return true;
     case TBN_HOTITEMCHANGE: {
         if (!m_bMenuMode) return false;
         auto& hot = reinterpret_cast<NMTBHOTITEM&>(nm);
@@ -283,6 +403,7 @@ bool CMenuBar::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
 }
 
 void CMenuBar::OnUpdateCmdUI(CCmdTarget* target, bool disableIfNoHandler) {
+    UpdatePrefixes();
     // The popup buttons are always enabled; command buttons follow their handlers.
     CToolBar::OnUpdateCmdUI(target, disableIfNoHandler);
     for (int i = 0; i < GetCount(); ++i) {
@@ -301,10 +422,24 @@ bool CMenuBar::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     case WM_BAR_CHEVRONPUSHED:
-        // The menu of clipped buttons is not offered by this bar yet: the keyboard reaches them.
-        LeaveMenuMode();
+        if (const RECT* chevron = reinterpret_cast<const RECT*>(wp)) ShowChevronMenu(*chevron, static_cast<int>(lp) - 1);
+        else LeaveMenuMode();
         result = 0;
         return true;
+    case WM_CREATE:
+        if (!CToolBar::OnWndMsg(msg, wp, lp, result)) result = Default();
+        if (result != -1 && m_nVersionClass == 6) {
+            OpenTheme();
+            CWinAppEx::SetWindowTheme(m_hWnd, nullptr, nullptr);
+        }
+        return true;
+    case WM_THEMECHANGED:
+        CloseTheme();
+        OpenTheme();
+        break;
+    case WM_DESTROY:
+        CloseTheme();
+        break;
     case WM_KEYDOWN:
         if (m_bMenuMode && !m_bPopupOpen) {
             if (wp == VK_ESCAPE) {
@@ -343,16 +478,28 @@ bool CMenuBar::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             }
         }
         break;
-    case WM_MOUSEMOVE:
-        if (m_bMenuMode && m_bPopupOpen) {
-            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-            if (pt.x == m_ptLast.x && pt.y == m_ptLast.y) {
+    case WM_MOUSEMOVE: {
+        POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        if (m_bMenuMode) {
+            if (m_bPopupOpen && pt.x == m_ptLast.x && pt.y == m_ptLast.y) {
+                result = 0;
+                return true;
+            }
+            if (IsOverOwnChevron(pt)) {
+                PushChevron(-1);
+                result = 0;
+                return true;
+            }
+            POINT screen = pt;
+            ::ClientToScreen(m_hWnd, &screen);
+            if (::WindowFromPoint(screen) != m_hWnd) {
                 result = 0;
                 return true;
             }
         }
-        m_ptLast = POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        m_ptLast = pt;
         break;
+    }
     case WM_SETTINGCHANGE:
         Default();
         UpdateFont();

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "framework/Gdi.h"
 #include "framework/ToolBar.h"
@@ -37,6 +38,10 @@ public:
     int GetHotIndex() const { return m_nHotIndex; }
     bool IsClipped(int index) const;
 
+    // The menu of clipped buttons while the chevron shows it, else null.
+    HMENU GetChevronMenu() const { return m_hChevronMenu; }
+    bool IsPrefixHidden() const { return m_bHidePrefix; }
+
     void OnUpdateCmdUI(CCmdTarget* target, bool disableIfNoHandler) override;
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
@@ -48,6 +53,12 @@ private:
     void TrackPopups();
     void PushChevron(int index);
     bool OnReflectedNotify(NMHDR& nm, LRESULT& result);
+    LRESULT OnCustomDraw(NMTBCUSTOMDRAW& draw);
+    void ShowChevronMenu(const RECT& chevron, int index);
+    bool IsOverOwnChevron(POINT client) const;
+    void UpdatePrefixes();
+    void OpenTheme();
+    void CloseTheme();
 
     int m_nVersionClass = 0;
     CFont m_font;
@@ -64,6 +75,9 @@ private:
     bool m_bContinueTracking = false;
     bool m_bKeyboardOpen = false;
     bool m_bActive = true;
+    bool m_bHidePrefix = false;
+    HMENU m_hChevronMenu = nullptr;
+    HTHEME m_hTheme = nullptr;
 };
 
 } // namespace brx

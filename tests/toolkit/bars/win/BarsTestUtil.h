@@ -20,6 +20,23 @@ CRect ChildRect(HWND child);
 // folder; false when it cannot.
 bool SaveScreenshot(HWND hwnd, const char* name);
 
+// Changes a system setting for this session only (not saved) and puts it
+// back when it goes out of scope.
+class ScopedSetting {
+public:
+    ScopedSetting(UINT get, UINT set, BOOL value) : m_set(set) {
+        ::SystemParametersInfoW(get, 0, &m_old, 0);
+        ::SystemParametersInfoW(set, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(value)), 0);
+    }
+    ~ScopedSetting() { ::SystemParametersInfoW(m_set, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(m_old)), 0); }
+    ScopedSetting(const ScopedSetting&) = delete;
+    ScopedSetting& operator=(const ScopedSetting&) = delete;
+
+private:
+    UINT m_set;
+    BOOL m_old = FALSE;
+};
+
 // Runs open (which may start a modal loop of its own), while a thread timer
 // runs the steps one per tick, also inside that loop; then pumps until every
 // step ran or 5 seconds passed.

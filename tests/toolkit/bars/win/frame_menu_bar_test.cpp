@@ -13,6 +13,7 @@
 
 #include "tests/toolkit/bars/win/BarsTestUtil.h"
 #include "tests/toolkit/bars/win/DemoFrame.h"
+#include "toolkit/bars/win/WinAppEx.h"
 #include "toolkit/bars/win/FrameWndEx.h"
 #include "toolkit/bars/win/StatusControlBar.h"
 #include "toolkit/bars/win/ToolBarEx.h"
@@ -130,6 +131,175 @@ TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
+}
+
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::wstring> ClippedTexts(CMenuBar& bar) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < bar.GetCount(); ++i) {
+        if (!bar.IsClipped(i)) continue;
+        wchar_t text[64] = {};
+        bar.SendMessage(TB_GETBUTTONTEXTW, bar.GetItemID(i), reinterpret_cast<LPARAM>(text));
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+void PushMenuChevron(CDemoFrame& frame, int index) {
+    ::SendMessageW(frame.m_wndReBar.GetReBarCtrl(), RB_PUSHCHEVRON, 0, index < 0 ? 0 : index + 1);
+}
+
+TEST(MenuBar, ChevronMenuOffersTheClippedButtonsAndKeepsTheSubmenus) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 220, 300)));
+    CMenuBar& bar = frame.m_wndMenuBar;
+    std::vector<std::wstring> clipped = ClippedTexts(bar);
+    ASSERT_FALSE(clipped.empty());
+    std::vector<std::wstring> offered;
+    bool shot = false;
+    RunScenario([&] { PushMenuChevron(frame, -1); },
+                {[&] {
+                     HMENU menu = bar.GetChevronMenu();
+                     if (!menu) return;
+                     offered = MenuTexts(menu);
+                     CRect rc = frame.GetWindowRect();
+                     rc.right += 120;
+                     shot = test::SaveScreenArea(rc, "menu_bar_chevron.bmp");
+                     Key(VK_ESCAPE);
+                 },
+                 [] {}},
+                300);
+    EXPECT_EQ(offered, clipped);
+    EXPECT_TRUE(shot);
+    EXPECT_EQ(bar.GetChevronMenu(), nullptr);
+    EXPECT_FALSE(bar.IsMenuMode());
+    // The submenus went back untouched with the frame's menu.
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(::IsMenu(::GetSubMenu(frame.m_menu, i))) << i;
+    EXPECT_EQ(::GetMenuItemCount(::GetSubMenu(frame.m_menu, 0)), 3);
+}
+
+TEST(MenuBar, ChevronWithAButtonOpensItsSubmenuAtOnce) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 150, 300)));
+    CMenuBar& bar = frame.m_wndMenuBar;
+    int help = bar.CommandToIndex(ID_MENUBAR_FIRST + 2);
+    ASSERT_TRUE(bar.IsClipped(help));
+    bool hilited = false;
+    RunScenario([&] { PushMenuChevron(frame, help); },
+                {[&] {
+                     HMENU menu = bar.GetChevronMenu();
+                     if (!menu) return;
+                     for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+                         if (::GetSubMenu(menu, i) == ::GetSubMenu(frame.m_menu, 2))
+                             hilited = (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) != 0;
+                     ::EndMenu();
+                 },
+                 [] {}},
+                300);
+    EXPECT_TRUE(hilited);
+}
+
+TEST(MenuBar, AltWithTheSecondButtonClippedOpensTheChevronMenu) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 200, 300)));
+    // A first popup so wide that the second button is clipped.
+    HMENU menu = ::CreateMenu();
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(::CreatePopupMenu()), L"&First popup with a long name");
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(::CreatePopupMenu()), L"&Second");
+    frame.SetMenu(menu);
+    test::Pump();
+    CMenuBar& bar = frame.m_wndMenuBar;
+    ASSERT_TRUE(bar.IsClipped(1));
+    bool chevron = false, menuMode = true;
+    RunScenario([&] { frame.SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0); },
+                {[&] {
+                     chevron = bar.GetChevronMenu() != nullptr;
+                     menuMode = bar.IsMenuMode();
+                     ::EndMenu();
+                 },
+                 [] {}},
+                300);
+    EXPECT_TRUE(chevron);
+    EXPECT_FALSE(menuMode); // the chevron menu is not the bar's menu mode
+    frame.SetMenu(frame.m_menu);
+    ::DestroyMenu(menu);
+}
+
+TEST(MenuBar, PrefixesHideUnlessKeyboardCuesAreOn) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    CWinAppEx& app = test::App();
+    test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
+    for (BOOL cues : {FALSE, TRUE, FALSE}) {
+        test::ScopedSetting setting(SPI_GETKEYBOARDCUES, SPI_SETKEYBOARDCUES, cues);
+        app.UpdateMenuSettings();
+        bar.OnUpdateCmdUI(&frame, false);
+        // Setting no flag returns the current ones.
+        auto flags = static_cast<UINT>(bar.SendMessage(TB_SETDRAWTEXTFLAGS, 0, 0));
+        EXPECT_EQ(bar.IsPrefixHidden(), !cues);
+        EXPECT_EQ((flags & DT_HIDEPREFIX) != 0, !cues) << cues;
+    }
+    app.UpdateMenuSettings();
+}
+
+LRESULT ItemPrePaint(CMenuBar& bar, UINT state, NMTBCUSTOMDRAW& draw) {
+    draw = NMTBCUSTOMDRAW{};
+    draw.nmcd.hdr = NMHDR{bar.m_hWnd, ID_MENUBAR, static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    draw.nmcd.uItemState = state;
+    draw.clrText = RGB(1, 2, 3);
+    return bar.SendMessage(WM_REFLECT_BASE + WM_NOTIFY, ID_MENUBAR, reinterpret_cast<LPARAM>(&draw));
+}
+
+TEST(MenuBar, CustomDrawFollowsFlatMenusAndTheFramesActivation) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CMenuBar& bar = frame.m_wndMenuBar;
+    CWinAppEx& app = test::App();
+    NMTBCUSTOMDRAW draw{};
+    const COLORREF gray = ::GetSysColor(COLOR_GRAYTEXT);
+    {
+        test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
+        test::ScopedSetting flat(SPI_GETFLATMENU, SPI_SETFLATMENU, FALSE);
+        app.UpdateMenuSettings();
+        bar.SetActive(true);
+        EXPECT_EQ(ItemPrePaint(bar, CDIS_HOT, draw), CDRF_DODEFAULT);
+        EXPECT_EQ(draw.clrText, RGB(1, 2, 3));
+        bar.SetActive(false);
+        EXPECT_EQ(ItemPrePaint(bar, 0, draw), CDRF_DODEFAULT);
+        EXPECT_EQ(draw.clrText, gray);
+    }
+    if (app.GetVersionClass() == 6 && bar.SendMessage(TB_BUTTONCOUNT) > 0) {
+        test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
+        test::ScopedSetting flat(SPI_GETFLATMENU, SPI_SETFLATMENU, TRUE);
+        app.UpdateMenuSettings();
+        ASSERT_TRUE(app.IsFlatMenu());
+        bar.SetActive(true);
+        LRESULT hot = ItemPrePaint(bar, CDIS_HOT, draw);
+        EXPECT_EQ(hot, TBCDRF_NOEDGES | TBCDRF_NOOFFSET | TBCDRF_HILITEHOTTRACK);
+        EXPECT_EQ(draw.clrHighlightHotTrack, ::GetSysColor(COLOR_MENUHILIGHT));
+        EXPECT_EQ(draw.clrText, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+        EXPECT_EQ(ItemPrePaint(bar, CDIS_DISABLED, draw), TBCDRF_NOEDGES | TBCDRF_NOOFFSET);
+        EXPECT_EQ(draw.clrText, gray);
+        EXPECT_EQ(ItemPrePaint(bar, 0, draw), TBCDRF_NOEDGES | TBCDRF_NOOFFSET);
+        EXPECT_EQ(draw.clrText, RGB(1, 2, 3));
+        bar.SetActive(false);
+        ItemPrePaint(bar, CDIS_HOT, draw);
+        EXPECT_EQ(draw.clrText, gray);
+        ItemPrePaint(bar, 0, draw);
+        EXPECT_EQ(draw.clrText, gray);
+    }
+    app.UpdateMenuSettings();
 }
 
 TEST(FrameWndEx, DemoFrameScreenshot) {

@@ -60,19 +60,7 @@ TEST_F(WinAppExTest, ThemeFunctionsAreBoundForVersionClassSixOnly) {
     if (module) ::FreeLibrary(module);
 }
 
-// Changes a setting for this session only and puts it back afterwards.
-class ScopedSetting {
-public:
-    ScopedSetting(UINT get, UINT set, BOOL value) : m_set(set) {
-        ::SystemParametersInfoW(get, 0, &m_old, 0);
-        ::SystemParametersInfoW(set, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(value)), 0);
-    }
-    ~ScopedSetting() { ::SystemParametersInfoW(m_set, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(m_old)), 0); }
-
-private:
-    UINT m_set;
-    BOOL m_old = FALSE;
-};
+using test::ScopedSetting;
 
 TEST_F(WinAppExTest, MenuSettingsFollowTheVersionClass) {
     ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
