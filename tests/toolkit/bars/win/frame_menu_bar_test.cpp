@@ -316,6 +316,16 @@ TEST(FrameWndEx, DemoFrameScreenshot) {
     EXPECT_EQ(::SendMessageW(frame.m_wndReBar.GetReBarCtrl(), RB_IDTOINDEX, ID_MENUBAR, 0), 0);
     EXPECT_NE(frame.statusBar.GetStyle() & WS_CLIPCHILDREN, 0u);
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "demo_frame.bmp"));
+    // The progress control's bar (35 %) is on the screen: its first third is
+    // neither the pane's face nor the empty part.
+    CRect bar;
+    ::GetWindowRect(frame.progress, &bar);
+    HDC screen = ::GetDC(nullptr);
+    COLORREF filled = ::GetPixel(screen, bar.left + bar.Width() / 6, (bar.top + bar.bottom) / 2);
+    COLORREF empty = ::GetPixel(screen, bar.right - 6, (bar.top + bar.bottom) / 2);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_NE(filled, ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(filled, empty);
 }
 
 } // namespace

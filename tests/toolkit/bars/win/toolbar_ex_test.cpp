@@ -6,12 +6,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "capture/win/SettingsStore.h"
 #include "framework/FrameWnd.h"
 #include "tests/toolkit/bars/win/BarsTestUtil.h"
+#include "tests/toolkit/bars/win/bars_test_ids.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/ToolBarEx.h"
 
@@ -209,6 +211,52 @@ TEST(ToolBarEx, ResetShowsTheDefaultButtonsInRecordOrder) {
     frame.rebar.SendMessage(WM_NOTIFY, kBarId, reinterpret_cast<LPARAM>(&nm));
     EXPECT_EQ(frame.Ids(), (std::vector<int>{kOpen, kSave, 0, kStart, kStop}));
     EXPECT_EQ(frame.bar.GetTextOption(), 1);
+}
+
+SIZE IconSize(HIMAGELIST list) {
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(list, &cx, &cy);
+    return SIZE{cx, cy};
+}
+
+TEST(ToolBarEx, SetBitmapsLoadsTheImagesOfTheIconOption) {
+    CToolFrame frame;
+    ASSERT_TRUE(frame.Build());
+    CTestToolBar& bar = frame.bar;
+    int heightWithout = HIWORD(bar.SendMessage(TB_GETBUTTONSIZE));
+    // Small: normal images only; large: normal and hot.
+    bar.SetBitmaps(IDB_BARS_SMALL, -1, -1, IDB_BARS_LARGE, IDB_BARS_LARGE, -1, 0);
+    EXPECT_EQ(bar.GetIconOption(), 0);
+    auto normal = reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST));
+    ASSERT_NE(normal, nullptr);
+    EXPECT_EQ(::ImageList_GetImageCount(normal), 4);
+    EXPECT_EQ(IconSize(normal).cx, 16);
+    EXPECT_EQ(IconSize(normal).cy, 16);
+    EXPECT_EQ(bar.SendMessage(TB_GETHOTIMAGELIST), 0);
+    EXPECT_GE(HIWORD(bar.SendMessage(TB_GETBUTTONSIZE)), std::max(heightWithout, 16));
+
+    bar.SetIconOptions(1, true);
+    normal = reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST));
+    auto hot = reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETHOTIMAGELIST));
+    ASSERT_NE(normal, nullptr);
+    ASSERT_NE(hot, nullptr);
+    EXPECT_EQ(IconSize(normal).cx, 24);
+    EXPECT_EQ(IconSize(hot).cy, 24);
+    EXPECT_EQ(::ImageList_GetImageCount(normal), 4);
+    EXPECT_GE(HIWORD(bar.SendMessage(TB_GETBUTTONSIZE)), 24);
+    // The band follows the taller buttons.
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILDSIZE;
+    HWND rebar = frame.rebar.GetReBarCtrl();
+    ::SendMessageW(rebar, RB_GETBANDINFOW, static_cast<WPARAM>(::SendMessageW(rebar, RB_IDTOINDEX, kBarId, 0)),
+                   reinterpret_cast<LPARAM>(&band));
+    EXPECT_EQ(band.cyMinChild, static_cast<UINT>(HIWORD(bar.SendMessage(TB_GETBUTTONSIZE))));
+
+    // A reset returns to the icon option SetBitmaps was given.
+    bar.Reset();
+    EXPECT_EQ(bar.GetIconOption(), 0);
+    EXPECT_EQ(IconSize(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST))).cx, 16);
 }
 
 TEST(ToolBarEx, CustomizeListOffersEveryRecordThenEnds) {
