@@ -103,6 +103,22 @@ bool SaveScreenArea(const RECT& area, const char* name) {
     return ok;
 }
 
+::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
+                                           int code) {
+    bool wasOpen = false;
+    RunScenario(open, {[&] {
+                    ::PostQuitMessage(code);
+                    wasOpen = inLoop();
+                }},
+                300);
+    if (!wasOpen) return ::testing::AssertionFailure() << "the loop was not open";
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        return ::testing::AssertionFailure() << "WM_QUIT did not reach the caller";
+    if (msg.wParam != static_cast<WPARAM>(code)) return ::testing::AssertionFailure() << "exit code " << msg.wParam;
+    return ::testing::AssertionSuccess();
+}
+
 void Key(WORD vk) {
     ::keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
     ::keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);

@@ -1,6 +1,7 @@
 // Shared pieces of the bar tests: the application object, pumping, child
 // rectangles and screenshots of real windows.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -44,6 +45,12 @@ private:
 // step ran or 5 seconds passed.
 void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps,
                  UINT intervalMs = 150);
+// Runs open, which starts a modal loop, and posts WM_QUIT with code from
+// inside it after inLoop (which says whether the loop is open and may help
+// it end, as a menu needs). Succeeds when the loop was open, ended, and the
+// quit message waits for the caller's loop (taken out here).
+::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
+                                           int code);
 // A key pressed and released through the input queue.
 void Key(WORD vk);
 // Saves a rectangle of a DC's pixels as a BMP in the test output folder.

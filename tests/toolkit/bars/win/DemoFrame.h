@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ public:
     void GetButtonText(UINT id, std::wstring& text) override;
     // Stop shows only its image with the selective text option.
     bool HasButtonText(UINT id) override { return id != kStop; }
+    // Options the customize dialog must not offer.
+    std::set<int> refusedText, refusedIcon;
+    bool IsTextOptionAvailable(int option) override { return !refusedText.count(option); }
+    bool IsIconOptionAvailable(int option) override { return !refusedIcon.count(option); }
 };
 
 class CDemoFrame : public CFrameWndEx {

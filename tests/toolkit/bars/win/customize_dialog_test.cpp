@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/FrameWnd.h"
 #include "tests/toolkit/bars/win/BarsTestUtil.h"
-#include "tests/toolkit/bars/win/bars_test_ids.h"
+#include "tests/toolkit/bars/win/DemoFrame.h"
 #include "toolkit/bars/win/CustomizeDialog.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/ToolBarEx.h"
@@ -22,71 +21,13 @@
 namespace brx {
 namespace {
 
-constexpr UINT kBarId = 0xE800;
-constexpr int kOpen = 0x7601, kCapture = 0x7602, kAbout = 0x7603, kStop = 0x7604;
+using test::CDemoFrame;
 
-class CImageToolBar : public CToolBarEx {
-public:
-    std::set<int> refusedText, refusedIcon;
-    void GetButtonText(UINT id, std::wstring& text) override {
-        switch (id) {
-        case kOpen: text = L"Open"; break;
-        case kCapture: text = L"Capture"; break;
-        case kAbout: text = L"About"; break;
-        case kStop: text = L"Stop"; break;
-        default: text.clear();
-        }
-    }
-    bool IsTextOptionAvailable(int option) override { return !refusedText.count(option); }
-    bool IsIconOptionAvailable(int option) override { return !refusedIcon.count(option); }
-};
-
-TBBUTTONEX Button(int id, int image, bool visible) {
-    TBBUTTONEX b{};
-    b.tbinfo.iBitmap = image;
-    b.tbinfo.idCommand = id;
-    b.tbinfo.fsState = TBSTATE_ENABLED;
-    b.tbinfo.fsStyle = id ? BTNS_BUTTON : BTNS_SEP;
-    b.tbinfo.iString = -1;
-    b.bInitiallyVisible = visible;
-    return b;
+// Opens the dialog as the rebar's "Customize..." item does.
+void Customize(CDemoFrame& frame) {
+    frame.toolBar.ModifyStyle(0, CCS_ADJUSTABLE);
+    frame.toolBar.SendMessage(WM_COMMAND, ID_TOOLBAR_CUSTOMIZE, 0);
 }
-
-const TBBUTTONEX kButtons[] = {Button(kOpen, 0, true), Button(0, 0, true), Button(kCapture, 1, true),
-                               Button(kStop, 3, true), Button(kAbout, 2, false)};
-
-class CCustomizeFrame : public CFrameWnd {
-public:
-    CCustomizeFrame() { m_bAutoDelete = false; }
-    ~CCustomizeFrame() override { DestroyWindow(); }
-    CSizableReBar rebar;
-    CImageToolBar bar;
-
-    bool Build() {
-        if (!Create(nullptr, L"Customize", WS_OVERLAPPEDWINDOW, CRect(30, 30, 630, 230))) return false;
-        if (!rebar.Create(m_hWnd)) return false;
-        if (!bar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, kBarId)) return false;
-        bar.ModifyStyle(0, CCS_ADJUSTABLE);
-        bar.SetBitmaps(IDB_BARS_SMALL, -1, -1, IDB_BARS_LARGE, -1, -1, 0);
-        bar.SetButtons(5, kButtons, 1);
-        if (!rebar.AddBar(&bar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE)) return false;
-        bar.UpdateBandSize();
-        ShowWindow(SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_hWnd);
-        RecalcLayout();
-        test::Pump();
-        return true;
-    }
-    bool OnUpdateCommand(CCmdUI& ui) override {
-        if (ui.m_nID >= kOpen && ui.m_nID <= kStop) {
-            ui.Enable(true);
-            return true;
-        }
-        return CFrameWnd::OnUpdateCommand(ui);
-    }
-    // Opens the dialog as the rebar's "Customize..." item does.
-    void Customize() { bar.SendMessage(WM_COMMAND, ID_TOOLBAR_CUSTOMIZE, 0); }
-};
 
 std::vector<std::wstring> ComboTexts(HWND combo, std::vector<int>* options = nullptr) {
     std::vector<std::wstring> texts;
@@ -113,7 +54,7 @@ void Close(CCustomizeDialog* dialog) {
 }
 
 TEST(CustomizeDialog, OptionsDialogSitsBelowTheListsAndOffersTheAllowedOptions) {
-    CCustomizeFrame frame;
+    CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     CCustomizeDialog* seen = nullptr;
     std::vector<std::wstring> texts, icons;
@@ -121,7 +62,7 @@ TEST(CustomizeDialog, OptionsDialogSitsBelowTheListsAndOffersTheAllowedOptions) 
     std::wstring selectedText, selectedIcon;
     CRect client, options, dialogBefore;
     bool hooked = false, shot = false, firstItemIsOurs = false, drawsItems = true;
-    test::RunScenario([&] { frame.Customize(); },
+    test::RunScenario([&] { Customize(frame); },
                       {[&] {
                            seen = CCustomizeDialog::Current();
                            if (!seen) return;
@@ -169,14 +110,14 @@ TEST(CustomizeDialog, OptionsDialogSitsBelowTheListsAndOffersTheAllowedOptions) 
 }
 
 TEST(CustomizeDialog, RefusedOptionsAreLeftOut) {
-    CCustomizeFrame frame;
-    frame.bar.refusedText = {1};
-    frame.bar.refusedIcon = {0};
+    CDemoFrame frame;
+    frame.toolBar.refusedText = {1};
+    frame.toolBar.refusedIcon = {0};
     ASSERT_TRUE(frame.Build());
     std::vector<std::wstring> texts, icons;
     std::vector<int> textOptions;
     bool seen = false;
-    test::RunScenario([&] { frame.Customize(); },
+    test::RunScenario([&] { Customize(frame); },
                       {[&] {
                           CCustomizeDialog* dialog = CCustomizeDialog::Current();
                           if (!dialog) return;
@@ -194,11 +135,11 @@ TEST(CustomizeDialog, RefusedOptionsAreLeftOut) {
 }
 
 TEST(CustomizeDialog, ChoosingAnOptionAppliesItAndAResetSelectsTheDefaults) {
-    CCustomizeFrame frame;
+    CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     int afterChoice = -1, afterReset = -1;
     std::wstring comboAfterReset;
-    test::RunScenario([&] { frame.Customize(); },
+    test::RunScenario([&] { Customize(frame); },
                       {[&] {
                            CCustomizeDialog* dialog = CCustomizeDialog::Current();
                            if (!dialog) return;
@@ -206,11 +147,11 @@ TEST(CustomizeDialog, ChoosingAnOptionAppliesItAndAResetSelectsTheDefaults) {
                            ::SendMessageW(combo, CB_SETCURSEL, 2, 0); // "No text labels"
                            dialog->GetOptionsDialog().SendMessage(WM_COMMAND, MAKEWPARAM(IDC_OPTIONS_TEXT, CBN_SELCHANGE),
                                                                    reinterpret_cast<LPARAM>(combo));
-                           afterChoice = frame.bar.GetTextOption();
+                           afterChoice = frame.toolBar.GetTextOption();
                            // The common dialog's Reset button.
-                           NMHDR reset{frame.bar.m_hWnd, kBarId, static_cast<UINT>(TBN_RESET)};
-                           frame.rebar.SendMessage(WM_NOTIFY, kBarId, reinterpret_cast<LPARAM>(&reset));
-                           afterReset = frame.bar.GetTextOption();
+                           NMHDR reset{frame.toolBar.m_hWnd, test::kDemoToolBarId, static_cast<UINT>(TBN_RESET)};
+                           frame.m_wndReBar.SendMessage(WM_NOTIFY, test::kDemoToolBarId, reinterpret_cast<LPARAM>(&reset));
+                           afterReset = frame.toolBar.GetTextOption();
                            comboAfterReset = SelectedText(combo);
                            Close(dialog);
                        },
@@ -219,25 +160,16 @@ TEST(CustomizeDialog, ChoosingAnOptionAppliesItAndAResetSelectsTheDefaults) {
     EXPECT_EQ(afterChoice, 2);
     EXPECT_EQ(afterReset, 1);
     EXPECT_EQ(comboAfterReset, L"Selective text on right");
-    EXPECT_EQ(frame.bar.GetTextOption(), 1);
+    EXPECT_EQ(frame.toolBar.GetTextOption(), 1);
 }
 
 TEST(CustomizeDialog, QuitWhileOpenEndsTheDialogAndStillEndsTheProgram) {
-    CCustomizeFrame frame;
+    CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
-    bool open = false;
-    test::RunScenario([&] { frame.Customize(); },
-                      {[&] {
-                          open = CCustomizeDialog::Current() != nullptr;
-                          ::PostQuitMessage(5);
-                      }},
-                      300);
-    EXPECT_TRUE(open);
+    EXPECT_TRUE(test::QuitEndsTheLoop([&] { Customize(frame); },
+                                      [] { return CCustomizeDialog::Current() != nullptr; }, 5));
     EXPECT_EQ(CCustomizeDialog::Current(), nullptr);
     EXPECT_FALSE(CCustomizeDialog::IsHookInstalled());
-    MSG msg;
-    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 5u);
 }
 
 // The items of a list box drawn as the dialog draws them, into a bitmap.
@@ -287,24 +219,24 @@ private:
 };
 
 TEST(CustomizeDialog, ListItemsAreDrawnWithTheToolbarsImagesAndTexts) {
-    CCustomizeFrame frame;
+    CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     // A dialog object of our own over a plain window, and a list whose items
     // carry the data the common controls give the dialog's lists.
-    auto* dialog = new CCustomizeDialog(&frame.bar);
+    auto* dialog = new CCustomizeDialog(&frame.toolBar);
     HWND host = ::CreateWindowExW(0, L"#32770", L"", WS_POPUP, 0, 0, 300, 200, frame.m_hWnd, nullptr, nullptr, nullptr);
     ASSERT_TRUE(dialog->SubclassWindow(host));
     HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_OWNERDRAWFIXED, 0, 0, 200, 120, host,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CUSTOMIZE_CURRENT)), nullptr, nullptr);
-    // One item per toolbar button (open, separator, capture, stop) and the end.
-    const LPARAM data[] = {MAKELONG(0, 0), MAKELONG(0, 1), MAKELONG(1, 2), MAKELONG(3, 3), -1};
+    // One item per toolbar button (open, separator, capture, stop, about) and the end.
+    const LPARAM data[] = {MAKELONG(0, 0), MAKELONG(0, 1), MAKELONG(1, 2), MAKELONG(3, 3), MAKELONG(2, 4), -1};
     for (LPARAM d : data) ::SendMessageW(list, LB_ADDSTRING, 0, d);
     dialog->SendMessage(WM_INITDIALOG);
     ASSERT_TRUE(dialog->DrawsItems());
 
-    ItemCanvas canvas(5);
+    ItemCanvas canvas(6);
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < 6; ++row)
         ASSERT_TRUE(canvas.Draw(*dialog, list, IDC_CUSTOMIZE_CURRENT, row, row == 3 ? ODS_SELECTED | ODS_FOCUS : 0));
     EXPECT_TRUE(canvas.Save("customize_items.bmp"));
 
@@ -326,9 +258,9 @@ TEST(CustomizeDialog, ListItemsAreDrawnWithTheToolbarsImagesAndTexts) {
     EXPECT_EQ(canvas.Pixel(25, 66 + 10),
               RGB(GetRValue(highlight) ^ 255, GetGValue(highlight) ^ 255, GetBValue(highlight) ^ 255));
     EXPECT_EQ(canvas.Pixel(3 + 8, 66 + 3 + 8), RGB(40, 40, 40)); // the stop image
-    // Row 4, the end of the current list: embossed text, no etched line.
-    EXPECT_TRUE(canvas.Has(RECT{27, 88, 100, 110}, ::GetSysColor(COLOR_BTNSHADOW)));
-    EXPECT_NE(canvas.Pixel(10, 88 + 10), ::GetSysColor(COLOR_BTNSHADOW));
+    // Row 5, the end of the current list: embossed text, no etched line.
+    EXPECT_TRUE(canvas.Has(RECT{27, 110, 100, 132}, ::GetSysColor(COLOR_BTNSHADOW)));
+    EXPECT_NE(canvas.Pixel(10, 110 + 10), ::GetSysColor(COLOR_BTNSHADOW));
 
     // Item data that is not of this form is left to the dialog.
     ::SendMessageW(list, LB_SETITEMDATA, 2, MAKELONG(7, 2)); // record 2 has image 1, not 7

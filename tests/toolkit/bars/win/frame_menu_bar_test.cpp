@@ -116,21 +116,16 @@ TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
     CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     CMenuBar& bar = frame.m_wndMenuBar;
-    bool open = false;
-    // The step runs inside the popup's loop; nothing is pumped afterwards.
-    RunScenario([&] { bar.SendMessage(WM_MENUBAR_OPENPOPUP, 2, 0); },
-                {[&] {
-                    open = bar.IsPopupOpen();
-                    ::PostQuitMessage(7);
-                    frame.PostMessage(WM_CANCELMODE);
-                    ::EndMenu();
-                }});
-    EXPECT_TRUE(open);
+    EXPECT_TRUE(test::QuitEndsTheLoop([&] { bar.SendMessage(WM_MENUBAR_OPENPOPUP, 2, 0); },
+                                      [&] {
+                                          bool open = bar.IsPopupOpen();
+                                          frame.PostMessage(WM_CANCELMODE);
+                                          ::EndMenu();
+                                          return open;
+                                      },
+                                      7));
     EXPECT_FALSE(bar.IsPopupOpen());
     EXPECT_FALSE(bar.IsMenuMode());
-    MSG msg;
-    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 7u);
 }
 
 std::vector<std::wstring> MenuTexts(HMENU menu) {
