@@ -14,6 +14,7 @@
 #include "tests/toolkit/bars/win/BarsTestUtil.h"
 #include "tests/toolkit/bars/win/DemoFrame.h"
 #include "toolkit/bars/win/ToolBarPopup.h"
+#include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx {
 namespace {
@@ -174,6 +175,63 @@ TEST(ToolBarPopup, QuitWhileOpenClosesItAndStillEndsTheProgram) {
     EXPECT_TRUE(test::QuitEndsTheLoop([&] { PushChevron(frame); },
                                       [] { return CToolBarPopup::Current() != nullptr; }, 9));
     EXPECT_EQ(CToolBarPopup::Current(), nullptr);
+}
+
+TEST(ToolBarPopup, WithoutTextsTipsComeFromTheOwnerAndFlatMenusGetAFlatFrame) {
+    CDemoFrame frame;
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 125, 300)));
+    frame.toolBar.SetTextOption(2, true); // no text labels
+    test::Pump();
+    if (ClippedCommands(frame).empty()) GTEST_SKIP() << "no button clipped without texts";
+    CWinAppEx& app = test::App();
+    test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
+    test::ScopedSetting flat(SPI_GETFLATMENU, SPI_SETFLATMENU, TRUE);
+    app.UpdateMenuSettings();
+    std::wstring tip, expectedTip;
+    bool textShown = true, flatFrame = false, showText = true;
+    DWORD style = 0;
+    COLORREF border = 0;
+    test::RunScenario([&] { PushChevron(frame); },
+                      {[&] {
+                           CToolBarPopup* popup = CToolBarPopup::Current();
+                           if (!popup) return;
+                           textShown = popup->IsTextShown();
+                           flatFrame = popup->IsFlat();
+                           style = popup->GetStyle();
+                           HWND bar = popup->GetToolBarCtrl();
+                           TBBUTTON b{};
+                           ::SendMessageW(bar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&b));
+                           showText = (b.fsStyle & BTNS_SHOWTEXT) != 0;
+                           wchar_t text[64] = L"x";
+                           NMTBGETINFOTIPW info{};
+                           info.hdr = NMHDR{bar, static_cast<UINT_PTR>(::GetDlgCtrlID(bar)),
+                                            static_cast<UINT>(TBN_GETINFOTIPW)};
+                           info.pszText = text;
+                           info.cchTextMax = 64;
+                           info.iItem = b.idCommand;
+                           popup->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+                           tip = text;
+                           frame.toolBar.GetButtonTip(static_cast<UINT>(b.idCommand), expectedTip);
+                           test::FlushToScreen();
+                           CRect rc = popup->GetWindowRect();
+                           HDC screen = ::GetDC(nullptr);
+                           border = ::GetPixel(screen, rc.left, rc.top + rc.Height() / 2);
+                           ::ReleaseDC(nullptr, screen);
+                           popup->PostMessage(WM_TBPOPUP_CLOSE);
+                       },
+                       [] {}},
+                      300);
+    app.UpdateMenuSettings();
+    EXPECT_FALSE(textShown);
+    EXPECT_FALSE(showText);
+    EXPECT_FALSE(expectedTip.empty());
+    EXPECT_TRUE(tip == expectedTip);
+    if (app.GetVersionClass() == 6 && frame.toolBar.GetVersionClass() == 6) {
+        EXPECT_TRUE(flatFrame);
+        EXPECT_NE(style & WS_BORDER, 0u);
+        EXPECT_EQ(style & WS_DLGFRAME, 0u);
+        EXPECT_EQ(border, ::GetSysColor(COLOR_BTNSHADOW));
+    }
 }
 
 TEST(ToolBarPopup, NoClippedButtonNoPopup) {
