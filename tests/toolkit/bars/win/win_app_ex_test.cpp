@@ -217,6 +217,16 @@ TEST_F(WinAppExTest, MenuImagesAreMeasuredAndDrawn) {
     EXPECT_EQ(measure.itemHeight, 16u);
     measure.CtlType = ODT_LISTBOX;
     EXPECT_FALSE(test::App().MeasureMenuImage(measure)); // not a menu: the framework's
+    // The frame answers the menu's own WM_MEASUREITEM with it.
+    CFrameWndEx frame;
+    frame.m_bAutoDelete = false;
+    ASSERT_TRUE(frame.Create(nullptr, L"Measure", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100)));
+    MEASUREITEMSTRUCT fromMenu{};
+    fromMenu.CtlType = ODT_MENU;
+    fromMenu.itemID = kOpen;
+    EXPECT_EQ(frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&fromMenu)), TRUE);
+    EXPECT_EQ(fromMenu.itemWidth, 20u);
+    frame.DestroyWindow();
 
     // The capture image (a red disc) is centred vertically at the left edge:
     // rows 4..19 of the 24-pixel item.
