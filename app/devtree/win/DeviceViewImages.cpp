@@ -46,6 +46,15 @@ void PaintBuffered(CWnd& control) {
     HDC memory = ::CreateCompatibleDC(dc);
     HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
     if (memory && bitmap) {
+        // Child windows (a list's header) paint themselves: keep them.
+        for (HWND child = ::GetWindow(control, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(child))
+                continue;
+            RECT rc;
+            ::GetWindowRect(child, &rc);
+            ::MapWindowPoints(nullptr, control, reinterpret_cast<POINT*>(&rc), 2);
+            ::ExcludeClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+        }
         HGDIOBJ old = ::SelectObject(memory, bitmap);
         control.DefWindowProc(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
         control.DefWindowProc(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);

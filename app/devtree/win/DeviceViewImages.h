@@ -22,7 +22,8 @@ int AddIconResource(HIMAGELIST list, UINT id);
 
 // WM_PAINT of a common control without flicker: validates the window and
 // lets the control draw its background and client area into a bitmap of the
-// client's size, which is then copied to the window in one go.
+// client's size, which is then copied to the window in one go, around the
+// control's own child windows (a list's header), which paint themselves.
 void PaintBuffered(CWnd& control);
 
 } // namespace brx
