@@ -558,6 +558,106 @@ TEST_F(DeviceViewsTest, ScreenshotOfBothViewsWithOneDeviceChecked) {
     Pump();
     EXPECT_EQ(RowState(0), STACK_STATE_CHECKED);
     EXPECT_TRUE(SaveScreenshot(host, "device_views.bmp"));
+
+    // The buffered paint of the list leaves its header to the header: its
+    // captions show on the screen, not the list's background.
+    RECT header{};
+    ::GetWindowRect(stack.GetHeaderCtrl(), &header);
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF background = ::GetPixel(screen, header.left + 2, header.bottom + 80);
+    int drawn = 0;
+    for (int y = header.top + 2; y < header.bottom - 2; ++y)
+        for (int x = header.left + 2; x < header.left + 60; ++x)
+            drawn += ::GetPixel(screen, x, y) != background;
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_GT(drawn, 20) << "the header's first caption";
+}
+
+TEST_F(DeviceViewsTest, ADeviceWithAProblemCarriesTheOverlay) {
+    Refresh();
+    const DEVICE_NODE* serial = tree.NodeOf(Find(L"Port3: USB Serial"));
+    ASSERT_TRUE(serial);
+    const uint32_t devinst = usbHost.Topology().FindDevnode(serial->instanceId);
+    ASSERT_NE(devinst, 0u);
+    usbHost.Topology().Devnode(devinst).status |= DN_HAS_PROBLEM;
+    usbHost.Topology().Devnode(devinst).problem = CM_PROB_FAILED_START;
+    Refresh();
+    EXPECT_EQ(tree.GetItemState(Find(L"Port3: USB Serial"), TVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(1));
+    EXPECT_EQ(tree.GetItemState(Find(L"Port1: USB Mass"), TVIS_OVERLAYMASK), 0u);
+}
+
+// The context menu: what its items show, where it opens. A thread timer looks
+// at the open menu and closes it.
+struct MENU_SEEN {
+    bool open = false;
+    RECT where{};
+    std::vector<std::pair<UINT, UINT>> items;   // id, state
+};
+MENU_SEEN* g_seen = nullptr;
+
+void CALLBACK LookAtMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = ::FindWindowW(L"#32768", nullptr);
+    if (!popup || !g_seen || g_seen->open)
+        return;
+    g_seen->open = true;
+    ::GetWindowRect(popup, &g_seen->where);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+        const UINT id = ::GetMenuItemID(menu, i);
+        if (id != 0 && id != static_cast<UINT>(-1))
+            g_seen->items.push_back({id, ::GetMenuState(menu, id, MF_BYCOMMAND)});
+    }
+    ::EndMenu();
+}
+
+MENU_SEEN OpenContextMenu(CDeviceTree& tree, POINT at) {
+    MENU_SEEN seen;
+    g_seen = &seen;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, LookAtMenu);
+    tree.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree.m_hWnd), MAKELPARAM(at.x, at.y));
+    ::KillTimer(nullptr, timer);
+    g_seen = nullptr;
+    return seen;
+}
+
+UINT StateOf(const MENU_SEEN& seen, UINT id) {
+    for (const auto& [item, state] : seen.items)
+        if (item == id)
+            return state;
+    ADD_FAILURE() << "no item " << id;
+    return 0;
+}
+
+TEST_F(DeviceViewsTest, ContextMenuShowsTheSwitchesAndOpensAtTheSelectedItem) {
+    Refresh();
+    HTREEITEM stick = Find(L"Port1: USB Mass");
+    tree.SelectItem(stick);
+    Pump();
+    MENU_SEEN seen = OpenContextMenu(tree, POINT{-1, -1});
+    ASSERT_TRUE(seen.open);
+    EXPECT_EQ(seen.items.size(), 5u);
+    EXPECT_TRUE(StateOf(seen, ID_DEVICE_AUTO_REFRESH) & MF_CHECKED);
+    EXPECT_FALSE(StateOf(seen, ID_DEVICE_AUTO_REFRESH) & MF_GRAYED);
+    EXPECT_TRUE(StateOf(seen, ID_DEVICE_DISPLAY_COMPONENTS) & MF_CHECKED);
+    EXPECT_FALSE(StateOf(seen, ID_DEVICE_REFRESH) & MF_GRAYED);
+    // Restarting and the device's property sheet are not offered.
+    EXPECT_TRUE(StateOf(seen, ID_DEVICE_RESTART) & MF_GRAYED);
+    EXPECT_TRUE(StateOf(seen, ID_DEVICE_PROPERTIES) & MF_GRAYED);
+    // Below the left end of the item's text.
+    RECT text{};
+    tree.GetItemRect(stick, text, TRUE);
+    POINT corner{text.left, text.bottom};
+    ::ClientToScreen(tree, &corner);
+    EXPECT_EQ(seen.where.left, corner.x);
+    EXPECT_EQ(seen.where.top, corner.y);
+
+    // Without a selection the keyboard's menu opens near the window's corner.
+    tree.SelectItem(nullptr);
+    seen = OpenContextMenu(tree, POINT{-1, -1});
+    ASSERT_TRUE(seen.open);
+    const CRect window = tree.GetWindowRect();
+    EXPECT_EQ(seen.where.left, window.left + 5);
+    EXPECT_EQ(seen.where.top, window.top + 5);
 }
 
 // A second running instance.
@@ -587,6 +687,14 @@ TEST_F(SecondInstanceTest, DoesNotRefreshByItselfAndNeverWritesTheSetting) {
     std::string bytes;
     EXPECT_FALSE(registry.Get(L"DeviceTree", L"AutoRefresh", type, bytes));
     EXPECT_TRUE(registry.Get(L"DeviceTree", L"DisplayDeviceComponents", type, bytes));
+}
+
+TEST_F(SecondInstanceTest, ContextMenuHasAutoRefreshDisabled) {
+    Refresh();
+    const MENU_SEEN seen = OpenContextMenu(tree, POINT{-1, -1});
+    ASSERT_TRUE(seen.open);
+    EXPECT_TRUE(StateOf(seen, ID_DEVICE_AUTO_REFRESH) & MF_GRAYED);
+    EXPECT_FALSE(StateOf(seen, ID_DEVICE_AUTO_REFRESH) & MF_CHECKED);
 }
 
 TEST_F(SecondInstanceTest, IgnoresAStoredAutoRefresh) {
