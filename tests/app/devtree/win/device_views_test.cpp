@@ -21,6 +21,7 @@
 #include "capture/win/CaptureDriver.h"
 #include "sim/win/SimulatedDriver.h"
 #include "sim/win/SimulatedUsbHost.h"
+#include "tests/app/devtree/win/ClassImageHost.h"
 #include "tests/capture/win/TestRegistry.h"
 #include "tests/framework/TestApp.h"
 #include "tests/toolkit/TestHostWnd.h"
@@ -247,6 +248,42 @@ TEST_F(DeviceViewsTest, TreeShowsTheMachineWithBoxesForCapturableStacks) {
         EXPECT_EQ(State(Find(c.prefix)), c.state) << std::string(c.prefix, c.prefix + wcslen(c.prefix));
 }
 
+TEST_F(DeviceViewsTest, WithTheSystemsClassImagesDevicesShowTheirClass) {
+    CClassImageHost classHost(usbHost);
+    tree.SetUsbHost(&classHost);
+    Refresh();
+    ASSERT_TRUE(tree.HasClassImages());
+    auto image = [&](HTREEITEM item) {
+        TVITEMW it{};
+        it.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+        it.hItem = item;
+        tree.GetItem(it);
+        EXPECT_EQ(it.iImage, it.iSelectedImage);
+        return it.iImage;
+    };
+    const CDeviceTree::IMAGES& images = tree.Images();
+    // The class images come first; the tree's own icons follow them, and the
+    // computer is the computer class's image.
+    EXPECT_EQ(images.computer, 0);
+    EXPECT_EQ(images.unknownDevice, 3);
+    EXPECT_EQ(images.problem, 7);
+    EXPECT_EQ(::ImageList_GetImageCount(tree.GetImageList(TVSIL_NORMAL)), 8);
+    EXPECT_EQ(image(tree.GetRootItem()), 0);
+    EXPECT_EQ(image(Find(L"Port1: USB Mass")), 1);       // USB class
+    EXPECT_EQ(image(Find(L"Port1: USB Input")), 2);      // HID class
+    EXPECT_EQ(image(Find(L"BRINDLEX SIM DISK")), images.unknownDevice);   // a class without an image
+    EXPECT_EQ(image(Find(L"Port2: Generic")), images.hub);
+    EXPECT_EQ(image(Find(L"Port4:")), images.emptyPort);
+
+    // Each refresh gives the system's list back before it takes a new one.
+    Refresh();
+    EXPECT_EQ(classHost.listsMade, 2);
+    EXPECT_EQ(classHost.listsDestroyed, 1);
+    tree.ClearTree();
+    EXPECT_EQ(classHost.listsDestroyed, 2);
+    tree.SetUsbHost(&usbHost);
+}
+
 TEST_F(DeviceViewsTest, TheBoxesShowTheDriversSelectionInThreeStates) {
     // One of the stick's two objects and both of the hub's.
     const uint32_t some[] = {1, kUsbstorObject};
@@ -265,11 +302,16 @@ TEST_F(DeviceViewsTest, ClickingTheBoxSelectsWhatWasClickedInTheDriver) {
     ASSERT_TRUE(stick);
     const std::set<uint32_t> objects = Objects(stick);
     EXPECT_EQ(objects, (std::set<uint32_t>{SIM_STICK_OBJECT, kUsbstorObject}));
+    tree.SelectItem(stick);
+    ASSERT_EQ(stack.GetItemCount(), 2);
+    EXPECT_EQ(RowState(0), STACK_STATE_UNCHECKED);
 
     Click(tree, StateIconPoint(stick));
     EXPECT_EQ(driverSim.SelectedDevices(), objects);
     EXPECT_EQ(State(stick), CAPTURE_STATE_CHECKED);
     EXPECT_EQ(tree.CaptureSelection().Objects().size(), 2u);   // reloaded from the driver
+    EXPECT_EQ(RowState(0), STACK_STATE_CHECKED) << "the stack pane shows the new selection";
+    EXPECT_EQ(RowState(1), STACK_STATE_CHECKED);
 
     // A second device adds to the selection; a click on a checked box removes.
     HTREEITEM keyboard = Find(L"Port2: USB Input");
