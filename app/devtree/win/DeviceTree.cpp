@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "app/devices/win/UsbHost.h"
@@ -441,11 +442,12 @@ bool CDeviceTree::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
         return true;
     case NM_RCLICK: {
         const DWORD pos = ::GetMessagePos();
+        const POINT screen{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
         TVHITTESTINFO hit{};
-        hit.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+        hit.pt = screen;
         ::ScreenToClient(m_hWnd, &hit.pt);
         SelectItem(HitTest(hit));
-        OnContextMenu(POINT{-1, -1});
+        OnContextMenu(screen);
         result = 1;
         return true;
     }
