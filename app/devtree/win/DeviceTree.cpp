@@ -338,7 +338,7 @@ LRESULT CDeviceTree::OnDeviceChange(WPARAM event, LPARAM) {
         return 1;
     if (event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE) {
         KillTimer(kRefreshTimer);
-        SetTimer(kRefreshTimer, kRefreshDelay);
+        refreshPending_ = SetTimer(kRefreshTimer, kRefreshDelay) != 0;
     }
     return 1;
 }
@@ -352,8 +352,10 @@ bool CDeviceTree::OnCommand(CCommand& cmd) {
             if (!firstInstance_)
                 return;
             autoRefresh_ = !autoRefresh_;
-            if (!autoRefresh_)
+            if (!autoRefresh_) {
                 KillTimer(kRefreshTimer);
+                refreshPending_ = false;
+            }
             SaveSettings();
         });
     if (cmd.Is(ID_DEVICE_DISPLAY_COMPONENTS))
@@ -464,13 +466,17 @@ bool CDeviceTree::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_DESTROY:
         KillTimer(kRefreshTimer);
+        refreshPending_ = false;
         SaveSettings();
         return false;
     case WM_ERASEBKGND: result = 1; return true;
     case WM_PAINT: PaintBuffered(*this); result = 0; return true;
     case WM_TIMER:
-        if (wp == kRefreshTimer) {
+        // Only the refresh this tree asked for: the control may run timers
+        // of its own.
+        if (wp == kRefreshTimer && refreshPending_) {
             KillTimer(kRefreshTimer);
+            refreshPending_ = false;
             Refresh();
         }
         return false;

@@ -146,6 +146,7 @@ private:
     std::unordered_map<uint32_t, HTREEITEM> objectToItem_;
     CCaptureSelection selection_;
     HTREEITEM root_ = nullptr;
+    bool refreshPending_ = false;   // the refresh timer runs for a device change
     POINT lastButtonDown_{-1, -1};
     bool buttonDownSeen_ = false;
 };
