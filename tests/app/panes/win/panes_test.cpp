@@ -281,7 +281,9 @@ TEST_F(PanesTest, RawDataFollowsDirectionAndPhase) {
         Select(c.row);
         const Bytes shown = RawShown();
         ASSERT_EQ(shown.size(), c.bytes);
-        if (c.bytes && c.row != kHubInfoDone) EXPECT_EQ(shown, Payload(c.bytes));
+        if (c.bytes && c.row != kHubInfoDone) {
+            EXPECT_EQ(shown, Payload(c.bytes));
+        }
     }
 }
 
