@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@
 #include "app/panes/win/RequestSummary.h"
 #include "app/res/panes_ids.h"
 #include "base/Text.h"
+#include "capture/NameTables.h"
 #include "capture/RequestKind.h"
 #include "capture/win/SettingsStore.h"
+#include "sim/DriverScenario.h"
 #include "tests/app/panes/PaneRecords.h"
 #include "tests/decode/SummaryText.h"
 #include "tests/framework/TestApp.h"
@@ -155,15 +158,16 @@ protected:
 
     // The capture list's selection road: every pane emptied, then each
     // shown in turn.
-    void Select(uint32_t row) {
-        selected = ReadBack(*log, row);
+    void Select(uint32_t row) { SelectIn(*log, row, nullptr); }
+    void SelectIn(FakeFilterLog& from, uint32_t row, const ISummaryNames* names) {
+        selected = ReadBack(from, row);
         ASSERT_TRUE(selected);
         summary.Clear();
         irp.Clear();
         urb.Clear();
         raw.Clear();
         analysis.Clear();
-        summary.ShowRecord(selected->pair, selected->layout);
+        summary.ShowRecord(selected->pair, selected->layout, names);
         irp.ShowRecord(selected->pair, selected->layout);
         urb.ShowRecord(selected->pair, selected->layout);
         raw.ShowRecord(selected->pair, selected->layout);
@@ -420,6 +424,86 @@ TEST_F(PanesTest, ASummaryThatFillsTheBufferIsShownAsFarAsItGoes) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), last), lines.end()) << std::string(last.begin(), last.end());
 }
 
+// The simulated driver's traffic (a mass-storage stick with a failing read,
+// HID devices, a serial port, their enumeration, PnP and power requests):
+// every row selected in turn.
+class SimulatedCapture {
+public:
+    SimulatedCapture() {
+        const Bytes devices = scenario.DeviceListBlock(), drivers = scenario.DriverListBlock();
+        deviceNames.AddFromBlock(devices.data(), devices.size(), kDriverRecordLayout);
+        driverNames.AddFromBlock(drivers.data(), drivers.size(), kDriverRecordLayout);
+        std::set<uint32_t> selected;
+        for (const SimDevice& d : scenario.Devices()) selected.insert(d.device.deviceObject);
+        std::vector<Bytes> records{scenario.StartMarker()};
+        for (int round = 0; round < 2; ++round) scenario.NextRound(selected, records);
+        log.Append(records);
+    }
+    CDriverScenario scenario;
+    CDeviceNameHash deviceNames;
+    CDriverNameHash driverNames;
+    CSummaryNameTables names{&deviceNames, &driverNames, nullptr};
+    FakeFilterLog log;
+};
+
+TEST_F(PanesTest, EveryRecordOfASimulatedCaptureShowsByTheRules) {
+    SimulatedCapture capture;
+    const uint32_t rows = capture.log.GetRecordCount();
+    ASSERT_GT(rows, 50u);
+    int bulkIn = 0, bulkOut = 0, statusWrappers = 0, failedWrappers = 0, named = 0;
+    for (uint32_t row = 0; row < rows; ++row) {
+        SCOPED_TRACE(row);
+        selected = ReadBack(capture.log, row);
+        ASSERT_TRUE(selected);
+        const CRecordView& r = selected->pair.record;
+        summary.Clear();
+        raw.Clear();
+        summary.ShowRecord(selected->pair, selected->layout, &capture.names);
+        raw.ShowRecord(selected->pair, selected->layout);
+        // The summary: the writers' text behind the record's picture.
+        const int image = CRequestSummary::GetStatusImage(r, selected->layout);
+        EXPECT_EQ(summary.PictureShown(), image != STATUS_IMAGE_NONE);
+        const std::wstring text = SummaryText();
+        if (r.type == RECORD_TYPE_REQUEST) {
+            EXPECT_GT(text.size(), 10u);
+        }
+        for (const SimDevice& d : capture.scenario.Devices()) {
+            const std::u16string& name = d.deviceName;
+            const std::wstring last(name.begin() + static_cast<long>(name.find_last_of(u'\\') + 1), name.end());
+            if (!last.empty() && text.find(last) != std::wstring::npos) {
+                ++named;
+                break;
+            }
+        }
+        // Bulk transfers: IN data on a good completion only, OUT data on the
+        // issue only.
+        const Bytes shown = raw.GetData();
+        if (r.type != RECORD_TYPE_REQUEST || r.kind != uint32_t{KIND_URB_FIRST} + URB_FN_BULK_OR_INTERRUPT) {
+            const RECORD_DATA_BYTES d = GetRecordDataBytes(r, selected->layout);
+            EXPECT_EQ(shown, Bytes(d.bytes, d.bytes + d.length));
+            continue;
+        }
+        const bool good = r.completion && GetRequestStatus(r.buffer, r.copied, selected->layout) == 0;
+        if (r.direction == DIRECTION_IN) {
+            ++bulkIn;
+            EXPECT_EQ(shown, good && r.dataLength ? Bytes(r.data, r.data + r.dataLength) : Bytes{});
+            // The mass-storage status wrappers, the failing one among them.
+            if (shown.size() == CSW_LENGTH && shown[0] == 'U' && shown[3] == 'S') {
+                ++statusWrappers;
+                failedWrappers += shown[CSW_STATUS_OFFSET] != 0;
+            }
+        } else if (r.direction == DIRECTION_OUT) {
+            ++bulkOut;
+            EXPECT_EQ(shown, !r.completion && r.dataLength ? Bytes(r.data, r.data + r.dataLength) : Bytes{});
+        }
+    }
+    EXPECT_GT(bulkIn, 4);
+    EXPECT_GT(bulkOut, 4);
+    EXPECT_GT(statusWrappers, 1);
+    EXPECT_GT(failedWrappers, 0);
+    EXPECT_GT(named, 0) << "no summary named its device object";
+}
+
 TEST(RawDataRules, FontHeightAndBytesPerLine) {
     EXPECT_EQ(RawDataFontHeight(96, 11), -11);
     EXPECT_EQ(RawDataFontHeight(120, 11), -11);
@@ -429,8 +513,22 @@ TEST(RawDataRules, FontHeightAndBytesPerLine) {
     EXPECT_EQ(RawDataBytesPerLine(3), 16);
 }
 
+// The panes showing the data stage of a READ(10) from the simulated
+// driver's mass-storage stick.
 TEST_F(PanesTest, ScreenshotOfABulkInTransfer) {
-    Select(kBulkInDone);
+    SimulatedCapture capture;
+    uint32_t row = 0;
+    for (; row < capture.log.GetRecordCount(); ++row) {
+        auto r = ReadBack(capture.log, row);
+        const CRecordView& v = r->pair.record;
+        if (v.kind == uint32_t{KIND_URB_FIRST} + URB_FN_BULK_OR_INTERRUPT && v.direction == DIRECTION_IN &&
+            v.completion && v.dataLength >= 256)
+            break;
+    }
+    ASSERT_LT(row, capture.log.GetRecordCount()) << "no bulk IN data in the simulated capture";
+    SelectIn(capture.log, row, &capture.names);
+    EXPECT_TRUE(summary.PictureShown());
+    EXPECT_EQ(RawShown(), Bytes(selected->pair.record.data, selected->pair.record.data + selected->pair.record.dataLength));
     ::RedrawWindow(*host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
     Pump();
     EXPECT_TRUE(SaveScreenshot(*host, "panes_bulk_in.bmp"));
