@@ -340,6 +340,60 @@ TEST_F(PanesTest, DataAnalysisShowsTheHubStructureAndClears) {
     EXPECT_EQ(analysis.GetTreeList().m_hWnd, nullptr);
 }
 
+// The pane shows one child at a time: the tree-list, or the page child
+// (through the docking pane's swap when the frame gives one).
+TEST_F(PanesTest, DataAnalysisSwitchesItsShownChild) {
+    CWnd& tree = analysis.GetTreeList();
+    ASSERT_TRUE(::IsWindowVisible(tree));
+    std::vector<HWND> attached;
+    analysis.ShowView(CDataAnalysis::ModeTree);  // the current mode: nothing
+    analysis.ShowView(CDataAnalysis::ModeNone);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    if (analysis.GetHtmlView().m_hWnd) {
+        EXPECT_FALSE(::IsWindowVisible(analysis.GetHtmlView()));
+        analysis.ShowView(CDataAnalysis::ModeHtml);
+        EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeHtml);
+        EXPECT_FALSE(::IsWindowVisible(tree));
+        EXPECT_TRUE(::IsWindowVisible(analysis.GetHtmlView()));
+    } else {
+        analysis.SetModeValue(CDataAnalysis::ModeHtml);
+    }
+    // A tree analysis switches back, through the frame's swap.
+    analysis.attachView = [&](HWND shown) { attached.push_back(shown); };
+    Select(kHubInfoDone);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    ASSERT_EQ(attached.size(), 1u);
+    EXPECT_EQ(attached[0], tree.m_hWnd);
+    EXPECT_GT(TreeRows(analysis.GetTreeList()), 0);
+}
+
+// Redraw is switched off while the text is replaced, and on again after
+// (switched off, the window would lose its visible style).
+TEST_F(PanesTest, TheSummaryIsVisibleAfterEachRecord) {
+    for (Row row : {kBulkInDone, kStart, kOther}) {
+        SCOPED_TRACE(row);
+        Select(row);
+        EXPECT_TRUE(::GetWindowLongW(summary, GWL_STYLE) & WS_VISIBLE);
+    }
+}
+
+TEST_F(PanesTest, CopyAllPutsTheShownBytesOnTheClipboard) {
+    Select(kBulkOutIssue);
+    raw.answer = ID_RAW_COPY_ALL;
+    raw.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(raw.m_hWnd), MAKELPARAM(-1, -1));
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE binary = ::GetClipboardData(CHexDumpCtrl::BinaryFormat());
+    Bytes copied;
+    if (binary) {
+        const uint8_t* p = static_cast<const uint8_t*>(::GlobalLock(binary));
+        copied.assign(p, p + ::GlobalSize(binary));
+        ::GlobalUnlock(binary);
+    }
+    ::CloseClipboard();
+    ASSERT_GE(copied.size(), 31u);  // the block may be rounded up
+    EXPECT_EQ(Bytes(copied.begin(), copied.begin() + 31), Payload(31));
+}
+
 TEST_F(PanesTest, RawDataSettingsPersistAndBadValuesReadAsDefaults) {
     EXPECT_EQ(raw.GetSettings().width, 0u);
     EXPECT_EQ(raw.GetSettings().textSize, 11u);
