@@ -7,6 +7,7 @@ namespace brx {
 namespace {
 
 constexpr uint32_t kIoctlBlockHeader = 12;  // control code, buffer length, bytes captured
+constexpr uint32_t kUrbFieldsRead = 24;     // up to TransferFlags at +20
 
 RECORD_DATA_BYTES Bytes(const uint8_t* bytes, uint32_t length) {
     RECORD_DATA_BYTES d;
@@ -37,8 +38,10 @@ RECORD_DATA_BYTES BlockBytes(const ByteReader& block, size_t offset, size_t coun
 RECORD_DATA_BYTES UrbData(const CRecordView& r, const RECORD_LAYOUT& layout) {
     const ByteReader block(r.block, r.blockLength);
     if (block.size() < 32 || !r.urb) return {};
+    // The URB header fields read below (function, status, transfer flags)
+    // must have been captured.
     const ByteReader urb(r.urb, r.urbLength);
-    if (urb.size() < block.u16le_or(0)) return {};
+    if (urb.size() < kUrbFieldsRead) return {};
     const uint16_t function = urb.u16le_or(2);
     const int32_t urbStatus = static_cast<int32_t>(urb.u32le_or(4));
     const bool in = (urb.u32le_or(20) & 1) != 0;

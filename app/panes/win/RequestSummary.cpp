@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/panes/RecordData.h"
+#include "app/panes/SummaryDocument.h"
 #include "app/res/panes_ids.h"
 #include "decode/RequestSummary.h"
 
@@ -223,21 +224,14 @@ void CRequestSummary::ShowRecord(const CRecordPairView& pair, const RECORD_LAYOU
         restore();
         return;
     }
-    // The writers stop one character short of the size they are given, so
-    // the closing brace always has its place behind the text.
-    SUMMARY_CONTEXT ctx;
-    InitSummaryContext(ctx, buffer.get(), kSummaryBufferSize - 1, &pair.record, layout, names);
     const std::string proportional = ToAnsi(GetProportionalFont());
     const std::string fixed = ToAnsi(GetFixedFont());
-    AppendSummaryHead(ctx, proportional.c_str(), fixed.c_str());
-    auto closed = [&]() {
-        ctx.cursor[0] = '}';
-        ctx.cursor[1] = '\0';
-        return static_cast<size_t>(ctx.cursor + 1 - buffer.get());
-    };
+    SUMMARY_CONTEXT ctx;
+    const size_t head = BeginSummaryDocument(ctx, buffer.get(), kSummaryBufferSize, &pair.record, layout, names,
+                                             proportional.c_str(), fixed.c_str());
     // The empty document first: it sets the fonts and colours the body and
     // the picture take.
-    SetRtf(buffer.get(), closed());
+    SetRtf(buffer.get(), CloseSummaryDocument(ctx, buffer.get(), head));
 
     // Other record types show only the empty document.
     bool known = true;
@@ -248,7 +242,7 @@ void CRequestSummary::ShowRecord(const CRecordPairView& pair, const RECORD_LAYOU
     default: known = false; break;
     }
     if (known) {
-        const size_t length = closed();
+        const size_t length = CloseSummaryDocument(ctx, buffer.get(), head);
         m_pictureShown = InsertStatusImage(pair.record, layout);
         ReplaceSelRtf(buffer.get(), length);
     }

@@ -2,6 +2,7 @@
 // store's own indexer through the in-memory log, and read back as the
 // capture list reads a selected row (record and companion).
 #pragma once
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,22 @@ inline std::unique_ptr<ReadPair> ReadOne(const Bytes& record, const RECORD_LAYOU
     FakeFilterLog log(layout);
     log.Append(record);
     return ReadBack(log, 0);
+}
+
+// A GET_DESCRIPTOR completion of a configuration of n endpoint descriptors:
+// one summary line per endpoint.
+inline std::unique_ptr<ReadPair> ConfigurationCompletion(size_t endpoints) {
+    Bytes data(9 + 7 * endpoints, 0);
+    const uint8_t head[9] = {9, 2, 0, 0, 1, 1, 0, 0x80, 50};
+    std::copy(head, head + 9, data.begin());
+    PutU16(data, 2, static_cast<uint16_t>(data.size()));
+    for (size_t i = 0; i < endpoints; ++i) {
+        const uint8_t endpoint[7] = {7, 5, static_cast<uint8_t>(0x81 + i % 15), 2, 0x00, 0x02, 0};
+        std::copy(endpoint, endpoint + 7, data.begin() + static_cast<long>(9 + 7 * i));
+    }
+    RecordBuilder b;
+    return ReadOne(b.UrbCompletion(DeviceSpec{}, GetDescriptor(2, 0, 0, static_cast<uint32_t>(data.size()), data),
+                                   Issued{1, 0x8A123000}));
 }
 
 } // namespace brx::testing

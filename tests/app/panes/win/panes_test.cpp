@@ -281,7 +281,9 @@ TEST_F(PanesTest, RawDataFollowsDirectionAndPhase) {
         Select(c.row);
         const Bytes shown = RawShown();
         ASSERT_EQ(shown.size(), c.bytes);
-        if (c.bytes && c.row != kHubInfoDone) EXPECT_EQ(shown, Payload(c.bytes));
+        if (c.bytes && c.row != kHubInfoDone) {
+            EXPECT_EQ(shown, Payload(c.bytes));
+        }
     }
 }
 
@@ -380,6 +382,42 @@ TEST_F(PanesTest, RawDataSettingsPersistAndBadValuesReadAsDefaults) {
     EXPECT_EQ(raw.GetSettings().width, 0u);
     EXPECT_EQ(raw.GetSettings().textSize, 11u);
     EXPECT_EQ(raw.GetSettings().lowercase, 0u);
+}
+
+TEST_F(PanesTest, ASummaryLongerThanAPageShowsWhole) {
+    selected = ConfigurationCompletion(120);
+    ASSERT_TRUE(selected);
+    const SummaryDocument doc = Summarize(selected->pair.record, selected->layout);
+    ASSERT_EQ(doc.result, S_OK32);
+    ASSERT_GT(doc.rtf.size(), 4096u);
+    summary.ShowRecord(selected->pair, selected->layout);
+    EXPECT_TRUE(summary.PictureShown());
+    ExpectSummaryOfSelection();
+}
+
+// A summary that fills the whole buffer is cut there, and the document is
+// still closed and shown.
+TEST_F(PanesTest, ASummaryThatFillsTheBufferIsShownAsFarAsItGoes) {
+    selected = ConfigurationCompletion(9000);
+    ASSERT_TRUE(selected);
+    ASSERT_GT(selected->pair.record.dataLength, 60000u);
+    const SummaryDocument doc = Summarize(selected->pair.record, selected->layout, nullptr, kSummaryBufferSize - 1);
+    // The writers filled the buffer, cutting the last control word.
+    ASSERT_GE(doc.rtf.size(), static_cast<size_t>(kSummaryBufferSize - 2));
+    summary.ShowRecord(selected->pair, selected->layout);
+    EXPECT_TRUE(summary.PictureShown());
+    const std::wstring shown = SummaryText();
+    EXPECT_GT(shown.size(), 20000u);
+    const std::vector<std::wstring> lines = ExpectedLines();
+    ASSERT_GT(lines.size(), 10u);
+    for (size_t i = 0; i < 10; ++i) EXPECT_NE(shown.find(lines[i]), std::wstring::npos);
+    // The document was closed behind its last whole line: no brace shows
+    // as text, and the last line shown is one of the writers' lines.
+    std::wstring last = shown;
+    while (!last.empty() && iswspace(last.back())) last.pop_back();
+    last = last.substr(last.find_last_of(L"\r\n") + 1);
+    EXPECT_EQ(last.find(L'}'), std::wstring::npos);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), last), lines.end()) << std::string(last.begin(), last.end());
 }
 
 TEST(RawDataRules, FontHeightAndBytesPerLine) {
