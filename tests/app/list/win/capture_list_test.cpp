@@ -37,6 +37,9 @@
 
 using namespace brx;
 using namespace brx::test;
+using brx::testing::RtfToText;
+using brx::testing::SummarizeLogRecord;
+using brx::testing::SummaryDocument;
 
 namespace {
 
@@ -102,7 +105,9 @@ protected:
     static void SetUpTestSuite() {
         scratch = new fixtures::ScratchFolder;
         CPreferences& p = GetPreferences();
-        savedFolder = new std::wstring(p.GetTempDirectory());
+        wchar_t folder[MAX_PATH + 1] = L"";
+        p.GetTempDirectory(folder, MAX_PATH + 1);
+        savedFolder = new std::wstring(folder);
         savedSize = p.GetTempFileSize();
         ASSERT_TRUE(p.SetTempDirectory(scratch->path().c_str()));
         ASSERT_TRUE(p.SetTempFileSize(16u << 20));
@@ -236,6 +241,13 @@ protected:
         list->OnInitialUpdate();
     }
 
+    // A row made visible and painted whole, so that the last cache hint
+    // covers every visible row.
+    void Show(int row) {
+        list->EnsureRowVisible(row);
+        ::InvalidateRect(*list, nullptr, TRUE);
+        ::UpdateWindow(*list);
+    }
     // A user's click on a row: the row is made visible, then clicked.
     void Click(int row) {
         list->EnsureRowVisible(row);
@@ -314,7 +326,7 @@ protected:
     static CCaptureLog* log;
     static Rows rows;
 
-    testing::TestRegistry registry;
+    brx::testing::TestRegistry registry;
     CTestHostWnd* host = nullptr;
     std::unique_ptr<CScriptedList> list;
     CRequestSummary summary;
@@ -379,8 +391,7 @@ TEST_F(CaptureListTest, RowColours) {
                  {rows.bulkInDone, CCaptureList::GetWindowTextColor()}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
-        list->EnsureRowVisible(c.row);
-        ::UpdateWindow(*list);
+        Show(c.row);
         EXPECT_EQ(list->GetCache().GetRowTextColor(c.row), c.text);
         // What custom draw makes of it.
         NMLVCUSTOMDRAW cd{};
@@ -390,8 +401,7 @@ TEST_F(CaptureListTest, RowColours) {
         EXPECT_EQ(cd.clrText, c.text);
     }
     // The kind colour on the screen: a PnP row is light yellow.
-    list->EnsureRowVisible(rows.pnp);
-    ::UpdateWindow(*list);
+    Show(rows.pnp);
     RECT rc{};
     ASSERT_TRUE(list->GetItemRect(rows.pnp, rc, LVIR_BOUNDS));
     EXPECT_EQ(list->GetCache().GetRowBkColor(rows.pnp), RGB(255, 255, 224));
@@ -402,8 +412,7 @@ TEST_F(CaptureListTest, RowColours) {
 }
 
 TEST_F(CaptureListTest, CustomDrawFollowsTheColouringSwitches) {
-    list->EnsureRowVisible(rows.pnp);
-    ::UpdateWindow(*list);
+    Show(rows.pnp);
     const LIST_COLOR window = CCaptureList::GetWindowColor();
     auto draw = [&](DWORD stage, int row, int subItem, LRESULT& result) {
         NMLVCUSTOMDRAW cd{};
@@ -508,7 +517,7 @@ TEST_F(CaptureListTest, TheTypeColumnCannotBeHidden) {
     NMHDR nm{header.m_hWnd, static_cast<UINT_PTR>(header.GetDlgCtrlID()), static_cast<UINT>(NM_RCLICK)};
     list->SendMessage(WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
     EXPECT_FALSE(header.IsColumnVisible(5));
-    EXPECT_FALSE(list->shown[5].state & MF_CHECKED) << "menu state before the change";
+    EXPECT_TRUE(list->shown[5].state & MF_CHECKED) << "menu state before the change";
     list->SendMessage(WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
     EXPECT_TRUE(header.IsColumnVisible(5));
     list->answer = 6;
@@ -549,7 +558,9 @@ TEST_F(CaptureListTest, TheSummaryAndRawDataOfTheSelectedPair) {
         ExpectSummaryOf(c.row);
         EXPECT_TRUE(summary.PictureShown()) << "the status picture in the rich edit";
         EXPECT_EQ(raw.GetData(), c.data ? RecordData(c.row) : Bytes{});
-        if (c.data) EXPECT_FALSE(raw.GetData().empty());
+        if (c.data) {
+            EXPECT_FALSE(raw.GetData().empty());
+        }
         EXPECT_GT(TreeRows(urb), 0);
         EXPECT_GT(TreeRows(irp), 0);
     }
@@ -589,18 +600,21 @@ TEST_F(CaptureListTest, ReferenceAndContextMenu) {
 }
 
 TEST_F(CaptureListTest, ElapsedTimesFollowTheReference) {
-    list->EnsureRowVisible(0);
-    ::UpdateWindow(*list);
-    EXPECT_EQ(CellText(1, 3), "0") << "the first record is the origin";
-    ::InvalidateRect(*list, nullptr, TRUE);
-    // The second row as the reference: the first shows a negative time.
     std::vector<uint8_t> a(0x10000), c(0x10000);
     CRecordPairView pair;
     pair.Init(a.data(), 0x10000, c.data(), 0x10000);
     ASSERT_EQ(filter->ReadRecordData(2, pair), S_OK32);
-    list->SetReference(GetRecordCounter(pair.record.buffer, pair.record.copied), 3);
-    list->SendMessage(LVM_REDRAWITEMS, 0, 5);
-    ::UpdateWindow(*list);
+    const int64_t second = GetRecordCounter(pair.record.buffer, pair.record.copied);
+    // Without a reference the log's first record (the start marker) is the origin.
+    Show(0);
+    char16_t text[COLUMN_TEXT_SIZE] = u"";
+    FormatTimeValue(second, log->GetFirstCounterStamp(), log->GetCounterFrequency(), ELAPSED_FORMAT_SCALED, text,
+                    COLUMN_TEXT_SIZE);
+    EXPECT_EQ(CellText(2, 3), WideToUtf8(text));
+    EXPECT_NE(CellText(2, 3), "0");
+    // The second request row as the reference: the first shows a negative time.
+    list->SetReference(second, 3);
+    Show(0);
     EXPECT_EQ(CellText(2, 3), "0");
     EXPECT_EQ(CellText(1, 3).substr(0, 1), "-");
 }
