@@ -270,11 +270,9 @@ void WriteStatus(const COLUMN_TEXT_CONTEXT& ctx, const RecordFields& f) {
     }
 }
 
-void WriteMarkerColumn(const COLUMN_TEXT_CONTEXT& ctx, uint32_t column) {
-    if (!ctx.pair || !ctx.text || ctx.textSize == 0) return;
-    const CRecordView& r = ctx.pair->record;
-    if (!r.buffer) return;
-    const RecordFields f(r, ctx.layout);
+// Columns 0-2, shared by marker and request rows.
+void WriteLeadingColumn(const COLUMN_TEXT_CONTEXT& ctx, const RecordFields& f, uint32_t column) {
+    const CRecordView& r = f.r;
     switch (column) {
     case COLUMN_TYPE:
         if (r.type == RECORD_TYPE_START) {
@@ -294,6 +292,11 @@ void WriteMarkerColumn(const COLUMN_TEXT_CONTEXT& ctx, uint32_t column) {
     default:
         return;
     }
+}
+
+void WriteMarkerColumn(const COLUMN_TEXT_CONTEXT& ctx, uint32_t column) {
+    if (!ctx.pair || !ctx.text || ctx.textSize == 0 || !ctx.pair->record.buffer) return;
+    WriteLeadingColumn(ctx, RecordFields(ctx.pair->record, ctx.layout), column);
 }
 
 // Writes the scaled form of a time: "0", "< 1 us", "N us", "N.NNN ms", "N.NNNNNN s".
@@ -411,13 +414,9 @@ void GetColumnText(const COLUMN_TEXT_CONTEXT& ctx, uint32_t kind) {
     const RecordFields f(r, ctx.layout);
     switch (kind) {
     case COLUMN_TYPE:
-        PutAnsi(ctx.text, ctx.textSize, GetRequestKindListText(r.kind));
-        return;
     case COLUMN_SEQUENCE:
-        WriteSequence(ctx, f);
-        return;
     case COLUMN_TIME:
-        WriteTime(ctx, f);
+        WriteLeadingColumn(ctx, f, kind);
         return;
     case COLUMN_ELAPSED:
         FormatTimeValue(f.Counter(), ctx.reference, ctx.frequency, ctx.elapsedFormat, ctx.text, ctx.textSize);
