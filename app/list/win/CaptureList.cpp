@@ -32,10 +32,22 @@ LIST_COLOR g_windowText = 0;
 LIST_COLOR g_highlight = 0;
 LIST_COLOR g_highlightText = 0xFFFFFF;
 
+// The system's conversion is slow under Wine (it reads the time zone on every
+// call); a page of rows shares one offset. Offsets change only at quarter
+// hours of UTC, so one looked up for the same quarter hour is exact.
 uint64_t ToLocalFileTime(uint64_t utc) {
-    FILETIME in{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, out{};
-    if (!::FileTimeToLocalFileTime(&in, &out)) return utc;
-    return (static_cast<uint64_t>(out.dwHighDateTime) << 32) | out.dwLowDateTime;
+    constexpr uint64_t kQuarterHour = 15ull * 60 * 10000000;
+    static uint64_t cachedQuarter = UINT64_MAX;
+    static int64_t cachedOffset = 0;
+    const uint64_t quarter = utc / kQuarterHour;
+    if (quarter != cachedQuarter) {
+        FILETIME in{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, out{};
+        if (!::FileTimeToLocalFileTime(&in, &out)) return utc;
+        const uint64_t local = (static_cast<uint64_t>(out.dwHighDateTime) << 32) | out.dwLowDateTime;
+        cachedOffset = static_cast<int64_t>(local - utc);
+        cachedQuarter = quarter;
+    }
+    return utc + static_cast<uint64_t>(cachedOffset);
 }
 
 // The log's device and driver names and report descriptors, as the summary
