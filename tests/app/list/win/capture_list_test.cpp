@@ -528,6 +528,23 @@ TEST_F(CaptureListTest, TheTypeColumnCannotBeHidden) {
     EXPECT_EQ(header.GetColumnWidth(5), 160);
 }
 
+TEST_F(CaptureListTest, DividerDoubleClickOfAHiddenColumnSizesTheVisibleOneBeforeIt) {
+    Show(rows.bulkInDone);
+    CHeaderCtrlEx& header = list->GetHeader();
+    ASSERT_TRUE(header.ShowColumn(5, FALSE));  // moves behind the visible columns
+    int order[15];
+    ASSERT_TRUE(header.GetOrderArray(order, 15));
+    const int before = order[13];              // the last visible column
+    ASSERT_EQ(order[14], 5);
+    header.SetColumnWidth(before, 4);
+    NMHEADERW nm{};
+    nm.hdr = {header.m_hWnd, static_cast<UINT_PTR>(header.GetDlgCtrlID()), static_cast<UINT>(HDN_DIVIDERDBLCLICKW)};
+    nm.iItem = 5;
+    EXPECT_EQ(list->SendMessage(WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm)), 1);
+    EXPECT_GT(header.GetColumnWidth(before), 4);
+    EXPECT_EQ(header.GetColumnWidth(5), 0) << "the hidden column stays hidden";
+}
+
 TEST_F(CaptureListTest, SelectingAMarkerShowsOnlyItsSummary) {
     Click(rows.bulkInDone);
     EXPECT_GT(TreeRows(irp), 0);
