@@ -166,8 +166,8 @@ TEST(AbbreviatePath, Table) {
         {u"C:\\logs\\usb\\2024\\march\\file.bdx", 24, true, u"C:\\logs\\...\\file.bdx"},
         // Root, "\..." and the name leave no room for the backslash before the
         // name: the name alone.
-        {u"C:\\logs\\usb\\2024\\march\\file.bdx", 20, true, u"file.bdx"},
-        {u"C:\\logs\\usb\\2024\\march\\file.bdx", 21, true, u"C:\\logs\\...\\file.bdx"},
+        {u"C:\\logs\\usb\\2024\\march\\file.bdx", 19, true, u"file.bdx"},
+        {u"C:\\logs\\usb\\2024\\march\\file.bdx", 20, true, u"C:\\logs\\...\\file.bdx"},
         // UNC paths keep the server and the share.
         {u"\\\\server\\share\\dir\\sub\\file.bdx", 30, true, u"\\\\server\\share\\...\\file.bdx"},
         {u"\\\\server\\share\\dir\\sub\\deep\\file.bdx", 35, true, u"\\\\server\\share\\...\\deep\\file.bdx"},
