@@ -202,7 +202,7 @@ def picture(w, h, top, bottom, title, scale, title_y):
 
 def write_icon(path):
     size = 32
-    shapes = [disc(16, 16, 15, YELLOW), ring(16, 16, 15, 1.5, DARK), rect(14, 7, 18, 20, DARK), disc(16, 24, 2.2, DARK)]
+    shapes = [rect(14, 7, 18, 20, DARK), disc(16, 24, 2.2, DARK), ring(16, 16, 15, 1.5, DARK), disc(16, 16, 15, YELLOW)]
     xor = []
     andmask = []
     for py in range(size):

@@ -153,7 +153,7 @@ TEST(StatusBarEx, PanesAndFullnessGauge) {
     EXPECT_EQ(rc.top, part.top);
     EXPECT_GE(rc.right, part.right);
     EXPECT_EQ(part.right, bar.GetClientRect().right);
-    EXPECT_GE(part.right - part.left, 100);
+    EXPECT_GE(rc.right - rc.left, 100);
     RECT message = PaneRect(bar, 0);
     EXPECT_GT(message.right - message.left, 400); // the message pane stretches
 
@@ -209,7 +209,7 @@ TEST(StatusBarEx, ProgressCoversPaneZeroWhileAnOperationRuns) {
     part = PaneRect(bar, 0);
     EXPECT_TRUE(::EqualRect(&placed, &part));
     bar.SetProgress(100);
-    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "main_bars_progress.bmp"));
 
@@ -231,7 +231,7 @@ TEST(MainToolBar, Screenshot) {
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_CAPTURE_STOP, TRUE);
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_SCREEN_SET_1, TRUE);
     test::Pump();
-    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "main_bars.bmp"));
 }
