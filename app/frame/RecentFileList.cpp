@@ -112,7 +112,8 @@ void RecentFileList::Clear() {
 }
 
 int RecentFileList::CountUsed() const {
-    return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(), [](const WString& e) { return !e.empty(); }));
+    return static_cast<int>(
+        std::count_if(m_entries.begin(), m_entries.end(), [](const WString& e) { return !e.empty(); }));
 }
 
 const WString& RecentFileList::Entry(int index) const {
@@ -120,9 +121,7 @@ const WString& RecentFileList::Entry(int index) const {
     return index >= 0 && index < GetSize() ? m_entries[static_cast<size_t>(index)] : none;
 }
 
-bool SameFileIgnoringAsciiCase(const WString& a, const WString& b) {
-    return !a.empty() && WideEqualsIgnoreCase(a, b);
-}
+bool SameFileIgnoringAsciiCase(const WString& a, const WString& b) { return !a.empty() && WideEqualsIgnoreCase(a, b); }
 
 WString AbbreviatePath(const WString& path, int maxLength, bool atLeastName) {
     if (maxLength < 0 || path.size() <= static_cast<size_t>(maxLength)) return path;

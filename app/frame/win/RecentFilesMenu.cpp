@@ -22,7 +22,8 @@ public:
     }
     WString ReadString(const WString& name) override {
         wchar_t buffer[kRecentFilesDisplayLength + 1] = {};
-        uint32_t n = ReadAppRegString(m_section.c_str(), FromWide16(name).c_str(), buffer, kRecentFilesDisplayLength + 1);
+        uint32_t n =
+            ReadAppRegString(m_section.c_str(), FromWide16(name).c_str(), buffer, kRecentFilesDisplayLength + 1);
         return n ? WString(buffer, buffer + n) : WString();
     }
     void WriteDword(const WString& name, uint32_t value) override {

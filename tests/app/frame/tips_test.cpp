@@ -59,8 +59,9 @@ TEST(Tips, TheProgramsTipsText) {
     std::vector<WString> tips = TipsFromResource(bytes.data(), bytes.size());
     ASSERT_EQ(tips.size(), 4u);
     EXPECT_EQ(tips[0], u"Most commands can be accessed from toolbar, menu or using keyboard shortcuts.");
-    EXPECT_EQ(tips[3], u"To keep the last Capture List entry in view select the Navigate|Auto Scroll menu option or "
-                       u"use appropriate button on the toolbar.");
+    EXPECT_EQ(tips[3],
+              u"To keep the last Capture List entry in view select the Navigate|Auto Scroll menu option or "
+              u"use appropriate button on the toolbar.");
 }
 
 } // namespace

@@ -76,8 +76,9 @@ TEST(TipDlg, ReadsTheProgramsTipsAndTheStoredFlag) {
     {
         CTipDlg dialog;
         EXPECT_EQ(dialog.m_tips.size(), 4u);
-        EXPECT_EQ(dialog.m_tips[1],
-                  L"You can search for a specified request. Select the Navigate|Find... menu option to start the search.");
+        EXPECT_EQ(
+            dialog.m_tips[1],
+            L"You can search for a specified request. Select the Navigate|Find... menu option to start the search.");
         EXPECT_EQ(dialog.m_bStartup, 0); // default
     }
     EXPECT_EQ(StoredTipFlag(), 0u); // the destructor stores the flag
@@ -96,7 +97,8 @@ TEST(TipDlg, NextAndPreviousWalkTheTips) {
         EXPECT_FALSE(ItemEnabled(dlg, IDC_TIP_PREVIOUS));
         EXPECT_EQ(::IsDlgButtonChecked(dlg, IDC_TIP_STARTUP), BST_UNCHECKED);
         if (step++ == 0) {
-            ::RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            ::RedrawWindow(dlg, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
             EXPECT_TRUE(test::SaveScreenshot(dlg, "tip_of_the_day.bmp"));
         }
         for (int i = 1; i <= 3; ++i) {

@@ -62,14 +62,29 @@ TEST(MainToolBar, SlotsImagesAndStyles) {
         BYTE style;
     };
     const Slot slots[kMainToolBarButtons] = {
-        {ID_FILE_NEW, 5, BTNS_BUTTON}, {ID_FILE_OPEN, 6, BTNS_BUTTON}, {ID_FILE_SAVE, 7, BTNS_BUTTON},
-        {0, 0, BTNS_SEP}, {ID_CAPTURE_SETTINGS, 0, BTNS_BUTTON}, {ID_CAPTURE_START, 1, BTNS_CHECKGROUP},
-        {ID_CAPTURE_STOP, 2, BTNS_CHECKGROUP}, {0, 0, BTNS_SEP}, {ID_CAPTURE_CLEAR, 9, BTNS_BUTTON},
-        {0, 0, BTNS_SEP}, {ID_FILTER_SETTINGS, 3, BTNS_BUTTON}, {ID_FILTER_APPLY, 4, BTNS_CHECK},
-        {0, 0, BTNS_SEP}, {ID_FIND_PREV, 10, BTNS_BUTTON}, {ID_FIND, 11, BTNS_BUTTON},
-        {ID_FIND_NEXT, 12, BTNS_BUTTON}, {0, 0, BTNS_SEP}, {ID_AUTO_SCROLL, 14, BTNS_CHECK},
-        {0, 0, BTNS_SEP}, {ID_SCREEN_SET_1, 15, BTNS_CHECKGROUP}, {ID_SCREEN_SET_2, 16, BTNS_CHECKGROUP},
-        {ID_SCREEN_SET_3, 17, BTNS_CHECKGROUP}, {ID_SCREEN_SET_4, 18, BTNS_CHECKGROUP},
+        {ID_FILE_NEW, 5, BTNS_BUTTON},
+        {ID_FILE_OPEN, 6, BTNS_BUTTON},
+        {ID_FILE_SAVE, 7, BTNS_BUTTON},
+        {0, 0, BTNS_SEP},
+        {ID_CAPTURE_SETTINGS, 0, BTNS_BUTTON},
+        {ID_CAPTURE_START, 1, BTNS_CHECKGROUP},
+        {ID_CAPTURE_STOP, 2, BTNS_CHECKGROUP},
+        {0, 0, BTNS_SEP},
+        {ID_CAPTURE_CLEAR, 9, BTNS_BUTTON},
+        {0, 0, BTNS_SEP},
+        {ID_FILTER_SETTINGS, 3, BTNS_BUTTON},
+        {ID_FILTER_APPLY, 4, BTNS_CHECK},
+        {0, 0, BTNS_SEP},
+        {ID_FIND_PREV, 10, BTNS_BUTTON},
+        {ID_FIND, 11, BTNS_BUTTON},
+        {ID_FIND_NEXT, 12, BTNS_BUTTON},
+        {0, 0, BTNS_SEP},
+        {ID_AUTO_SCROLL, 14, BTNS_CHECK},
+        {0, 0, BTNS_SEP},
+        {ID_SCREEN_SET_1, 15, BTNS_CHECKGROUP},
+        {ID_SCREEN_SET_2, 16, BTNS_CHECKGROUP},
+        {ID_SCREEN_SET_3, 17, BTNS_CHECKGROUP},
+        {ID_SCREEN_SET_4, 18, BTNS_CHECKGROUP},
     };
     for (int i = 0; i < kMainToolBarButtons; ++i) {
         TBBUTTON b = ButtonAt(bar, i);
@@ -231,7 +246,8 @@ TEST(MainToolBar, Screenshot) {
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_CAPTURE_STOP, TRUE);
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_SCREEN_SET_1, TRUE);
     test::Pump();
-    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(frame.m_hWnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "main_bars.bmp"));
 }

@@ -151,7 +151,7 @@ TEST(RecentFilesMenu, AddingStoresFullPathsAndMovesCaseInsensitively) {
     testing::TestRegistry registry;
     CurrentDirectory cd(L"C:\\recent-test");
     CRecentFilesMenu list(L"RecentFiles", L"File%d");
-    list.AddFile(L"first.bdx");                 // relative: made full
+    list.AddFile(L"first.bdx"); // relative: made full
     list.AddFile(L"D:\\Logs\\Second.bdx");
     list.AddFile(L"C:\\RECENT-TEST\\FIRST.BDX"); // the same file, other case
     EXPECT_EQ(list.CountUsed(), 2);
