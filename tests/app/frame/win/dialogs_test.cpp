@@ -30,6 +30,38 @@ void Click(HWND dialog, int id) {
 
 uint32_t StoredTipFlag() { return ReadAppRegDword(L"Preferences", L"TipOfTheDay", 7); }
 
+// The screen's pixels in a rectangle whose three channels are equal and
+// mid-grey (the splash screen's text colour, anti-aliased).
+int GreyPixels(const RECT& rc) {
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP dib = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    int count = -1;
+    if (dib && bits) {
+        HGDIOBJ old = ::SelectObject(memory, dib);
+        if (::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
+            ::GdiFlush();
+            count = 0;
+            const auto* pixel = static_cast<const uint8_t*>(bits);
+            for (int i = 0; i < width * height; ++i, pixel += 4)
+                if (pixel[0] == pixel[1] && pixel[1] == pixel[2] && pixel[0] >= 100 && pixel[0] <= 160) ++count;
+        }
+        ::SelectObject(memory, old);
+    }
+    if (dib) ::DeleteObject(dib);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return count;
+}
+
 CWnd* Host() { return test::SharedHost(RECT{60, 60, 760, 560}); }
 
 TEST(AboutDlg, ShowsVersionLinkAndPicture) {
@@ -204,6 +236,14 @@ TEST(SplashScreen, SizedToItsPictureCentredAndRemovedByAClick) {
     ::RedrawWindow(splash.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(splash.m_hWnd, "splash_screen.bmp"));
+    // The short version and the legal notice are painted in grey over the
+    // (bluish) picture, in their bands of the picture's height (inside the
+    // window's border).
+    rc = splash.GetWindowRect();
+    rc.DeflateRect(1, 1);
+    EXPECT_GT(GreyPixels(CRect(rc.left, rc.top + 216, rc.right, rc.top + 266)), 10);
+    EXPECT_GT(GreyPixels(CRect(rc.left, rc.top + 266, rc.right, rc.bottom)), 50);
+    EXPECT_EQ(GreyPixels(CRect(rc.left, rc.top, rc.right, rc.top + 200)), 0);
 
     // A desktop smaller than the picture puts it at the desktop's top-left.
     struct Case {
