@@ -30,6 +30,22 @@ bool CHostFrame::OnUpdateCommand(CCmdUI& ui) {
     return CFrameWnd::OnUpdateCommand(ui);
 }
 
+CHostFrame& SharedFrame(const RECT& rect) {
+    static CHostFrame frame;
+    if (!frame.m_hWnd) {
+        frame.Build(rect);
+        return frame;
+    }
+    frame.SetWindowPos(nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    frame.toolbar.InitBar();
+    frame.status.SetProgress(0);
+    frame.status.SetFullness(0);
+    frame.RecalcLayout();
+    Pump();
+    return frame;
+}
+
 INT_PTR RunModal(CDialog& dialog, const std::function<bool()>& step) {
     bool done = false;
     App().onIdle = [&](LONG) {

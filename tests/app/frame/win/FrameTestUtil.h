@@ -30,6 +30,12 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
 };
 
+// The program's host frame, built at the first call; every call moves it to
+// rect and gives its bars their state after creation (default buttons and
+// options, no progress, an empty gauge). Under Wine without a window manager
+// a destroyed top-level window costs seconds, so the tests share one.
+CHostFrame& SharedFrame(const RECT& rect);
+
 // Runs dialog.DoModal(); once the dialog's window exists, step runs from the
 // idle pass (again on every idle pass while it returns false). Returns the
 // modal result.

@@ -52,8 +52,8 @@ RECT ChildRect(HWND child) { return test::ChildRect(child); }
 
 TEST(MainToolBar, SlotsImagesAndStyles) {
     testing::TestRegistry registry;
-    CHostFrame frame;
-    ASSERT_TRUE(frame.Build(kFrameRect));
+    CHostFrame& frame = test::SharedFrame(kFrameRect);
+    ASSERT_NE(frame.m_hWnd, nullptr);
     CToolBarMain& bar = frame.toolbar;
     ASSERT_EQ(bar.GetCount(), kMainToolBarButtons);
     struct Slot {
@@ -119,8 +119,8 @@ TEST(MainToolBar, SlotsImagesAndStyles) {
 
 TEST(MainToolBar, OnlyStartAndStopShowLabels) {
     testing::TestRegistry registry;
-    CHostFrame frame;
-    ASSERT_TRUE(frame.Build(kFrameRect));
+    CHostFrame& frame = test::SharedFrame(kFrameRect);
+    ASSERT_NE(frame.m_hWnd, nullptr);
     CToolBarMain& bar = frame.toolbar;
     for (int i = 0; i < kMainToolBarButtons; ++i) {
         TBBUTTON b = ButtonAt(bar, i);
@@ -146,8 +146,8 @@ TEST(MainToolBar, OnlyStartAndStopShowLabels) {
 
 TEST(StatusBarEx, PanesAndFullnessGauge) {
     testing::TestRegistry registry;
-    CHostFrame frame;
-    ASSERT_TRUE(frame.Build(kFrameRect));
+    CHostFrame& frame = test::SharedFrame(kFrameRect);
+    ASSERT_NE(frame.m_hWnd, nullptr);
     CStatusBarEx& bar = frame.status;
     ASSERT_EQ(bar.GetCount(), 2);
     CStatusControlBar::_STATUSBAR_PANE pane;
@@ -189,8 +189,8 @@ TEST(StatusBarEx, PanesAndFullnessGauge) {
 
 TEST(StatusBarEx, ProgressCoversPaneZeroWhileAnOperationRuns) {
     testing::TestRegistry registry;
-    CHostFrame frame;
-    ASSERT_TRUE(frame.Build(kFrameRect));
+    CHostFrame& frame = test::SharedFrame(kFrameRect);
+    ASSERT_NE(frame.m_hWnd, nullptr);
     CStatusBarEx& bar = frame.status;
     CProgressCtrl& progress = bar.GetProgressCtrl();
     ASSERT_NE(progress.m_hWnd, nullptr);
@@ -240,8 +240,8 @@ TEST(StatusBarEx, ProgressCoversPaneZeroWhileAnOperationRuns) {
 
 TEST(MainToolBar, Screenshot) {
     testing::TestRegistry registry;
-    CHostFrame frame;
-    ASSERT_TRUE(frame.Build(kFrameRect));
+    CHostFrame& frame = test::SharedFrame(kFrameRect);
+    ASSERT_NE(frame.m_hWnd, nullptr);
     frame.status.SetFullness(35);
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_CAPTURE_STOP, TRUE);
     frame.toolbar.SendMessage(TB_CHECKBUTTON, ID_SCREEN_SET_1, TRUE);
