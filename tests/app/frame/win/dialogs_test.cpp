@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/frame/ProductTexts.h"
 #include "app/frame/win/AboutDlg.h"
@@ -30,10 +31,11 @@ void Click(HWND dialog, int id) {
 
 uint32_t StoredTipFlag() { return ReadAppRegDword(L"Preferences", L"TipOfTheDay", 7); }
 
-// The screen's pixels in a rectangle whose three channels are equal and
-// mid-grey (the splash screen's text colour, anti-aliased).
-int GreyPixels(const RECT& rc) {
+// The screen's pixels in a rectangle (0x00RRGGBB, rows from the top); empty
+// when they cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    std::vector<uint32_t> pixels;
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = width;
@@ -44,21 +46,43 @@ int GreyPixels(const RECT& rc) {
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP dib = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    int count = -1;
     if (dib && bits) {
         HGDIOBJ old = ::SelectObject(memory, dib);
         if (::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
             ::GdiFlush();
-            count = 0;
-            const auto* pixel = static_cast<const uint8_t*>(bits);
-            for (int i = 0; i < width * height; ++i, pixel += 4)
-                if (pixel[0] == pixel[1] && pixel[1] == pixel[2] && pixel[0] >= 100 && pixel[0] <= 160) ++count;
+            const auto* first = static_cast<const uint32_t*>(bits);
+            pixels.assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+            for (uint32_t& p : pixels) p &= 0xFFFFFF;
         }
         ::SelectObject(memory, old);
     }
     if (dib) ::DeleteObject(dib);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Lets the window's drawing reach the screen: Wine draws top-level windows
+// into a surface of its own and copies it to the X server while the thread
+// reads its messages (read here without the idle pass, which runs the test).
+void Settle() {
+    for (int i = 0; i < 3; ++i) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+}
+
+// The pixels whose three channels are equal and mid-grey (the splash
+// screen's text colour, anti-aliased); -1 when the screen cannot be read.
+int GreyPixels(const RECT& rc) {
+    std::vector<uint32_t> pixels = ScreenPixels(rc);
+    if (pixels.empty()) return -1;
+    int count = 0;
+    for (uint32_t p : pixels) {
+        const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        if (r == g && g == b && r >= 100 && r <= 160) ++count;
+    }
     return count;
 }
 
@@ -122,17 +146,13 @@ TEST(TipDlg, ReadsTheProgramsTipsAndTheStoredFlag) {
 TEST(TipDlg, NextAndPreviousWalkTheTips) {
     testing::TestRegistry registry;
     CTipDlg dialog(Host()->m_hWnd);
-    int step = 0;
     INT_PTR result = test::RunModal(dialog, [&] {
         HWND dlg = dialog.m_hWnd;
         EXPECT_TRUE(ItemEnabled(dlg, IDC_TIP_NEXT));
         EXPECT_FALSE(ItemEnabled(dlg, IDC_TIP_PREVIOUS));
         EXPECT_EQ(::IsDlgButtonChecked(dlg, IDC_TIP_STARTUP), BST_UNCHECKED);
-        if (step++ == 0) {
-            ::RedrawWindow(dlg, nullptr, nullptr,
-                           RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            EXPECT_TRUE(test::SaveScreenshot(dlg, "tip_of_the_day.bmp"));
-        }
+        ::RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_TRUE(test::SaveScreenshot(dlg, "tip_of_the_day.bmp"));
         for (int i = 1; i <= 3; ++i) {
             Click(dlg, IDC_TIP_NEXT);
             EXPECT_EQ(dialog.m_nTip, i);
@@ -154,6 +174,40 @@ TEST(TipDlg, NextAndPreviousWalkTheTips) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(StoredTipFlag(), 1u);
+}
+
+// Next draws the new tip exactly where painting the whole dialog puts it.
+TEST(TipDlg, NextDrawsTheTipWherePaintingDoes) {
+    testing::TestRegistry registry;
+    CTipDlg dialog(Host()->m_hWnd);
+    test::RunModal(dialog, [&] {
+        HWND dlg = dialog.m_hWnd;
+        CRect area;
+        ::GetWindowRect(::GetDlgItem(dlg, IDC_TIP_AREA), &area);
+        // The X server shows the window a moment after it is mapped: wait
+        // until the screen has the tip area's window colour.
+        const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+        const uint32_t expected = (GetRValue(window) << 16) | (GetGValue(window) << 8) | GetBValue(window);
+        const RECT probe{area.right - 12, area.top + 4, area.right - 10, area.top + 6};
+        for (int i = 0; i < 40; ++i) {
+            ::RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            std::vector<uint32_t> corner = ScreenPixels(probe);
+            if (!corner.empty() && corner[0] == expected) break;
+            Settle();
+        }
+        std::vector<uint32_t> first = ScreenPixels(area);
+        Click(dlg, IDC_TIP_NEXT);
+        Settle();
+        std::vector<uint32_t> drawn = ScreenPixels(area);
+        ::RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Settle();
+        std::vector<uint32_t> painted = ScreenPixels(area);
+        EXPECT_FALSE(first.empty());
+        EXPECT_NE(drawn, first);
+        EXPECT_TRUE(drawn == painted);
+        Click(dlg, IDOK);
+        return true;
+    });
 }
 
 TEST(TipDlg, OneTipDisablesBothButtonsAfterNext) {
