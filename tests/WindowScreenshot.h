@@ -9,7 +9,18 @@
 
 namespace brx::test {
 
+// Wine copies what windows draw to the X server lazily, at most every 50 ms
+// and from inside its message calls: a screen read right after a paint can
+// miss it. Wait, then let a message call flush.
+inline void FlushToScreen() {
+    ::GdiFlush();
+    ::Sleep(60);
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+}
+
 inline bool SaveWindowBmp(HWND hwnd, const std::string& path) {
+    FlushToScreen();
     RECT rc{};
     if (!::GetWindowRect(hwnd, &rc)) return false;
     int width = rc.right - rc.left, height = rc.bottom - rc.top;

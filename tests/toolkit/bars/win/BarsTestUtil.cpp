@@ -24,18 +24,7 @@ CRect ChildRect(HWND child) {
     return rc;
 }
 
-void FlushToScreen() {
-    // Wine copies what windows draw to the X server lazily, at most every
-    // 50 ms and from inside its message calls: a screen read right after a
-    // paint can miss it. Wait, then let a message call flush.
-    ::GdiFlush();
-    ::Sleep(60);
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-}
-
 bool SaveScreenshot(HWND hwnd, const char* name) {
-    FlushToScreen();
     return SaveWindowBmp(hwnd, std::string(BRX_TEST_OUTPUT_DIR) + "/" + name);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Geometry.h"
+#include "tests/WindowScreenshot.h"
 #include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx::test {
@@ -17,8 +18,6 @@ CWinAppEx& App();
 void Pump();
 // A child window's rectangle in its parent's client coordinates.
 CRect ChildRect(HWND child);
-// Lets what windows drew reach the screen (see BarsTestUtil.cpp).
-void FlushToScreen();
 // Saves what a window shows on the screen as a 24-bit BMP in the test output
 // folder; false when it cannot.
 bool SaveScreenshot(HWND hwnd, const char* name);
