@@ -138,7 +138,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand) {
     };
     static constexpr Row kRows[] = {
         {HELP_CONTENTS, HH_DISPLAY_TOC},     {HELP_FINDER, HH_DISPLAY_TOC},
-        {HELP_INDEX, HH_DISPLAY_INDEX},      {HELP_PARTIALKEY, HH_DISPLAY_INDEX},
+        {HELP_PARTIALKEY, HH_DISPLAY_INDEX}, // HELP_INDEX is HELP_CONTENTS
         {HELP_KEY, HH_DISPLAY_INDEX},        {HELP_CONTEXT, HH_HELP_CONTEXT},
         {HELP_CONTEXTPOPUP, HH_HELP_CONTEXT}, {HELP_QUIT, HH_CLOSE_ALL},
     };
@@ -196,19 +196,7 @@ BOOL CApp::InitInstance() {
     CCommandLineInfo info;
     ReadCommandLine(info);
 
-    if (!GetLogManager()) {
-        auto* manager = new (std::nothrow) CLogManager();
-        if (manager) {
-            auto* logTemplate = new (std::nothrow) CLogTemplate();
-            if (logTemplate) {
-                logTemplate->SetStrings(kCaptureFileFilter, kCaptureFileExtension, kCaptureFileProgId,
-                                        kCaptureFileTypeName);
-                manager->SetTemplate(logTemplate);
-            } else {
-                delete manager;
-            }
-        }
-    }
+    if (!GetLogManager()) CreateLogManager();
     if (!GetLogManager()) {
         Prompts().MessageBoxA(nullptr, kFatalLogManagerText, nullptr, MB_ICONERROR);
         return FALSE;
@@ -236,6 +224,18 @@ BOOL CApp::InitInstance() {
     }
 
     return TRUE;
+}
+
+void CApp::CreateLogManager() {
+    auto* manager = new (std::nothrow) CLogManager();
+    if (!manager) return;
+    auto* logTemplate = new (std::nothrow) CLogTemplate();
+    if (!logTemplate) {
+        delete manager;
+        return;
+    }
+    logTemplate->SetStrings(kCaptureFileFilter, kCaptureFileExtension, kCaptureFileProgId, kCaptureFileTypeName);
+    manager->SetTemplate(logTemplate);
 }
 
 void CApp::OpenStartupLog(const CCommandLineInfo& info) {

@@ -79,6 +79,9 @@ public:
 protected:
     // The command line start-up reads (the process's own).
     virtual void ReadCommandLine(CCommandLineInfo& info) { ParseCommandLine(info); }
+    // Creates the program's log manager with the capture-file type; leaves
+    // none when either cannot be allocated.
+    virtual void CreateLogManager();
 
 private:
     void OpenStartupLog(const CCommandLineInfo& info);
