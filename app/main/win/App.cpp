@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/frame/win/TipDlg.h"
 #include "app/main/win/MainFrame.h"
 #include "app/res/resource.h"
 #include "capture/HidTables.h"
@@ -221,6 +222,11 @@ BOOL CApp::InitInstance() {
     if (CCaptureLog* log = GetActiveLog()) {
         HidDataCache().SetRDHash(&log->GetRDHash());
         log->SetHIDDataHash(&HidDataCache());
+    }
+
+    {
+        CTipDlg tip(g_mainWindow);
+        if (tip.m_bStartup) tip.DoModal();
     }
 
     return TRUE;

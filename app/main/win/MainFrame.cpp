@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/frame/win/RecentFilesMenu.h"
+#include "app/frame/win/SplashScreen.h"
 #include "app/main/win/App.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
@@ -64,6 +66,13 @@ constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 constexpr GUID kHubInterface = {0xF18A0E88, 0xC30C, 0x11D0, {0x88, 0x15, 0x00, 0xA0, 0xC9, 0x06, 0xBE, 0xD8}};
 constexpr GUID kDeviceInterface = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 
+CRecentFilesMenu* g_recentFiles = nullptr;
+
+// Files that are saved or opened join the recent files list.
+void AddRecentFile(const wchar_t* path) {
+    if (g_recentFiles && path && *path) g_recentFiles->AddFile(path);
+}
+
 int g_imageListDepth = 24;
 DWORD g_commonControlsVersion = 0;
 
@@ -113,6 +122,8 @@ CFindSettings& GetFindSettings() {
     return settings;
 }
 
+CRecentFilesMenu* GetRecentFiles() { return g_recentFiles; }
+
 int GetImageListColorDepth() { return g_imageListDepth; }
 DWORD GetCommonControlsVersion() { return g_commonControlsVersion; }
 
@@ -145,8 +156,6 @@ int CMainFrame::OnCreate() {
     CreateToolBar();
 
     m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR);
-    const UINT indicators[] = {ID_SEPARATOR};
-    m_wndStatusBar.SetIndicators(indicators, 1);
 
     if (m_menu.LoadMenu(IDR_MAINFRAME)) SetMenu(m_menu);
 
@@ -155,6 +164,11 @@ int CMainFrame::OnCreate() {
     CreatePanes();
     LoadScreenSets();
     CreateViews();
+
+    delete g_recentFiles;
+    g_recentFiles = new CRecentFilesMenu(L"RecentFiles", L"File%d");
+    g_recentFiles->Load();
+    SetRecentFileHook(AddRecentFile);
 
     m_bAutoScroll = GetPreferences().GetAutoScrollCaptureList();
     GetCaptureSettings().LoadCurrent();
@@ -171,6 +185,7 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_FLYBY, AFX_IDW_TOOLBAR);
     m_wndToolBar.ModifyStyle(0, CCS_ADJUSTABLE);
     m_wndReBar.AddBar(&m_wndToolBar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE);
+    m_wndToolBar.InitBar();
 
     // A toolbar state of exactly 100 bytes is left from an older toolbar.
     uint8_t old[256];
@@ -309,7 +324,18 @@ LRESULT CMainFrame::AttachPaneWindow(CDP* pane) {
 
 // ---- Splash screen and modeless dialogs
 
-void CMainFrame::ShowSplashScreen() {}
+void CMainFrame::ShowSplashScreen() {
+    if (m_pSplash) return;
+    auto* splash = new CSplashScreen(m_hWnd);
+    if (!splash->Create(m_hWnd)) {
+        delete splash;
+        return;
+    }
+    m_pSplash = splash;
+    m_pSplash->ShowWindow(SW_SHOW);
+    m_pSplash->UpdateWindow();
+    m_dwSplashStart = ::GetTickCount();
+}
 
 void CMainFrame::DestroySplashScreen() {
     if (!m_pSplash) return;
@@ -385,6 +411,13 @@ void CMainFrame::OnDestroy() {
 
     m_wndRequestSummary.DestroyWindow();
     m_wndRawData.DestroyWindow();
+
+    if (g_recentFiles) {
+        SetRecentFileHook(nullptr);
+        g_recentFiles->Save();
+        delete g_recentFiles;
+        g_recentFiles = nullptr;
+    }
 }
 
 // ---- Messages

@@ -12,9 +12,9 @@
 
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
+#include "app/frame/win/MainToolBar.h"
+#include "app/frame/win/StatusBars.h"
 #include "toolkit/bars/win/FrameWndEx.h"
-#include "toolkit/bars/win/StatusControlBar.h"
-#include "toolkit/bars/win/ToolBarEx.h"
 #include "toolkit/controls/win/RichEditBase.h"
 #include "toolkit/controls/win/TreeList.h"
 #include "toolkit/dock/win/DockManager.h"
@@ -22,6 +22,7 @@
 namespace brx {
 
 class CFindSettings;
+class CRecentFilesMenu;
 
 // The panes: ids 1 to 9.
 enum : BYTE {
@@ -55,6 +56,9 @@ extern const wchar_t kReBarSection[];
 extern const wchar_t kForceDataAnalysisValue[];
 // "ScreenSet1" .. "ScreenSet4" for index 0..3.
 void ScreenSetValueName(int index, wchar_t (&name)[16]);
+
+// The recent files list while the main frame exists, else null.
+CRecentFilesMenu* GetRecentFiles();
 
 // The program's find criteria.
 CFindSettings& GetFindSettings();
@@ -98,8 +102,8 @@ public:
     CWnd& GetDataAnalysis() { return m_wndDataAnalysis; }
 
     // The toolbar and status bar.
-    CToolBarEx m_wndToolBar;
-    CStatusControlBar m_wndStatusBar;
+    CToolBarMain m_wndToolBar;
+    CStatusBarEx m_wndStatusBar;
     CMenu m_menu;
 
     // The panes' views.
