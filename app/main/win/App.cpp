@@ -173,7 +173,7 @@ int AppIsFirstInstance() {
 
 HWND AppMainWindow() { return g_mainWindow; }
 
-CApp::CApp() : CWinApp(nullptr) {}
+CApp::CApp() : CWinAppEx(nullptr) {}
 
 CApp::~CApp() = default;
 
@@ -270,7 +270,7 @@ int CApp::ExitInstance() {
         ::CloseHandle(m_hFirstInstanceMutex);
         m_hFirstInstanceMutex = nullptr;
     }
-    int result = CWinApp::ExitInstance();
+    int result = CWinAppEx::ExitInstance();
     UninstallCrashReporter();
     g_mainWindow = nullptr;
     return result;
@@ -372,7 +372,7 @@ bool CApp::OnCommand(CCommand& cmd) {
             CallHtmlHelp(nullptr, file.c_str(), HH_DISPLAY_SEARCH, reinterpret_cast<DWORD_PTR>(&query));
         });
     if (cmd.Is(kIdHelpUsing)) return cmd.Run([] {});
-    return CWinApp::OnCommand(cmd);
+    return CWinAppEx::OnCommand(cmd);
 }
 
 } // namespace brx

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "framework/WinApp.h"
+#include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx {
 
@@ -48,7 +48,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand);
 // the process runs under WOW64 (the mutex is then not created at all).
 int TakeFirstInstanceMutex(bool wow64, HANDLE& mutex);
 
-class CApp : public CWinApp {
+class CApp : public CWinAppEx {
 public:
     CApp();
     ~CApp() override;

@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "app/devices/win/CaptureSettingsDriver.h"
@@ -18,6 +19,7 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/SettingsStore.h"
+#include "toolkit/bars/win/WinAppEx.h"
 #include "toolkit/dock/ScreenSetBlob.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
 
@@ -193,6 +195,12 @@ void CMainFrame::CreateToolBar() {
     if (ReadAppRegBinary(kReBarSection, L"E800", old, sizeof old, &size) && size == kOldToolBarStateSize)
         DeleteAppRegValue(kReBarSection, L"E800");
     m_wndReBar.LoadState(kReBarSection);
+
+    if (CWinAppEx* app = AfxGetAppEx()) {
+        std::map<UINT, int> images;
+        for (const MenuImage& image : kMenuImages) images[image.command] = image.image;
+        app->AddMenuImages(images, IDB_TOOLBAR_SMALL, kMaskColour);
+    }
 }
 
 void CMainFrame::CreatePanes() {
