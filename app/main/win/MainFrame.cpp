@@ -133,7 +133,7 @@ int ImageListDepthFor(int screenDepth, DWORD commonControlsVersion) {
     return screenDepth == 32 && (commonControlsVersion >> 16) < 6 ? 24 : screenDepth;
 }
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame() : m_wndDeviceTree(AppIsFirstInstance() != 0) {
     Create(kMainWindowClassName, kProductName, WS_OVERLAPPEDWINDOW, rectDefault, nullptr, nullptr);
 }
 
@@ -231,14 +231,19 @@ void CMainFrame::LoadScreenSets() {
 }
 
 void CMainFrame::CreateViews() {
+    const UINT imageColour = g_imageListDepth >= 32 ? ILC_COLOR32 : g_imageListDepth >= 24 ? ILC_COLOR24
+                             : g_imageListDepth >= 16 ? ILC_COLOR16 : ILC_COLOR8;
     const DWORD treeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    if (CreateChild(m_wndDeviceTree, 0, WC_TREEVIEWW, treeStyle, m_hWnd, IDC_DEVICE_TREE))
-        ::SetFocus(m_wndDeviceTree);
+    m_wndDeviceTree.SetDeviceStack(&m_wndDeviceStack);
+    m_wndDeviceTree.SetImageListColor(imageColour);
+    if (m_wndDeviceTree.Create(m_hWnd, IDC_DEVICE_TREE, RECT{}, treeStyle)) ::SetFocus(m_wndDeviceTree);
 
     DWORD stackStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL |
                        LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
     if (!GetCaptureDriver().IsOpen()) stackStyle |= WS_DISABLED;
-    CreateChild(m_wndDeviceStack, 0, WC_LISTVIEWW, stackStyle, m_hWnd, IDC_DEVICE_STACK);
+    m_wndDeviceStack.SetDeviceTree(&m_wndDeviceTree);
+    m_wndDeviceStack.SetImageListColor(imageColour);
+    if (m_wndDeviceStack.Create(m_hWnd, IDC_DEVICE_STACK, RECT{}, stackStyle)) m_wndDeviceStack.InitColumns();
 
     // USB properties: shown empty, then hidden until a device is selected.
     if (CreateChild(m_wndUsbProp, 0, WC_STATICW, WS_CHILD | WS_VISIBLE, m_hWnd, IDC_USB_PROPERTIES))
@@ -249,6 +254,7 @@ void CMainFrame::CreateViews() {
 
     m_hHubNotify = RegisterInterfaceNotification(m_hWnd, kHubInterface);
     m_hDeviceNotify = RegisterInterfaceNotification(m_hWnd, kDeviceInterface);
+    m_wndDeviceTree.Refresh();
 
     const DWORD listStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_OWNERDATA | LVS_REPORT |
                             LVS_SINGLESEL | LVS_SHOWSELALWAYS;
@@ -403,6 +409,8 @@ void CMainFrame::OnDestroy() {
     m_wndToolBar.DestroyWindow();
     m_wndStatusBar.DestroyWindow();
 
+    m_wndDeviceStack.Clear();
+    m_wndDeviceTree.ClearTree();
     m_wndDeviceTree.DestroyWindow();
     m_wndDeviceStack.DestroyWindow();
     m_wndUsbProp.DestroyWindow();

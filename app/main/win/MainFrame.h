@@ -12,6 +12,8 @@
 
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
+#include "app/devtree/win/DeviceStack.h"
+#include "app/devtree/win/DeviceTree.h"
 #include "app/frame/win/MainToolBar.h"
 #include "app/frame/win/StatusBars.h"
 #include "toolkit/bars/win/FrameWndEx.h"
@@ -96,7 +98,7 @@ public:
     }
     int CurrentScreenSet() const { return m_nScreenSet; }
 
-    CWnd& GetDeviceTree() { return m_wndDeviceTree; }
+    CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CWnd& GetUsbProp() { return m_wndUsbProp; }
     CWnd& GetCaptureList() { return m_wndCaptureList; }
     CWnd& GetDataAnalysis() { return m_wndDataAnalysis; }
@@ -107,8 +109,8 @@ public:
     CMenu m_menu;
 
     // The panes' views.
-    CWnd m_wndDeviceTree;
-    CWnd m_wndDeviceStack;
+    CDeviceTree m_wndDeviceTree;
+    CDeviceStack m_wndDeviceStack;
     CWnd m_wndUsbProp;
     CRichEditBase m_wndPnpProp;
     CWnd m_wndCaptureList;

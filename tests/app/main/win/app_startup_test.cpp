@@ -3,6 +3,7 @@
 // message, the screen sets and the frame's saved state, closing while
 // capturing, and the help commands.
 #include <windows.h>
+#include <commctrl.h>
 #include <htmlhelp.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +16,9 @@
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
+#include "app/devices/win/UsbHost.h"
 #include "sim/win/SimulatedDriver.h"
+#include "sim/win/SimulatedUsbHost.h"
 #include "tests/WindowScreenshot.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 #include "tests/capture/win/TestRegistry.h"
@@ -45,8 +48,12 @@ void DrainQuit() {
 
 class AppTest : public ::testing::Test {
 protected:
-    AppTest() { previousDriver_ = SetDriverDevice(&driver); }
+    AppTest() {
+        previousDriver_ = SetDriverDevice(&driver);
+        previousHost_ = SetUsbHost(&host);
+    }
     ~AppTest() override {
+        SetUsbHost(previousHost_);
         SetDriverDevice(previousDriver_);
         DrainQuit();
     }
@@ -107,9 +114,11 @@ protected:
     testing::TestRegistry registry;
     testing::ScriptedPrompts prompts;
     CSimulatedDriver driver;
+    CSimulatedUsbHost host{driver.Topology()};
 
 private:
     IDriverDevice* previousDriver_ = nullptr;
+    IUsbHost* previousHost_ = nullptr;
 };
 
 TEST(FirstInstance, TheMutexDecidesAndIsFreeAgainAfterTheFirstLetsItGo) {
@@ -367,6 +376,8 @@ TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
         EXPECT_EQ(CDPManager::HostWindow(pane), frame->PaneViewWindow(id)) << int(id);
     }
     EXPECT_TRUE(::IsWindowVisible(frame->GetCaptureList().m_hWnd));
+    // The simulated machine's devices are in the tree.
+    EXPECT_GT(TreeView_GetCount(frame->GetDeviceTree().m_hWnd), 5u);
     EXPECT_TRUE(test::SaveWindowBmp(frame->m_hWnd, std::string(BRX_TEST_OUTPUT_DIR) + "/main_window.bmp"));
     Stop(app);
 }
