@@ -261,11 +261,19 @@ void CMainFrame::CreateViews() {
     if (CreateChild(m_wndCaptureList, WS_EX_CLIENTEDGE, WC_LISTVIEWW, listStyle, m_hWnd, AFX_IDW_PANE_FIRST))
         SetActiveView(&m_wndCaptureList);
 
-    if (m_wndRequestSummary.Create(richStyle, RECT{0, 0, 0, 0}, m_hWnd, IDC_REQUEST_SUMMARY))
-        m_wndRequestSummary.InitFormat();
-    m_wndIrpDetails.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, m_hWnd, IDC_IRP_DETAILS);
-    m_wndUrbDetails.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, m_hWnd, IDC_URB_DETAILS);
-    CreateChild(m_wndRawData, 0, WC_STATICW, WS_CHILD, m_hWnd, IDC_RAW_DATA);
+    m_wndRequestSummary.CreatePane(m_hWnd, IDC_REQUEST_SUMMARY);
+    m_wndIrpDetails.CreatePane(m_hWnd, IDC_IRP_DETAILS);
+    m_wndUrbDetails.CreatePane(m_hWnd, IDC_URB_DETAILS);
+    m_wndRawData.Create(m_hWnd, IDC_RAW_DATA);
+    // The data analysis pane shows one of its two children at a time; a swap
+    // changes the window the pane hosts.
+    m_wndDataAnalysis.attachView = [this](HWND child) {
+        CDP* pane = m_dockManager.FindPane(PANE_DATA_ANALYSIS);
+        if (!pane || !child || CDPManager::HostWindow(pane) == child) return;
+        if (CDPManager::HostWindow(pane)) m_dockManager.DetachHostWindow(pane);
+        m_dockManager.AttachHostWindow(pane, child);
+    };
+    m_wndDataAnalysis.Create(m_hWnd);
 }
 
 void CMainFrame::ForceDataAnalysisPane() {
@@ -314,7 +322,7 @@ void CMainFrame::GetPaneTitle(CDPLayout* layout) {
     }
 }
 
-HWND CMainFrame::PaneViewWindow(BYTE id) const {
+HWND CMainFrame::PaneViewWindow(BYTE id) {
     switch (id) {
     case PANE_DEVICE_TREE: return m_wndDeviceTree.m_hWnd;
     case PANE_DEVICE_STACK: return m_wndDeviceStack.m_hWnd;
@@ -324,7 +332,12 @@ HWND CMainFrame::PaneViewWindow(BYTE id) const {
     case PANE_RAW_DATA: return m_wndRawData.m_hWnd;
     case PANE_IRP_DETAILS: return m_wndIrpDetails.m_hWnd;
     case PANE_URB_DETAILS: return m_wndUrbDetails.m_hWnd;
-    case PANE_DATA_ANALYSIS: return m_wndDataAnalysis.m_hWnd;
+    case PANE_DATA_ANALYSIS:
+        switch (m_wndDataAnalysis.GetMode()) {
+        case CDataAnalysis::ModeTree: return m_wndDataAnalysis.GetTreeList().m_hWnd;
+        case CDataAnalysis::ModeHtml: return m_wndDataAnalysis.GetHtmlView().m_hWnd;
+        }
+        return nullptr;
     }
     return nullptr;
 }
@@ -426,7 +439,10 @@ void CMainFrame::OnDestroy() {
     }
 
     m_wndRequestSummary.DestroyWindow();
-    m_wndRawData.DestroyWindow();
+    m_wndIrpDetails.DeleteAllItems();
+    m_wndUrbDetails.DeleteAllItems();
+    m_wndRawData.Destroy();
+    m_wndDataAnalysis.DestroyWindows();
 
     if (g_recentFiles) {
         SetRecentFileHook(nullptr);

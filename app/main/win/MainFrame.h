@@ -16,6 +16,10 @@
 #include "app/devtree/win/DeviceTree.h"
 #include "app/frame/win/MainToolBar.h"
 #include "app/frame/win/StatusBars.h"
+#include "app/panes/win/DataAnalysis.h"
+#include "app/panes/win/DetailsPanes.h"
+#include "app/panes/win/RawData.h"
+#include "app/panes/win/RequestSummary.h"
 #include "toolkit/bars/win/FrameWndEx.h"
 #include "toolkit/controls/win/RichEditBase.h"
 #include "toolkit/controls/win/TreeList.h"
@@ -86,7 +90,7 @@ public:
     static void GetPaneTitle(CDPLayout* layout);
     LRESULT AttachPaneWindow(CDP* pane);
     // The window a pane shows (null while there is none).
-    HWND PaneViewWindow(BYTE id) const;
+    HWND PaneViewWindow(BYTE id);
 
     void ShowSplashScreen();
     void DestroySplashScreen();
@@ -101,7 +105,7 @@ public:
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CWnd& GetUsbProp() { return m_wndUsbProp; }
     CWnd& GetCaptureList() { return m_wndCaptureList; }
-    CWnd& GetDataAnalysis() { return m_wndDataAnalysis; }
+    CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
 
     // The toolbar and status bar.
     CToolBarMain m_wndToolBar;
@@ -114,11 +118,11 @@ public:
     CWnd m_wndUsbProp;
     CRichEditBase m_wndPnpProp;
     CWnd m_wndCaptureList;
-    CRichEditBase m_wndRequestSummary;
-    CTreeList m_wndUrbDetails;
-    CTreeList m_wndIrpDetails;
-    CWnd m_wndDataAnalysis;
-    CWnd m_wndRawData;
+    CRequestSummary m_wndRequestSummary;
+    CUrbDetails m_wndUrbDetails;
+    CIrpDetails m_wndIrpDetails;
+    CDataAnalysis m_wndDataAnalysis;
+    CRawData m_wndRawData;
 
     int m_bAutoScroll = 0;
     int m_bAlwaysOnTop = 0;

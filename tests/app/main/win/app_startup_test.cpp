@@ -379,6 +379,19 @@ TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     // The simulated machine's devices are in the tree.
     EXPECT_GT(TreeView_GetCount(frame->GetDeviceTree().m_hWnd), 5u);
     EXPECT_TRUE(test::SaveWindowBmp(frame->m_hWnd, std::string(BRX_TEST_OUTPUT_DIR) + "/main_window.bmp"));
+
+    // A tab brought forward gets its view when it first shows: the data
+    // analysis pane hosts the child its pane shows (the tree-list).
+    for (BYTE id : {PANE_DATA_ANALYSIS, PANE_RAW_DATA, PANE_PNP_PROPERTIES}) {
+        frame->DockManager().ShowPane(id);
+        app.PumpUntilIdle();
+        DrainQuit();
+        CDP* pane = frame->DockManager().FindPane(id);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_NE(frame->PaneViewWindow(id), nullptr) << int(id);
+        EXPECT_EQ(CDPManager::HostWindow(pane), frame->PaneViewWindow(id)) << int(id);
+    }
+    EXPECT_EQ(frame->PaneViewWindow(PANE_DATA_ANALYSIS), frame->GetDataAnalysis().GetTreeList().m_hWnd);
     Stop(app);
 }
 
