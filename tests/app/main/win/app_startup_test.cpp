@@ -49,6 +49,9 @@ void DrainQuit() {
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
+        // The splash screen stays up for a while; one test shows it.
+        GetPreferences().SetSplashAtStartup(0);
+        GetPreferences().Save();
         previousDriver_ = SetDriverDevice(&driver);
         previousHost_ = SetUsbHost(&host);
     }
@@ -60,8 +63,11 @@ protected:
 
     // Start-up as the program runs it, then the pending messages.
     BOOL Start(CTestableApp& app) {
+        DWORD t0 = GetTickCount();
         BOOL ok = app.InitInstance();
+        DWORD t1 = GetTickCount();
         app.PumpUntilIdle();
+        printf("TIMING init %lu pump %lu\n", t1 - t0, GetTickCount() - t1);
         DrainQuit();
         return ok;
     }
@@ -70,7 +76,9 @@ protected:
         if (CMainFrame* frame = app.MainFrame()) {
             HWND hwnd = frame->m_hWnd;
             prompts.buttons.push_back(IDNO);
+            DWORD t0 = GetTickCount();
             ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            printf("TIMING close %lu\n", GetTickCount() - t0);
             EXPECT_FALSE(::IsWindow(hwnd));
         }
         app.m_pMainWnd = nullptr;
@@ -357,6 +365,7 @@ TEST_F(AppTest, CancelAtTheSaveQuestionKeepsTheProgramRunningWithTheCaptureStopp
 
 TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     SetScreenSetPreferences(0, 1, 1);
+    GetPreferences().SetSplashAtStartup(1);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     placement.showCmd = SW_SHOWNORMAL;
@@ -365,6 +374,7 @@ TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     CTestableApp app;
     ASSERT_TRUE(Start(app));
     CMainFrame* frame = app.MainFrame();
+    EXPECT_EQ(frame->m_pSplash, nullptr); // shown while the frame was built, gone now
     ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
     app.PumpUntilIdle();
     DrainQuit();
