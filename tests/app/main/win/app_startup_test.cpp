@@ -63,11 +63,8 @@ protected:
 
     // Start-up as the program runs it, then the pending messages.
     BOOL Start(CTestableApp& app) {
-        DWORD t0 = GetTickCount();
         BOOL ok = app.InitInstance();
-        DWORD t1 = GetTickCount();
         app.PumpUntilIdle();
-        printf("TIMING init %lu pump %lu\n", t1 - t0, GetTickCount() - t1);
         DrainQuit();
         return ok;
     }
@@ -76,9 +73,7 @@ protected:
         if (CMainFrame* frame = app.MainFrame()) {
             HWND hwnd = frame->m_hWnd;
             prompts.buttons.push_back(IDNO);
-            DWORD t0 = GetTickCount();
             ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
-            printf("TIMING close %lu\n", GetTickCount() - t0);
             EXPECT_FALSE(::IsWindow(hwnd));
         }
         app.m_pMainWnd = nullptr;
