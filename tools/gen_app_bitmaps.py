@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the application's toolbar, menu and pane images as 24-bit BMP strips
-(magenta 0xFF00FF is the transparent colour) and the program's icon.
+"""Draws the panes' images as a 24-bit BMP strip (magenta 0xFF00FF is the
+transparent colour) and the program's icon.
 
     gen_app_bitmaps.py OUTDIR
 
-Writes toolbar16.bmp (23 images of 16 x 16), toolbar24.bmp (23 of 24 x 24),
-panes16.bmp (9 of 16 x 16) and brindlex.ico (16, 32 and 48 pixels, through
+Writes panes16.bmp (9 images of 16 x 16) and brindlex.ico (16, 32 and 48 pixels, through
 ImageMagick's convert)."""
 import os
 import struct
@@ -13,12 +12,6 @@ import subprocess
 import sys
 
 MAGENTA = (255, 0, 255)
-DIGITS = {  # 3 x 5 pixel figures
-    1: ["010", "110", "010", "010", "111"],
-    2: ["111", "001", "111", "100", "111"],
-    3: ["111", "001", "011", "001", "111"],
-    4: ["101", "101", "111", "001", "001"],
-}
 
 
 class Canvas:
@@ -60,12 +53,6 @@ class Canvas:
     def ring(self, cx, cy, r0, r1, colour):
         self.shape(lambda x, y: r0 * r0 <= (x - cx) ** 2 + (y - cy) ** 2 <= r1 * r1, colour)
 
-    def digit(self, n, x0, y0, colour, unit=2):
-        for row, bits in enumerate(DIGITS[n]):
-            for col, bit in enumerate(bits):
-                if bit == "1":
-                    self.rect(x0 + col * unit, y0 + row * unit, x0 + (col + 1) * unit, y0 + (row + 1) * unit, colour)
-
 
 BLACK = (0, 0, 0)
 WHITE = (255, 255, 255)
@@ -80,70 +67,6 @@ TEAL = (0, 128, 128)
 
 def page(c, fill=WHITE):
     c.frame(3, 1, 13, 15, BLACK, fill)
-
-
-def magnifier(c):
-    c.ring(6, 6, 2.5, 4, BLACK)
-    c.disc(6, 6, 2.5, (200, 230, 255))
-    c.shape(lambda x, y: 8.5 <= x <= 14 and abs((y - x)) <= 1.2 and y >= 8.5, BLACK)
-
-
-def funnel(c, fill):
-    c.shape(lambda x, y: 2 <= y <= 8 and abs(x - 8) <= 7 - (y - 2) * 0.7, fill)
-    c.rect(7, 8, 9, 15, fill)
-    c.shape(lambda x, y: 2 <= y <= 3, BLACK)
-
-
-def screen_set(c, n, locked):
-    c.frame(1, 1, 15, 15, NAVY, WHITE)
-    c.rect(1, 1, 15, 4, NAVY)
-    c.digit(n, 5, 5, BLACK)
-    if locked:
-        c.frame(9, 9, 15, 15, BLACK, YELLOW)
-        c.ring(12, 9, 1.5, 2.5, BLACK)
-
-
-def toolbar_image(i, c):
-    if i == 0:  # capture settings: a cog
-        c.disc(8, 8, 6, GREY)
-        for dx, dy in ((0, -7), (0, 7), (-7, 0), (7, 0)):
-            c.disc(8 + dx, 8 + dy, 1.6, GREY)
-        c.disc(8, 8, 2.5, MAGENTA)
-    elif i == 1:  # start capture
-        c.shape(lambda x, y: x >= 4 and abs(y - 8) <= (13 - x) * 0.75, GREEN)
-    elif i == 2:  # stop capture
-        c.frame(3, 3, 13, 13, BLACK, RED)
-    elif i == 3:  # filter settings
-        funnel(c, GREY)
-    elif i == 4:  # apply filter
-        funnel(c, BLUE)
-    elif i == 5:  # new
-        page(c)
-    elif i == 6:  # open
-        c.frame(1, 4, 15, 14, BLACK, YELLOW)
-        c.rect(1, 3, 7, 5, YELLOW)
-    elif i == 7:  # save
-        c.frame(2, 2, 14, 14, BLACK, BLUE)
-        c.rect(5, 2, 11, 7, WHITE)
-        c.rect(5, 10, 11, 14, GREY)
-    elif i == 9:  # clear capture list
-        page(c)
-        c.shape(lambda x, y: 5 <= x <= 11 and 5 <= y <= 11 and (abs(x - y) < 1 or abs(x + y - 16) < 1), RED)
-    elif i in (10, 11, 12):  # find previous, find, find next
-        magnifier(c)
-        if i == 10:
-            c.shape(lambda x, y: 1 <= x <= 5 and abs(y - 13) <= (x - 1) * 0.8, BLUE)
-        if i == 12:
-            c.shape(lambda x, y: 11 <= x <= 15 and abs(y - 13) <= (15 - x) * 0.8, BLUE)
-    elif i == 14:  # auto scroll
-        for y in (2, 5, 8):
-            c.rect(2, y, 9, y + 1, GREY)
-        c.rect(11, 2, 13, 10, BLUE)
-        c.shape(lambda x, y: 10 <= y <= 14 and abs(x - 12) <= (14 - y), BLUE)
-    elif 15 <= i <= 18:
-        screen_set(c, i - 14, False)
-    elif 19 <= i <= 22:
-        screen_set(c, i - 18, True)
 
 
 def pane_image(i, c):
@@ -234,8 +157,6 @@ def icon_image(i, c):
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    write_bmp(os.path.join(out, "toolbar16.bmp"), *strip(23, 16, toolbar_image))
-    write_bmp(os.path.join(out, "toolbar24.bmp"), *strip(23, 24, toolbar_image))
     write_bmp(os.path.join(out, "panes16.bmp"), *strip(9, 16, pane_image))
     sizes = []
     for size in (16, 32, 48):

@@ -23,6 +23,20 @@ struct OsVersion {
 // 5, 1 gives 6, 2 or more give 7 (so 6.0 is 5 and 6.1 is 6).
 int VersionClassOf(const OsVersion& version);
 
+// The menu effects the user chose, as the system reports them (0 off).
+// Each effect counts only while the UI effects as a whole are on.
+struct MenuEffectSettings {
+    uint32_t menuAnimation = 0;
+    uint32_t keyboardCues = 0;
+    uint32_t menuFade = 0;
+    uint32_t uiEffects = 0;
+    uint32_t flatMenu = 0;
+    bool MenuAnimation() const { return uiEffects && menuAnimation; }
+    bool KeyboardCues() const { return uiEffects && keyboardCues; }
+    bool MenuFade() const { return uiEffects && menuFade; }
+    bool FlatMenu() const { return uiEffects && flatMenu; }
+};
+
 // One saved band: style, width and id as the rebar reports them; 12 bytes,
 // little endian, in band order.
 struct RebarBandRecord {

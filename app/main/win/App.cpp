@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/frame/win/TipDlg.h"
 #include "app/main/win/MainFrame.h"
 #include "app/res/resource.h"
 #include "capture/HidTables.h"
@@ -138,7 +139,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand) {
     };
     static constexpr Row kRows[] = {
         {HELP_CONTENTS, HH_DISPLAY_TOC},     {HELP_FINDER, HH_DISPLAY_TOC},
-        {HELP_INDEX, HH_DISPLAY_INDEX},      {HELP_PARTIALKEY, HH_DISPLAY_INDEX},
+        {HELP_PARTIALKEY, HH_DISPLAY_INDEX}, // HELP_INDEX is HELP_CONTENTS
         {HELP_KEY, HH_DISPLAY_INDEX},        {HELP_CONTEXT, HH_HELP_CONTEXT},
         {HELP_CONTEXTPOPUP, HH_HELP_CONTEXT}, {HELP_QUIT, HH_CLOSE_ALL},
     };
@@ -172,7 +173,7 @@ int AppIsFirstInstance() {
 
 HWND AppMainWindow() { return g_mainWindow; }
 
-CApp::CApp() : CWinApp(nullptr) {}
+CApp::CApp() : CWinAppEx(nullptr) {}
 
 CApp::~CApp() = default;
 
@@ -196,19 +197,7 @@ BOOL CApp::InitInstance() {
     CCommandLineInfo info;
     ReadCommandLine(info);
 
-    if (!GetLogManager()) {
-        auto* manager = new (std::nothrow) CLogManager();
-        if (manager) {
-            auto* logTemplate = new (std::nothrow) CLogTemplate();
-            if (logTemplate) {
-                logTemplate->SetStrings(kCaptureFileFilter, kCaptureFileExtension, kCaptureFileProgId,
-                                        kCaptureFileTypeName);
-                manager->SetTemplate(logTemplate);
-            } else {
-                delete manager;
-            }
-        }
-    }
+    if (!GetLogManager()) CreateLogManager();
     if (!GetLogManager()) {
         Prompts().MessageBoxA(nullptr, kFatalLogManagerText, nullptr, MB_ICONERROR);
         return FALSE;
@@ -235,7 +224,24 @@ BOOL CApp::InitInstance() {
         log->SetHIDDataHash(&HidDataCache());
     }
 
+    {
+        CTipDlg tip(g_mainWindow);
+        if (tip.m_bStartup) tip.DoModal();
+    }
+
     return TRUE;
+}
+
+void CApp::CreateLogManager() {
+    auto* manager = new (std::nothrow) CLogManager();
+    if (!manager) return;
+    auto* logTemplate = new (std::nothrow) CLogTemplate();
+    if (!logTemplate) {
+        delete manager;
+        return;
+    }
+    logTemplate->SetStrings(kCaptureFileFilter, kCaptureFileExtension, kCaptureFileProgId, kCaptureFileTypeName);
+    manager->SetTemplate(logTemplate);
 }
 
 void CApp::OpenStartupLog(const CCommandLineInfo& info) {
@@ -264,7 +270,7 @@ int CApp::ExitInstance() {
         ::CloseHandle(m_hFirstInstanceMutex);
         m_hFirstInstanceMutex = nullptr;
     }
-    int result = CWinApp::ExitInstance();
+    int result = CWinAppEx::ExitInstance();
     UninstallCrashReporter();
     g_mainWindow = nullptr;
     return result;
@@ -366,7 +372,7 @@ bool CApp::OnCommand(CCommand& cmd) {
             CallHtmlHelp(nullptr, file.c_str(), HH_DISPLAY_SEARCH, reinterpret_cast<DWORD_PTR>(&query));
         });
     if (cmd.Is(kIdHelpUsing)) return cmd.Run([] {});
-    return CWinApp::OnCommand(cmd);
+    return CWinAppEx::OnCommand(cmd);
 }
 
 } // namespace brx

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "framework/WinApp.h"
+#include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx {
 
@@ -48,7 +48,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand);
 // the process runs under WOW64 (the mutex is then not created at all).
 int TakeFirstInstanceMutex(bool wow64, HANDLE& mutex);
 
-class CApp : public CWinApp {
+class CApp : public CWinAppEx {
 public:
     CApp();
     ~CApp() override;
@@ -79,6 +79,9 @@ public:
 protected:
     // The command line start-up reads (the process's own).
     virtual void ReadCommandLine(CCommandLineInfo& info) { ParseCommandLine(info); }
+    // Creates the program's log manager with the capture-file type; leaves
+    // none when either cannot be allocated.
+    virtual void CreateLogManager();
 
 private:
     void OpenStartupLog(const CCommandLineInfo& info);

@@ -5,9 +5,12 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/frame/win/RecentFilesMenu.h"
+#include "app/frame/win/SplashScreen.h"
 #include "app/main/win/App.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
@@ -16,6 +19,7 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/SettingsStore.h"
+#include "toolkit/bars/win/WinAppEx.h"
 #include "toolkit/dock/ScreenSetBlob.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
 
@@ -63,6 +67,13 @@ constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 // follows.
 constexpr GUID kHubInterface = {0xF18A0E88, 0xC30C, 0x11D0, {0x88, 0x15, 0x00, 0xA0, 0xC9, 0x06, 0xBE, 0xD8}};
 constexpr GUID kDeviceInterface = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+
+CRecentFilesMenu* g_recentFiles = nullptr;
+
+// Files that are saved or opened join the recent files list.
+void AddRecentFile(const wchar_t* path) {
+    if (g_recentFiles && path && *path) g_recentFiles->AddFile(path);
+}
 
 int g_imageListDepth = 24;
 DWORD g_commonControlsVersion = 0;
@@ -113,6 +124,8 @@ CFindSettings& GetFindSettings() {
     return settings;
 }
 
+CRecentFilesMenu* GetRecentFiles() { return g_recentFiles; }
+
 int GetImageListColorDepth() { return g_imageListDepth; }
 DWORD GetCommonControlsVersion() { return g_commonControlsVersion; }
 
@@ -120,7 +133,7 @@ int ImageListDepthFor(int screenDepth, DWORD commonControlsVersion) {
     return screenDepth == 32 && (commonControlsVersion >> 16) < 6 ? 24 : screenDepth;
 }
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame() : m_wndDeviceTree(AppIsFirstInstance() != 0) {
     Create(kMainWindowClassName, kProductName, WS_OVERLAPPEDWINDOW, rectDefault, nullptr, nullptr);
 }
 
@@ -145,8 +158,6 @@ int CMainFrame::OnCreate() {
     CreateToolBar();
 
     m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR);
-    const UINT indicators[] = {ID_SEPARATOR};
-    m_wndStatusBar.SetIndicators(indicators, 1);
 
     if (m_menu.LoadMenu(IDR_MAINFRAME)) SetMenu(m_menu);
 
@@ -155,6 +166,11 @@ int CMainFrame::OnCreate() {
     CreatePanes();
     LoadScreenSets();
     CreateViews();
+
+    delete g_recentFiles;
+    g_recentFiles = new CRecentFilesMenu(L"RecentFiles", L"File%d");
+    g_recentFiles->Load();
+    SetRecentFileHook(AddRecentFile);
 
     m_bAutoScroll = GetPreferences().GetAutoScrollCaptureList();
     GetCaptureSettings().LoadCurrent();
@@ -171,6 +187,7 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_FLYBY, AFX_IDW_TOOLBAR);
     m_wndToolBar.ModifyStyle(0, CCS_ADJUSTABLE);
     m_wndReBar.AddBar(&m_wndToolBar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE);
+    m_wndToolBar.InitBar();
 
     // A toolbar state of exactly 100 bytes is left from an older toolbar.
     uint8_t old[256];
@@ -178,6 +195,12 @@ void CMainFrame::CreateToolBar() {
     if (ReadAppRegBinary(kReBarSection, L"E800", old, sizeof old, &size) && size == kOldToolBarStateSize)
         DeleteAppRegValue(kReBarSection, L"E800");
     m_wndReBar.LoadState(kReBarSection);
+
+    if (CWinAppEx* app = AfxGetAppEx()) {
+        std::map<UINT, int> images;
+        for (const MenuImage& image : kMenuImages) images[image.command] = image.image;
+        app->AddMenuImages(images, IDB_TOOLBAR_SMALL, kMaskColour);
+    }
 }
 
 void CMainFrame::CreatePanes() {
@@ -208,14 +231,19 @@ void CMainFrame::LoadScreenSets() {
 }
 
 void CMainFrame::CreateViews() {
+    const UINT imageColour = g_imageListDepth >= 32 ? ILC_COLOR32 : g_imageListDepth >= 24 ? ILC_COLOR24
+                             : g_imageListDepth >= 16 ? ILC_COLOR16 : ILC_COLOR8;
     const DWORD treeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    if (CreateChild(m_wndDeviceTree, 0, WC_TREEVIEWW, treeStyle, m_hWnd, IDC_DEVICE_TREE))
-        ::SetFocus(m_wndDeviceTree);
+    m_wndDeviceTree.SetDeviceStack(&m_wndDeviceStack);
+    m_wndDeviceTree.SetImageListColor(imageColour);
+    if (m_wndDeviceTree.Create(m_hWnd, IDC_DEVICE_TREE, RECT{}, treeStyle)) ::SetFocus(m_wndDeviceTree);
 
     DWORD stackStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL |
                        LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
     if (!GetCaptureDriver().IsOpen()) stackStyle |= WS_DISABLED;
-    CreateChild(m_wndDeviceStack, 0, WC_LISTVIEWW, stackStyle, m_hWnd, IDC_DEVICE_STACK);
+    m_wndDeviceStack.SetDeviceTree(&m_wndDeviceTree);
+    m_wndDeviceStack.SetImageListColor(imageColour);
+    if (m_wndDeviceStack.Create(m_hWnd, IDC_DEVICE_STACK, RECT{}, stackStyle)) m_wndDeviceStack.InitColumns();
 
     // USB properties: shown empty, then hidden until a device is selected.
     if (CreateChild(m_wndUsbProp, 0, WC_STATICW, WS_CHILD | WS_VISIBLE, m_hWnd, IDC_USB_PROPERTIES))
@@ -226,17 +254,26 @@ void CMainFrame::CreateViews() {
 
     m_hHubNotify = RegisterInterfaceNotification(m_hWnd, kHubInterface);
     m_hDeviceNotify = RegisterInterfaceNotification(m_hWnd, kDeviceInterface);
+    m_wndDeviceTree.Refresh();
 
     const DWORD listStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_OWNERDATA | LVS_REPORT |
                             LVS_SINGLESEL | LVS_SHOWSELALWAYS;
     if (CreateChild(m_wndCaptureList, WS_EX_CLIENTEDGE, WC_LISTVIEWW, listStyle, m_hWnd, AFX_IDW_PANE_FIRST))
         SetActiveView(&m_wndCaptureList);
 
-    if (m_wndRequestSummary.Create(richStyle, RECT{0, 0, 0, 0}, m_hWnd, IDC_REQUEST_SUMMARY))
-        m_wndRequestSummary.InitFormat();
-    m_wndIrpDetails.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, m_hWnd, IDC_IRP_DETAILS);
-    m_wndUrbDetails.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, m_hWnd, IDC_URB_DETAILS);
-    CreateChild(m_wndRawData, 0, WC_STATICW, WS_CHILD, m_hWnd, IDC_RAW_DATA);
+    m_wndRequestSummary.CreatePane(m_hWnd, IDC_REQUEST_SUMMARY);
+    m_wndIrpDetails.CreatePane(m_hWnd, IDC_IRP_DETAILS);
+    m_wndUrbDetails.CreatePane(m_hWnd, IDC_URB_DETAILS);
+    m_wndRawData.Create(m_hWnd, IDC_RAW_DATA);
+    // The data analysis pane shows one of its two children at a time; a swap
+    // changes the window the pane hosts.
+    m_wndDataAnalysis.attachView = [this](HWND child) {
+        CDP* pane = m_dockManager.FindPane(PANE_DATA_ANALYSIS);
+        if (!pane || !child || CDPManager::HostWindow(pane) == child) return;
+        if (CDPManager::HostWindow(pane)) m_dockManager.DetachHostWindow(pane);
+        m_dockManager.AttachHostWindow(pane, child);
+    };
+    m_wndDataAnalysis.Create(m_hWnd);
 }
 
 void CMainFrame::ForceDataAnalysisPane() {
@@ -285,7 +322,7 @@ void CMainFrame::GetPaneTitle(CDPLayout* layout) {
     }
 }
 
-HWND CMainFrame::PaneViewWindow(BYTE id) const {
+HWND CMainFrame::PaneViewWindow(BYTE id) {
     switch (id) {
     case PANE_DEVICE_TREE: return m_wndDeviceTree.m_hWnd;
     case PANE_DEVICE_STACK: return m_wndDeviceStack.m_hWnd;
@@ -295,7 +332,12 @@ HWND CMainFrame::PaneViewWindow(BYTE id) const {
     case PANE_RAW_DATA: return m_wndRawData.m_hWnd;
     case PANE_IRP_DETAILS: return m_wndIrpDetails.m_hWnd;
     case PANE_URB_DETAILS: return m_wndUrbDetails.m_hWnd;
-    case PANE_DATA_ANALYSIS: return m_wndDataAnalysis.m_hWnd;
+    case PANE_DATA_ANALYSIS:
+        switch (m_wndDataAnalysis.GetMode()) {
+        case CDataAnalysis::ModeTree: return m_wndDataAnalysis.GetTreeList().m_hWnd;
+        case CDataAnalysis::ModeHtml: return m_wndDataAnalysis.GetHtmlView().m_hWnd;
+        }
+        return nullptr;
     }
     return nullptr;
 }
@@ -309,7 +351,18 @@ LRESULT CMainFrame::AttachPaneWindow(CDP* pane) {
 
 // ---- Splash screen and modeless dialogs
 
-void CMainFrame::ShowSplashScreen() {}
+void CMainFrame::ShowSplashScreen() {
+    if (m_pSplash) return;
+    auto* splash = new CSplashScreen(m_hWnd);
+    if (!splash->Create(m_hWnd)) {
+        delete splash;
+        return;
+    }
+    m_pSplash = splash;
+    m_pSplash->ShowWindow(SW_SHOW);
+    m_pSplash->UpdateWindow();
+    m_dwSplashStart = ::GetTickCount();
+}
 
 void CMainFrame::DestroySplashScreen() {
     if (!m_pSplash) return;
@@ -369,6 +422,8 @@ void CMainFrame::OnDestroy() {
     m_wndToolBar.DestroyWindow();
     m_wndStatusBar.DestroyWindow();
 
+    m_wndDeviceStack.Clear();
+    m_wndDeviceTree.ClearTree();
     m_wndDeviceTree.DestroyWindow();
     m_wndDeviceStack.DestroyWindow();
     m_wndUsbProp.DestroyWindow();
@@ -384,7 +439,17 @@ void CMainFrame::OnDestroy() {
     }
 
     m_wndRequestSummary.DestroyWindow();
-    m_wndRawData.DestroyWindow();
+    m_wndIrpDetails.DeleteAllItems();
+    m_wndUrbDetails.DeleteAllItems();
+    m_wndRawData.Destroy();
+    m_wndDataAnalysis.DestroyWindows();
+
+    if (g_recentFiles) {
+        SetRecentFileHook(nullptr);
+        g_recentFiles->Save();
+        delete g_recentFiles;
+        g_recentFiles = nullptr;
+    }
 }
 
 // ---- Messages

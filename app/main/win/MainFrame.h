@@ -14,9 +14,15 @@
 #include "app/commands/win/GoToDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
+#include "app/devtree/win/DeviceStack.h"
+#include "app/devtree/win/DeviceTree.h"
+#include "app/frame/win/MainToolBar.h"
+#include "app/frame/win/StatusBars.h"
+#include "app/panes/win/DataAnalysis.h"
+#include "app/panes/win/DetailsPanes.h"
+#include "app/panes/win/RawData.h"
+#include "app/panes/win/RequestSummary.h"
 #include "toolkit/bars/win/FrameWndEx.h"
-#include "toolkit/bars/win/StatusControlBar.h"
-#include "toolkit/bars/win/ToolBarEx.h"
 #include "toolkit/controls/win/RichEditBase.h"
 #include "toolkit/controls/win/TreeList.h"
 #include "toolkit/dock/win/DockManager.h"
@@ -24,6 +30,7 @@
 namespace brx {
 
 class CFindSettings;
+class CRecentFilesMenu;
 
 // The panes: ids 1 to 9.
 enum : BYTE {
@@ -58,6 +65,9 @@ extern const wchar_t kForceDataAnalysisValue[];
 // "ScreenSet1" .. "ScreenSet4" for index 0..3.
 void ScreenSetValueName(int index, wchar_t (&name)[16]);
 
+// The recent files list while the main frame exists, else null.
+CRecentFilesMenu* GetRecentFiles();
+
 // The program's find criteria.
 CFindSettings& GetFindSettings();
 
@@ -82,7 +92,7 @@ public:
     static void GetPaneTitle(CDPLayout* layout);
     LRESULT AttachPaneWindow(CDP* pane);
     // The window a pane shows (null while there is none).
-    HWND PaneViewWindow(BYTE id) const;
+    HWND PaneViewWindow(BYTE id);
 
     void ShowSplashScreen();
     void DestroySplashScreen();
@@ -94,27 +104,27 @@ public:
     }
     int CurrentScreenSet() const { return m_nScreenSet; }
 
-    CWnd& GetDeviceTree() { return m_wndDeviceTree; }
+    CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CWnd& GetUsbProp() { return m_wndUsbProp; }
     CWnd& GetCaptureList() { return m_wndCaptureList; }
-    CWnd& GetDataAnalysis() { return m_wndDataAnalysis; }
+    CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
 
     // The toolbar and status bar.
-    CToolBarEx m_wndToolBar;
-    CStatusControlBar m_wndStatusBar;
+    CToolBarMain m_wndToolBar;
+    CStatusBarEx m_wndStatusBar;
     CMenu m_menu;
 
     // The panes' views.
-    CWnd m_wndDeviceTree;
-    CWnd m_wndDeviceStack;
+    CDeviceTree m_wndDeviceTree;
+    CDeviceStack m_wndDeviceStack;
     CWnd m_wndUsbProp;
     CRichEditBase m_wndPnpProp;
     CWnd m_wndCaptureList;
-    CRichEditBase m_wndRequestSummary;
-    CTreeList m_wndUrbDetails;
-    CTreeList m_wndIrpDetails;
-    CWnd m_wndDataAnalysis;
-    CWnd m_wndRawData;
+    CRequestSummary m_wndRequestSummary;
+    CUrbDetails m_wndUrbDetails;
+    CIrpDetails m_wndIrpDetails;
+    CDataAnalysis m_wndDataAnalysis;
+    CRawData m_wndRawData;
 
     // ---- Commands and messages (MainFrameCommands.cpp)
     bool OnCommand(CCommand& cmd) override;

@@ -288,14 +288,7 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         else m_dockManager.HidePane(PANE_DATA_ANALYSIS);
     });
     if (cmd.Is(cmd::kNextPane)) return cmd.Run([&] {
-        HWND dataAnalysis = m_wndDataAnalysis.m_hWnd;
-        HWND dataChild = nullptr;
-        for (HWND child = dataAnalysis ? ::GetWindow(dataAnalysis, GW_CHILD) : nullptr; child;
-             child = ::GetWindow(child, GW_HWNDNEXT))
-            if (::IsWindowVisible(child)) {
-                dataChild = child;
-                break;
-            }
+        HWND dataChild = PaneViewWindow(PANE_DATA_ANALYSIS);
         const HWND ring[] = {m_wndDeviceTree.m_hWnd,
                              m_wndDeviceStack.m_hWnd,
                              m_wndUsbProp.m_hWnd,

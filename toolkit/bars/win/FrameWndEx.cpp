@@ -1,5 +1,8 @@
 #include "toolkit/bars/win/FrameWndEx.h"
 
+#include "framework/MsgArgs.h"
+#include "toolkit/bars/win/WinAppEx.h"
+
 namespace brx {
 
 namespace {
@@ -33,7 +36,17 @@ BOOL CFrameWndEx::SetMenu(HMENU menu) {
 
 void CFrameWndEx::OnUpdateFrameMenu(HMENU menu) {
     if (!menu) menu = m_hMenuDefault;
-    if (menu && menu != m_wndMenuBar.GetMenu()) m_wndMenuBar.SetMenu(menu);
+    if (m_bWindowMenu) ::SetMenu(m_hWnd, menu);
+    else if (menu && menu != m_wndMenuBar.GetMenu()) m_wndMenuBar.SetMenu(menu);
+}
+
+void CFrameWndEx::SavePlacement() {
+    CWinApp* app = AfxGetApp();
+    if (m_strPlacementSection.empty() || !app) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (::GetWindowPlacement(m_hWnd, &placement))
+        app->WriteProfileBinary(m_strPlacementSection.c_str(), L"FrameWndPlacement", &placement, sizeof(placement));
 }
 
 bool CFrameWndEx::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -63,12 +76,33 @@ bool CFrameWndEx::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         break;
     case WM_INITMENUPOPUP:
         if (!CFrameWnd::OnWndMsg(msg, wp, lp, result)) result = Default();
+        if (CWinAppEx* app = AfxGetAppEx()) app->SetMenuImages(reinterpret_cast<HMENU>(wp), false);
         if (m_wndMenuBar.m_hWnd) m_wndMenuBar.OnPopupInit(reinterpret_cast<HMENU>(wp), LOWORD(lp));
         return true;
     case WM_MENUSELECT:
         if (!CFrameWnd::OnWndMsg(msg, wp, lp, result)) result = Default();
         if (m_wndMenuBar.m_hWnd) m_wndMenuBar.OnPopupSelect(HIWORD(wp), reinterpret_cast<HMENU>(lp));
         return true;
+    case WM_SETTINGCHANGE:
+        if (CWinAppEx* app = AfxGetAppEx()) app->UpdateMenuSettings();
+        break;
+    case WM_MEASUREITEM:
+        if (CWinAppEx* app = AfxGetAppEx())
+            if (app->MeasureMenuImage(*StructArg<MEASUREITEMSTRUCT>(lp))) {
+                result = TRUE;
+                return true;
+            }
+        break;
+    case WM_DRAWITEM:
+        if (CWinAppEx* app = AfxGetAppEx())
+            if (app->DrawMenuImage(*StructArg<DRAWITEMSTRUCT>(lp))) {
+                result = TRUE;
+                return true;
+            }
+        break;
+    case WM_CLOSE:
+        SavePlacement();
+        break;
     }
     return CFrameWnd::OnWndMsg(msg, wp, lp, result);
 }

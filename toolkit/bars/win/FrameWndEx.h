@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "framework/FrameWnd.h"
 #include "toolkit/bars/win/MenuBar.h"
 #include "toolkit/bars/win/SizableReBar.h"
@@ -19,12 +21,19 @@ public:
 
     CSizableReBar m_wndReBar;
     CMenuBar m_wndMenuBar;
+    // When set, the window placement is written to this profile section as
+    // "FrameWndPlacement" on close (empty: nothing is written).
+    std::wstring m_strPlacementSection;
+    // While set, the frame shows its menu as the window's own menu, not in
+    // the menu bar.
+    bool m_bWindowMenu = false;
 
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 protected:
     // The frame's bars after the framework's own creation; -1 on failure.
     int OnCreateBars();
+    void SavePlacement();
 };
 
 } // namespace brx

@@ -7,6 +7,7 @@
 #include "framework/MsgArgs.h"
 #include "toolkit/bars/win/SizableReBar.h"
 #include "toolkit/bars/win/VersionClass.h"
+#include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx {
 
@@ -65,11 +66,15 @@ BOOL CMenuBar::SetMenu(HMENU menu) {
 }
 
 void CMenuBar::UpdateFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     m_font.DeleteObject();
-    m_font.CreateFontIndirect(metrics.lfMenuFont);
+    if (CWinAppEx* app = AfxGetAppEx()) {
+        m_font.CreateFontIndirect(app->GetMenuFont());
+    } else {
+        NONCLIENTMETRICSW metrics{};
+        MenuEffectSettings unused;
+        ReadMenuSettings(m_nVersionClass, metrics, unused);
+        m_font.CreateFontIndirect(metrics.lfMenuFont);
+    }
     SetFont(m_font, TRUE);
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     SendMessage(TB_AUTOSIZE);
@@ -181,8 +186,8 @@ void CMenuBar::OpenPopup(int index, LPARAM lp) {
 
 void CMenuBar::TrackPopups() {
     UINT animation = TPM_VERPOSANIMATION;
-    HWND owner = m_hWnd;
-    if (CFrameWnd* frame = GetParentFrame()) owner = frame->m_hWnd;
+    CWnd* owner = GetParentFrame();
+    if (!owner) owner = this;
     while (m_bContinueTracking) {
         int index = m_nHotIndex;
         UINT id = GetItemID(index);
@@ -204,7 +209,7 @@ void CMenuBar::TrackPopups() {
         g_trackingBar = this;
         g_messageHook = ::SetWindowsHookExW(WH_MSGFILTER, MessageHook, nullptr, ::GetCurrentThreadId());
         UINT flags = TPM_VERTICAL | (m_nVersionClass >= 5 ? animation : 0u);
-        ::TrackPopupMenuEx(popup, flags, rc.left, rc.bottom, owner, &params);
+        TrackFramePopupMenu(popup, flags, rc.left, rc.bottom, owner, &params);
         if (g_messageHook) ::UnhookWindowsHookEx(g_messageHook);
         g_messageHook = nullptr;
         g_trackingBar = nullptr;

@@ -2,16 +2,17 @@
 
 #include <commctrl.h>
 
-#include "tests/WindowScreenshot.h"
 #include <string>
+
+#include "tests/WindowScreenshot.h"
 
 namespace brx::test {
 
 namespace {
-CWinApp g_app(L"BrindlexBarsTest");
+CWinAppEx g_app(L"BrindlexBarsTest");
 } // namespace
 
-CWinApp& App() { return g_app; }
+CWinAppEx& App() { return g_app; }
 
 void Pump() { g_app.PumpUntilIdle(); }
 

@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include "framework/Geometry.h"
-#include "framework/WinApp.h"
+#include "toolkit/bars/win/WinAppEx.h"
 
 namespace brx::test {
 
-CWinApp& App();
+CWinAppEx& App();
 // Dispatches pending messages and runs the idle pass.
 void Pump();
 // A child window's rectangle in its parent's client coordinates.

@@ -1,0 +1,439 @@
+// The detail panes on real windows under Wine: a capture log built by the
+// record builder (markers, bulk IN and OUT transfers, failed, canceled and
+// pending requests), rows selected the way the capture list selects them
+// (every pane emptied, then each shown), and what each pane then holds:
+// the summary of the selected pair with its status picture, the raw data the
+// record's direction and phase choose, the IRP and URB trees, the data
+// analysis tree. Screenshot: panes_bulk_in.bmp.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <richole.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include <string>
+#include <vector>
+
+#include "app/panes/RecordData.h"
+#include "app/panes/win/DataAnalysis.h"
+#include "app/panes/win/DetailsPanes.h"
+#include "app/panes/win/RawData.h"
+#include "app/panes/win/RequestSummary.h"
+#include "app/res/panes_ids.h"
+#include "base/Text.h"
+#include "capture/RequestKind.h"
+#include "capture/win/SettingsStore.h"
+#include "tests/app/panes/PaneRecords.h"
+#include "tests/decode/SummaryText.h"
+#include "tests/framework/TestApp.h"
+#include "tests/toolkit/TestHostWnd.h"
+
+using namespace brx;
+using namespace brx::test;
+using namespace brx::testing;
+
+namespace {
+
+constexpr uint32_t kFailed = 0xC0000001u;
+
+Bytes Payload(size_t n) {
+    Bytes d(n);
+    for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(i < 16 ? "Brindlex bulk IN"[i] : i);
+    return d;
+}
+
+// The rows of the test log.
+enum Row : uint32_t {
+    kStart,
+    kBulkInIssue,
+    kBulkInDone,
+    kBulkOutIssue,
+    kBulkOutDone,
+    kBulkInFailedIssue,
+    kBulkInFailed,
+    kCreateIssue,
+    kCreateCanceled,
+    kPowerIssue,
+    kPowerPending,
+    kHubInfoIssue,
+    kHubInfoDone,
+    kDrop,
+    kOther,
+    kRows
+};
+
+class CScriptedRawData : public CRawData {
+public:
+    UINT answer = 0;
+    std::vector<std::pair<UINT, UINT>> marks;  // command, MF_CHECKED state
+
+protected:
+    UINT TrackMenu(HMENU menu, POINT) override {
+        marks.clear();
+        Collect(menu);
+        return answer;
+    }
+
+private:
+    void Collect(HMENU menu) {
+        for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
+            if (HMENU sub = ::GetSubMenu(menu, i)) {
+                Collect(sub);
+                continue;
+            }
+            const UINT id = ::GetMenuItemID(menu, i);
+            if (id && id != static_cast<UINT>(-1))
+                marks.emplace_back(id, ::GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED);
+        }
+    }
+};
+
+class PanesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        log = new FakeFilterLog();
+        RecordBuilder b;
+        DeviceSpec d;
+        const PipeSpec in{0x81, 0x8A0C2000, 0}, out{0x02, 0x8A0C2100, 0};
+        std::vector<Bytes> r;
+        r.push_back(b.StartMarker());
+        const UrbSpec bulkIn = BulkTransfer(in, 64, Payload(64));
+        r.push_back(b.UrbIssue(d, BulkTransfer(in, 64), b.NewIrp()));
+        r.push_back(b.UrbCompletion(d, bulkIn, b.Last()));
+        const UrbSpec bulkOut = BulkTransfer(out, 31, Payload(31));
+        r.push_back(b.UrbIssue(d, bulkOut, b.NewIrp()));
+        r.push_back(b.UrbCompletion(d, BulkTransfer(out, 31), b.Last()));
+        r.push_back(b.UrbIssue(d, BulkTransfer(in, 64), b.NewIrp()));
+        r.push_back(b.UrbCompletion(d, bulkIn, b.Last(), kFailed));
+        r.push_back(b.Create(d, b.NewIrp()));
+        r.push_back(b.Complete(d, KIND_CREATE, b.Last(), kStatusCancelled));
+        r.push_back(b.Power(d, 2, b.NewIrp()));
+        r.push_back(b.Complete(d, KIND_POWER_FIRST + 2, b.Last(), kStatusPending));
+        Bytes nodeInfo(76, 0);
+        nodeInfo[4] = 9;  // bDescriptorLength of the hub descriptor
+        nodeInfo[5] = 0x29;
+        nodeInfo[6] = 4;  // four ports
+        r.push_back(b.IoctlIssue(d, KIND_HUB_FIRST, 0x220408, 76, nodeInfo, b.NewIrp()));
+        r.push_back(b.IoctlCompletion(d, KIND_HUB_FIRST, 0x220408, 76, nodeInfo, b.Last()));
+        r.push_back(b.DropMarker());
+        r.push_back(b.RawRecord(RECORD_TYPE_OTHER, Bytes(8, 0)));
+        log->Append(r);
+        ASSERT_EQ(log->GetRecordCount(), static_cast<uint32_t>(kRows));
+    }
+    static void TearDownTestSuite() {
+        delete log;
+        log = nullptr;
+    }
+
+    void SetUp() override {
+        host = SharedHost(CRect(0, 0, 1000, 620));
+        ASSERT_NE(host->m_hWnd, nullptr);
+        ::DeleteAppRegValue(L"RawData", L"Width");
+        ::DeleteAppRegValue(L"RawData", L"TextSize");
+        ::DeleteAppRegValue(L"RawData", L"Lowercase");
+        ASSERT_TRUE(summary.CreatePane(*host, 1));
+        ASSERT_TRUE(raw.Create(*host, ID_RAW_DATA_PANE));
+        ASSERT_TRUE(irp.CreatePane(*host, 3));
+        ASSERT_TRUE(urb.CreatePane(*host, 4));
+        ASSERT_TRUE(analysis.Create(*host));
+        summary.MoveWindow(CRect(0, 0, 500, 300));
+        raw.MoveWindow(CRect(0, 300, 500, 620));
+        irp.MoveWindow(CRect(500, 0, 1000, 210));
+        urb.MoveWindow(CRect(500, 210, 1000, 420));
+        analysis.GetTreeList().MoveWindow(CRect(500, 420, 1000, 620));
+        Pump();
+    }
+    void TearDown() override {
+        analysis.DestroyWindows();
+        raw.Destroy();
+        summary.DestroyWindow();
+        irp.DestroyWindow();
+        urb.DestroyWindow();
+    }
+
+    // The capture list's selection road: every pane emptied, then each
+    // shown in turn.
+    void Select(uint32_t row) {
+        selected = ReadBack(*log, row);
+        ASSERT_TRUE(selected);
+        summary.Clear();
+        irp.Clear();
+        urb.Clear();
+        raw.Clear();
+        analysis.Clear();
+        summary.ShowRecord(selected->pair, selected->layout);
+        irp.ShowRecord(selected->pair, selected->layout);
+        urb.ShowRecord(selected->pair, selected->layout);
+        raw.ShowRecord(selected->pair, selected->layout);
+        analysis.ShowRecord(selected->pair, selected->layout);
+        Pump();
+    }
+
+    std::wstring SummaryText() {
+        GETTEXTLENGTHEX gtl{GTL_DEFAULT, 1200};
+        const LRESULT n = summary.SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        GETTEXTEX gt{};
+        gt.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        gt.flags = GT_DEFAULT;
+        gt.codepage = 1200;
+        text.resize(static_cast<size_t>(
+            summary.SendMessage(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()))));
+        return text;
+    }
+    LONG SummaryObjects() {
+        IRichEditOle* ole = nullptr;
+        summary.SendMessage(EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
+        if (!ole) return -1;
+        const LONG n = ole->GetObjectCount();
+        ole->Release();
+        return n;
+    }
+    // The lines the summary writers make of the selected record.
+    std::vector<std::wstring> ExpectedLines() {
+        const SummaryDocument doc = Summarize(selected->pair.record, selected->layout);
+        const std::u16string text = Utf8ToWide(RtfToText(doc.rtf));
+        std::vector<std::wstring> lines;
+        std::wstring line;
+        for (char16_t c : text) {
+            if (c == u'\n') {
+                if (!line.empty()) lines.push_back(line);
+                line.clear();
+            } else {
+                line.push_back(static_cast<wchar_t>(c));
+            }
+        }
+        if (!line.empty()) lines.push_back(line);
+        return lines;
+    }
+    void ExpectSummaryOfSelection() {
+        const std::wstring shown = SummaryText();
+        const std::vector<std::wstring> lines = ExpectedLines();
+        ASSERT_FALSE(lines.empty());
+        for (const std::wstring& line : lines)
+            EXPECT_NE(shown.find(line), std::wstring::npos) << std::string(line.begin(), line.end());
+    }
+    Bytes RawShown() { return raw.GetData(); }
+    int TreeRows(CTreeList& list) {
+        int n = 0;
+        for (HTREEITEM i = list.GetTreeCtrl().GetRootItem(); i; i = list.GetTreeCtrl().GetNextSiblingItem(i)) ++n;
+        return n;
+    }
+
+    static FakeFilterLog* log;
+    CTestHostWnd* host = nullptr;
+    CRequestSummary summary;
+    CScriptedRawData raw;
+    CIrpDetails irp;
+    CUrbDetails urb;
+    CDataAnalysis analysis;
+    std::unique_ptr<ReadPair> selected;
+};
+FakeFilterLog* PanesTest::log = nullptr;
+
+TEST_F(PanesTest, TheSummaryShowsTheSelectedPairWithItsStatusPicture) {
+    ASSERT_NE(summary.GetImageList(), nullptr) << "status images missing from the resources";
+    struct Case {
+        Row row;
+        int image;
+    } cases[] = {
+        {kBulkInIssue, STATUS_IMAGE_ISSUED},   {kBulkInDone, STATUS_IMAGE_SUCCEEDED},
+        {kBulkInFailed, STATUS_IMAGE_FAILED},  {kCreateCanceled, STATUS_IMAGE_CANCELED},
+        {kPowerPending, STATUS_IMAGE_PENDED},  {kStart, STATUS_IMAGE_START},
+        {kDrop, STATUS_IMAGE_DROP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        Select(c.row);
+        EXPECT_EQ(CRequestSummary::GetStatusImage(selected->pair.record, selected->layout), c.image);
+        ExpectSummaryOfSelection();
+        EXPECT_TRUE(summary.PictureShown());
+        EXPECT_EQ(SummaryObjects(), 1);
+        // The picture leads, the text follows it.
+        const std::wstring shown = SummaryText();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_FALSE(iswalnum(shown[0]));
+    }
+}
+
+TEST_F(PanesTest, ARecordOfAnotherTypeShowsNoText) {
+    Select(kBulkInDone);
+    ASSERT_FALSE(SummaryText().empty());
+    Select(kOther);
+    EXPECT_EQ(SummaryObjects(), 0);
+    std::wstring text = SummaryText();
+    text.erase(std::remove_if(text.begin(), text.end(), iswspace), text.end());
+    EXPECT_EQ(text, L"");
+}
+
+TEST_F(PanesTest, RawDataFollowsDirectionAndPhase) {
+    struct Case {
+        Row row;
+        size_t bytes;
+    } cases[] = {
+        {kBulkInIssue, 0},  {kBulkInDone, 64},  {kBulkInFailed, 0},
+        {kBulkOutIssue, 31}, {kBulkOutDone, 0}, {kHubInfoDone, 76}, {kHubInfoIssue, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        Select(c.row);
+        const Bytes shown = RawShown();
+        ASSERT_EQ(shown.size(), c.bytes);
+        if (c.bytes && c.row != kHubInfoDone) {
+            EXPECT_EQ(shown, Payload(c.bytes));
+        }
+    }
+}
+
+TEST_F(PanesTest, AMarkerShowsOnlyItsSummary) {
+    Select(kBulkInDone);
+    ASSERT_FALSE(RawShown().empty());
+    ASSERT_GT(TreeRows(irp), 0);
+    ASSERT_GT(TreeRows(urb), 0);
+    for (Row marker : {kStart, kDrop}) {
+        SCOPED_TRACE(marker);
+        Select(marker);
+        ExpectSummaryOfSelection();
+        EXPECT_TRUE(RawShown().empty());
+        EXPECT_EQ(TreeRows(irp), 0);
+        EXPECT_EQ(TreeRows(urb), 0);
+        EXPECT_EQ(TreeRows(analysis.GetTreeList()), 0);
+    }
+}
+
+TEST_F(PanesTest, DetailsTreesShowTheIrpAndTheUrb) {
+    EXPECT_EQ(irp.GetColumnCount(), 3);
+    EXPECT_EQ(irp.GetColumnWidth(0), 150);
+    EXPECT_EQ(irp.GetColumnWidth(1), 140);
+    EXPECT_EQ(irp.GetColumnWidth(2), 200);
+    Select(kBulkInDone);
+    HTREEITEM top = urb.GetTreeCtrl().GetRootItem();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(urb.GetItemText(top, 0), L"struct _URB_BULK_OR_INTERRUPT_TRANSFER");
+    EXPECT_GT(TreeRows(irp), 1);
+    // A request that is no URB has an IRP but no URB.
+    Select(kCreateCanceled);
+    EXPECT_GT(TreeRows(irp), 0);
+    EXPECT_EQ(TreeRows(urb), 0);
+}
+
+TEST_F(PanesTest, DataAnalysisShowsTheHubStructureAndClears) {
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    EXPECT_EQ(analysis.GetTreeList().GetColumnCount(), 3);
+    Select(kHubInfoDone);
+    EXPECT_GT(TreeRows(analysis.GetTreeList()), 0);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    analysis.Clear();
+    EXPECT_EQ(TreeRows(analysis.GetTreeList()), 0);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    // A failed request shows nothing.
+    Select(kBulkInFailed);
+    EXPECT_EQ(TreeRows(analysis.GetTreeList()), 0);
+    analysis.DestroyWindows();
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeNone);
+    EXPECT_EQ(analysis.GetTreeList().m_hWnd, nullptr);
+}
+
+TEST_F(PanesTest, RawDataSettingsPersistAndBadValuesReadAsDefaults) {
+    EXPECT_EQ(raw.GetSettings().width, 0u);
+    EXPECT_EQ(raw.GetSettings().textSize, 11u);
+    EXPECT_EQ(raw.GetSettings().lowercase, 0u);
+    EXPECT_EQ(raw.GetDisplayParts(), 0x23u);
+    EXPECT_EQ(raw.GetDisplayStyle(), 13u);
+    // The menu marks the current settings, and its commands change them.
+    raw.answer = ID_RAW_WIDTH_16;
+    raw.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(raw.m_hWnd), MAKELPARAM(-1, -1));
+    auto mark = [&](UINT id) {
+        for (auto& m : raw.marks)
+            if (m.first == id) return m.second != 0;
+        ADD_FAILURE() << "no menu item " << id;
+        return false;
+    };
+    EXPECT_TRUE(mark(ID_RAW_WIDTH_FIT));
+    EXPECT_FALSE(mark(ID_RAW_WIDTH_16));
+    EXPECT_TRUE(mark(ID_RAW_TEXT_MEDIUM));
+    EXPECT_FALSE(mark(ID_RAW_LOWERCASE));
+    EXPECT_EQ(raw.GetSettings().width, 3u);
+    EXPECT_EQ(raw.GetLayout().cellsPerLine, 16);
+    raw.answer = ID_RAW_TEXT_LARGEST;
+    raw.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(raw.m_hWnd), MAKELPARAM(-1, -1));
+    EXPECT_TRUE(mark(ID_RAW_WIDTH_16));
+    raw.answer = ID_RAW_LOWERCASE;
+    raw.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(raw.m_hWnd), MAKELPARAM(-1, -1));
+    EXPECT_EQ(raw.GetSettings().textSize, 14u);
+    EXPECT_EQ(raw.GetSettings().lowercase, 1u);
+    // Written when the pane goes.
+    EXPECT_EQ(ReadAppRegDword(L"RawData", L"Width", 99), 99u);
+    raw.Destroy();
+    EXPECT_EQ(ReadAppRegDword(L"RawData", L"Width", 99), 3u);
+    EXPECT_EQ(ReadAppRegDword(L"RawData", L"TextSize", 99), 14u);
+    EXPECT_EQ(ReadAppRegDword(L"RawData", L"Lowercase", 99), 1u);
+    ASSERT_TRUE(raw.Create(*host, ID_RAW_DATA_PANE));
+    EXPECT_EQ(raw.GetSettings().width, 3u);
+    EXPECT_EQ(raw.GetSettings().textSize, 14u);
+    // Out of range: the defaults.
+    raw.Destroy();
+    WriteAppRegDword(L"RawData", L"Width", 4);
+    WriteAppRegDword(L"RawData", L"TextSize", 13);
+    WriteAppRegDword(L"RawData", L"Lowercase", 2);
+    ASSERT_TRUE(raw.Create(*host, ID_RAW_DATA_PANE));
+    EXPECT_EQ(raw.GetSettings().width, 0u);
+    EXPECT_EQ(raw.GetSettings().textSize, 11u);
+    EXPECT_EQ(raw.GetSettings().lowercase, 0u);
+}
+
+TEST_F(PanesTest, ASummaryLongerThanAPageShowsWhole) {
+    selected = ConfigurationCompletion(120);
+    ASSERT_TRUE(selected);
+    const SummaryDocument doc = Summarize(selected->pair.record, selected->layout);
+    ASSERT_EQ(doc.result, S_OK32);
+    ASSERT_GT(doc.rtf.size(), 4096u);
+    summary.ShowRecord(selected->pair, selected->layout);
+    EXPECT_TRUE(summary.PictureShown());
+    ExpectSummaryOfSelection();
+}
+
+// A summary that fills the whole buffer is cut there, and the document is
+// still closed and shown.
+TEST_F(PanesTest, ASummaryThatFillsTheBufferIsShownAsFarAsItGoes) {
+    selected = ConfigurationCompletion(9000);
+    ASSERT_TRUE(selected);
+    ASSERT_GT(selected->pair.record.dataLength, 60000u);
+    const SummaryDocument doc = Summarize(selected->pair.record, selected->layout, nullptr, kSummaryBufferSize - 1);
+    // The writers filled the buffer, cutting the last control word.
+    ASSERT_GE(doc.rtf.size(), static_cast<size_t>(kSummaryBufferSize - 2));
+    summary.ShowRecord(selected->pair, selected->layout);
+    EXPECT_TRUE(summary.PictureShown());
+    const std::wstring shown = SummaryText();
+    EXPECT_GT(shown.size(), 20000u);
+    const std::vector<std::wstring> lines = ExpectedLines();
+    ASSERT_GT(lines.size(), 10u);
+    for (size_t i = 0; i < 10; ++i) EXPECT_NE(shown.find(lines[i]), std::wstring::npos);
+    // The document was closed behind its last whole line: no brace shows
+    // as text, and the last line shown is one of the writers' lines.
+    std::wstring last = shown;
+    while (!last.empty() && iswspace(last.back())) last.pop_back();
+    last = last.substr(last.find_last_of(L"\r\n") + 1);
+    EXPECT_EQ(last.find(L'}'), std::wstring::npos);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), last), lines.end()) << std::string(last.begin(), last.end());
+}
+
+TEST(RawDataRules, FontHeightAndBytesPerLine) {
+    EXPECT_EQ(RawDataFontHeight(96, 11), -11);
+    EXPECT_EQ(RawDataFontHeight(120, 11), -11);
+    EXPECT_EQ(RawDataFontHeight(144, 11), -22);
+    EXPECT_EQ(RawDataBytesPerLine(0), 0);
+    EXPECT_EQ(RawDataBytesPerLine(2), 8);
+    EXPECT_EQ(RawDataBytesPerLine(3), 16);
+}
+
+TEST_F(PanesTest, ScreenshotOfABulkInTransfer) {
+    Select(kBulkInDone);
+    ::RedrawWindow(*host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
+    Pump();
+    EXPECT_TRUE(SaveScreenshot(*host, "panes_bulk_in.bmp"));
+}
+
+} // namespace
