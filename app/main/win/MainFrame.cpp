@@ -474,6 +474,7 @@ void CMainFrame::OnDestroy() {
 // ---- Messages
 
 bool CMainFrame::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (OnFrameMessage(msg, wp, lp, result)) return true;
     switch (msg) {
     case WM_CREATE:
         CFrameWndEx::OnWndMsg(msg, wp, lp, result);

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/commands/UpdateRules.h"
+#include "app/commands/win/GoToDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
 #include "app/devtree/win/DeviceStack.h"
@@ -78,7 +80,7 @@ DWORD GetCommonControlsVersion();
 // 32 bits become 24 below version 6.
 int ImageListDepthFor(int screenDepth, DWORD commonControlsVersion);
 
-class CMainFrame : public CFrameWndEx {
+class CMainFrame : public CFrameWndEx, public IGoToTarget {
 public:
     // Creates the window (its creation runs OnCreate).
     CMainFrame();
@@ -124,6 +126,28 @@ public:
     CIrpDetails m_wndIrpDetails;
     CDataAnalysis m_wndDataAnalysis;
     CRawData m_wndRawData;
+
+    // ---- Commands and messages (MainFrameCommands.cpp)
+    bool OnCommand(CCommand& cmd) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    // The frame's messages other than creation, layout and closing; false
+    // for the rest.
+    bool OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // What the update rules read.
+    FrameState GetCommandState();
+    // The capture list's selected row (focused and selected, else the first
+    // selected), -1 without one; selecting shows the row.
+    int GetSelectedRow() const;
+    void SelectRow(uint32_t row);
+    void GoToRecord(uint32_t sequence) override;
+    void OnGoToDialogClosed() override;
+    void FindNext();
+    void FindPrev();
+    void OnClearCaptureList();
+    void OnCaptureBufferFull();
+    void ApplyFilterOn();
+    void ApplyFilterOff();
+    void RefreshCaptureList();
 
     int m_bAutoScroll = 0;
     int m_bAlwaysOnTop = 0;
