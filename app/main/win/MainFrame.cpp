@@ -275,6 +275,7 @@ void CMainFrame::CreateViews() {
         panes.dataAnalysis = &m_wndDataAnalysis;
         m_wndCaptureList.SetPanes(panes);
         m_wndCaptureList.isAutoScroll = [this] { return m_bAutoScroll != 0; };
+        m_wndCaptureList.onCaptureBufferFull = [this] { OnCaptureBufferFull(); };
         ListNotifyTarget().SetWindow(m_wndCaptureList.m_hWnd);
         GetRecordFilter().SetNotifyTarget(&ListNotifyTarget());
     }
