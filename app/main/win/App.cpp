@@ -205,7 +205,7 @@ BOOL CApp::InitInstance() {
 
     auto* frame = new (std::nothrow) CMainFrame();
     if (!frame) return FALSE;
-    if (!frame->m_hWnd) {
+    if (!frame->m_hWnd || !::IsWindow(frame->m_hWnd)) {
         // The window was not created: nothing would ever end the program.
         delete frame;
         return FALSE;
