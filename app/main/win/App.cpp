@@ -155,6 +155,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand) {
 int TakeFirstInstanceMutex(bool wow64, HANDLE& mutex) {
     mutex = nullptr;
     if (wow64) return 0;
+    ::SetLastError(ERROR_SUCCESS);
     mutex = ::CreateMutexA(nullptr, TRUE, kFirstInstanceMutexName);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (mutex) ::CloseHandle(mutex);
