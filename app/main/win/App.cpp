@@ -11,6 +11,7 @@
 #include "app/main/win/MainFrame.h"
 #include "app/res/resource.h"
 #include "capture/HidTables.h"
+#include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/Prompts.h"
@@ -214,6 +215,7 @@ BOOL CApp::InitInstance() {
     m_pMainWnd = frame;
 
     g_mainWindow = frame->m_hWnd;
+    SetAppMainWindow(g_mainWindow); // the owner of the program's message boxes
     ::ShowWindow(g_mainWindow, static_cast<int>(GetPreferences().GetMainWindowShowCmd()));
     ::UpdateWindow(g_mainWindow);
     ::DragAcceptFiles(g_mainWindow, TRUE);
@@ -274,6 +276,7 @@ int CApp::ExitInstance() {
     int result = CWinAppEx::ExitInstance();
     UninstallCrashReporter();
     g_mainWindow = nullptr;
+    SetAppMainWindow(nullptr);
     return result;
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/main/win/App.h"
 #include "app/main/win/MainFrame.h"
+#include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
@@ -294,6 +295,7 @@ TEST_F(AppTest, MainWindowClassIsAWideOneAndCrashReportingIsOptional) {
     WNDCLASSW wc{};
     ASSERT_TRUE(::GetClassInfoW(::GetModuleHandleW(nullptr), kMainWindowClassName, &wc));
     EXPECT_TRUE(::IsWindowUnicode(AppMainWindow()));
+    EXPECT_EQ(GetAppMainWindow(), AppMainWindow()); // owns the program's message boxes
     wchar_t title[64] = {};
     ::GetWindowTextW(AppMainWindow(), title, 64);
     EXPECT_NE(std::wstring(title).find(L"Brindlex"), std::wstring::npos);
