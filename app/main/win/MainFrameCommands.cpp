@@ -14,11 +14,15 @@
 #include "app/commands/GoTo.h"
 #include "app/commands/RecordCommands.h"
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/frame/win/AboutDlg.h"
+#include "app/frame/win/RecentFilesMenu.h"
+#include "app/frame/win/TipDlg.h"
 #include "app/main/win/App.h"
 #include "app/main/win/MainFrame.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
 #include "capture/MatchCriteria.h"
+#include "capture/MessageTarget.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/CaptureLog.h"
@@ -53,7 +57,7 @@ static_assert(ID_PANE_FLOAT == cmd::kPaneCaptionFloat && ID_PANE_CLOSE == cmd::k
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_GO_TO;
+constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -133,6 +137,16 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(false);
         return true;
     }
+    if ((ui.m_nID >= cmd::kRecentFileFirst && ui.m_nID <= cmd::kRecentFileLast) || ui.m_nID == cmd::kClearRecentFiles) {
+        if (GetCaptureDriver().IsCaptureRunning()) {
+            // Only the "Recent Files" popup item itself is greyed meanwhile.
+            if (ui.m_hSubMenu && ui.m_hMenu)
+                ::EnableMenuItem(ui.m_hMenu, ui.m_nIndex, MF_BYPOSITION | MF_DISABLED | MF_GRAYED);
+        } else if (CRecentFilesMenu* recent = GetRecentFiles()) {
+            recent->UpdateMenu(&ui);
+        }
+        return true;
+    }
     const CommandUpdate update = GetCommandUpdate(ui.m_nID, GetCommandState());
     if (!update.hasRule) return CFrameWndEx::OnUpdateCommand(ui);
     ui.Enable(update.enabled);
@@ -195,6 +209,16 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         if (!driver.IsCaptureRunning() && log) log->SaveAs();
     });
     if (cmd.Is(cmd::kExit)) return cmd.Run([&] { SendMessage(WM_CLOSE); });
+    if (cmd.InRange(cmd::kRecentFileFirst, cmd::kRecentFileLast)) return cmd.Run([&] {
+        CRecentFilesMenu* recent = GetRecentFiles();
+        const int entry = static_cast<int>(cmd.Id() - cmd::kRecentFileFirst);
+        if (!recent || !manager || driver.IsCaptureRunning() || entry >= recent->GetSize()) return;
+        const std::wstring path = recent->GetEntry(entry);
+        if (!manager->OpenLog(path.c_str())) recent->RemoveFile(entry);
+    });
+    if (cmd.Is(cmd::kClearRecentFiles)) return cmd.Run([&] {
+        if (CRecentFilesMenu* recent = GetRecentFiles()) recent->Clear();
+    });
     if (cmd.Is(cmd::kStartCapture)) return cmd.Run([&] {
         ::DragAcceptFiles(m_hWnd, FALSE);
         ApplyFilterOff();
@@ -238,6 +262,15 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         if (row < 0 || !log) return;
         if (const auto sequence = CorrespondingSequence(GetRecordFilter(), *log, static_cast<uint32_t>(row)))
             GoToRecord(*sequence);
+    });
+    if (cmd.Is(cmd::kSyncWithTree)) return cmd.Run([&] {
+        const int row = GetSelectedRow();
+        CCaptureLog* log = GetActiveLog();
+        if (row < 0 || !log) return;
+        if (const auto record = ReadWholeRowRecord(GetRecordFilter(), static_cast<uint32_t>(row))) {
+            if (const auto device = DeviceObjectOfRecord(*record, log->GetRecordLayout()))
+                m_wndDeviceTree.SelectByDeviceObject(*device);
+        }
     });
     if (cmd.Is(cmd::kAutoScroll)) return cmd.Run([&] {
         m_bAutoScroll = !m_bAutoScroll;
@@ -313,6 +346,14 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
     if (cmd.Is(cmd::kAlwaysOnTop)) return cmd.Run([&] {
         m_bAlwaysOnTop = !m_bAlwaysOnTop;
         ::SetWindowPos(m_hWnd, m_bAlwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    });
+    if (cmd.Is(cmd::kAbout)) return cmd.Run([&] {
+        CAboutDlg about(m_hWnd);
+        about.DoModal();
+    });
+    if (cmd.Is(cmd::kTipOfTheDay)) return cmd.Run([&] {
+        CTipDlg tip(m_hWnd);
+        tip.DoModal();
     });
     return CFrameWndEx::OnCommand(cmd);
 }
@@ -426,6 +467,18 @@ bool CMainFrame::OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         result = 0;
         return true;
     }
+    case WM_LOGFULLNESS:
+        m_wndStatusBar.SetFullness(static_cast<int>(wp));
+        result = 0;
+        return true;
+    case WM_LOGPROGRESS:
+        m_wndStatusBar.SetProgress(static_cast<int>(wp));
+        result = 0;
+        return true;
+    case WM_DEVICECHANGE:
+        m_wndDeviceTree.OnDeviceChange(wp, lp);
+        result = TRUE;
+        return true;
     case WM_CAPTUREENDED:
         GetCaptureDriver().HandleCaptureEnd();
         ::DragAcceptFiles(m_hWnd, TRUE);

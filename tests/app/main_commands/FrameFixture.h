@@ -21,7 +21,9 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/DriverDevice.h"
 #include "framework/CmdTarget.h"
+#include "app/devices/win/UsbHost.h"
 #include "sim/win/SimulatedDriver.h"
+#include "sim/win/SimulatedUsbHost.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 #include "tests/framework/TestApp.h"
 
@@ -31,11 +33,13 @@ constexpr DWORD kWait = 20000;
 
 struct FrameWorld {
     CSimulatedDriver sim;
+    CSimulatedUsbHost host{sim.Topology()};
     ScriptedPrompts prompts;
     CMainFrame* frame = nullptr;
 
     FrameWorld() {
         SetDriverDevice(&sim);
+        SetUsbHost(&host);
         WNDCLASSW wc{};
         wc.lpfnWndProc = ::DefWindowProcW;
         wc.hInstance = ::GetModuleHandleW(nullptr);
