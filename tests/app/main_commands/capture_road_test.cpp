@@ -49,6 +49,18 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+// The toolbar of another process's frame: the child toolbar that carries
+// the Start Capture button.
+BOOL CALLBACK FindToolBar(HWND hwnd, LPARAM lp) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (std::wstring(name) == TOOLBARCLASSNAMEW && ::SendMessageW(hwnd, TB_COMMANDTOINDEX, ID_CAPTURE_START, 0) >= 0) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 TEST_F(CaptureRoad, StatusBarFollowsFullnessAndProgress) {
     ::SendMessageW(frame->m_hWnd, WM_LOGFULLNESS, 42, 0);
     EXPECT_EQ(GaugePosition(frame), 42);
@@ -138,6 +150,15 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     ::Sleep(1500);  // let it paint
     test::Pump();
     test::SaveScreenshot(found.window, "viewer_instance.bmp");
+    // Its toolbar tells what it holds: a file with records (the filter can be
+    // applied), opened for viewing only (no capture, nothing to save).
+    HWND toolbar = nullptr;
+    ::EnumChildWindows(found.window, FindToolBar, reinterpret_cast<LPARAM>(&toolbar));
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILTER_APPLY, 0));
+    EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_START, 0));
+    EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_CLEAR_LIST, 0));
+    EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILE_OPEN_LOG, 0));
     ::PostMessageW(found.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(::WaitForSingleObject(process.hProcess, kWait), WAIT_OBJECT_0);
     ::CloseHandle(process.hThread);
