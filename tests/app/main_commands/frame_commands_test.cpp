@@ -3,6 +3,7 @@
 // corresponding request, and the messages of other instances.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "capture/MatchCriteria.h"
 #include "capture/Record.h"
 #include "tests/app/main_commands/FrameFixture.h"
+
+#include <shellapi.h>
 
 namespace brx::testing {
 namespace {
@@ -382,6 +385,116 @@ TEST_F(FrameCommands, RecentFileItemsTellTheStatusLine) {
     ::SendMessageW(frame->m_wndStatusBar.m_hWnd, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
     EXPECT_STREQ(status, L"Open the capture file C:\\caps\\mouse.bdx");
     ::DestroyMenu(menu);
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+// A drop of files as the shell hands it to the window (DROPFILES in global memory).
+HDROP MakeDrop(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<uint8_t*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+using FrameMessages = FrameTest;
+
+TEST_F(FrameMessages, DroppedFilesOpenUnlessCapturing) {
+    CaptureOneRound();
+    const uint32_t records = RecordCount();
+    wchar_t dir[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"frame_drop.bdx";
+    ::DeleteFileW(path.c_str());
+    prompts().files.push_back(path);
+    Command(ID_FILE_SAVE_LOG_AS);
+    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    Command(ID_FILE_NEW_LOG);
+
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "ignored while capturing";
+    Command(ID_CAPTURE_STOP);
+    GetActiveLog()->SetModifiedFlag(false);
+
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_FALSE(GetActiveLog()->IsLive());
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(RecordCount(), records);
+    EXPECT_TRUE(Enabled(ID_FILE_CLOSE_LOG)) << "an opened file can be closed";
+    Command(ID_FILE_CLOSE_LOG);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "a new empty log replaced the file";
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(FrameMessages, AFullBufferStopsTheCaptureAndSaysSo) {
+    SetKnobs(1000, 400);
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    // What the capture list does when the log reports that it is full.
+    frame->OnCaptureBufferFull();
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(prompts().boxes[0].text, L"Capture buffer is full. Capturing stopped.");
+    EXPECT_EQ(prompts().boxes[0].caption, L"Brindlex");
+    EXPECT_EQ(prompts().boxes[0].type & (MB_ICONMASK | MB_SETFOREGROUND),
+              static_cast<UINT>(MB_ICONEXCLAMATION | MB_SETFOREGROUND));
+}
+
+TEST_F(FrameMessages, SyncWithTreeSelectsTheRequestsDevice) {
+    CaptureOneRound();
+    // The first request of the mouse.
+    const RECORD_LAYOUT layout = GetActiveLog()->GetRecordLayout();
+    uint32_t row = 0;
+    for (; row < RecordCount(); ++row) {
+        std::vector<uint8_t> record(4096);
+        CRecordView view;
+        view.Init(record.data(), static_cast<uint32_t>(record.size()));
+        if (GetRecordFilter().ReadRecord(row, view) == 0 &&
+            GetRequestDeviceObject(record.data(), view.copied, layout) == SIM_MOUSE_OBJECT)
+            break;
+    }
+    ASSERT_LT(row, RecordCount());
+    frame->SelectRow(row);
+    Command(ID_LIST_SYNC_WITH_TREE);
+    CDeviceTree& tree = frame->GetDeviceTree();
+    const HTREEITEM mouse = tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessageW(tree.m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0)), mouse);
+}
+
+TEST_F(FrameMessages, APaneMayAlwaysBeClosed) {
+    CDP* pane = frame->DockManager().FindPane(PANE_RAW_DATA);
+    EXPECT_EQ(::SendMessageW(frame->m_hWnd, DP_NOTIFY, DPN_CLOSE_PANE, reinterpret_cast<LPARAM>(pane)), 0);
+}
+
+TEST_F(FrameMessages, NextPaneWalksTheVisibleViews) {
+    // From the device tree, the first of the ring, round to it again.
+    HWND first = frame->GetDeviceTree().m_hWnd;
+    ::SetFocus(first);
+    ASSERT_EQ(::GetFocus(), first);
+    std::vector<HWND> seen{first};
+    for (int i = 0; i < 12; ++i) {
+        Command(ID_PANE_NEXT);
+        HWND now = ::GetFocus();
+        EXPECT_TRUE(::IsWindowVisible(now));
+        if (now == first) break;
+        seen.push_back(now);
+    }
+    EXPECT_EQ(::GetFocus(), first) << "the ring wraps";
+    EXPECT_GE(seen.size(), 3u);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), frame->m_wndCaptureList.m_hWnd), seen.end());
 }
 
 } // namespace
