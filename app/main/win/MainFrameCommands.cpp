@@ -401,27 +401,20 @@ void CMainFrame::OnCaptureBufferFull() {
 
 // ---- Searching and jumping
 
-void CMainFrame::FindNext() {
-    CCaptureLog* log = GetActiveLog();
-    HWND list = m_wndCaptureList.m_hWnd;
-    if (!log || !list) return;
-    const auto count = static_cast<uint32_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (count == 0) return;
-    CWaitCursor wait;
-    if (const auto row =
-            FindMatchingRow(GetRecordFilter(), log->GetRecordLayout(), GetFindSettings(), count, GetSelectedRow(), true))
-        SelectRow(*row);
-}
+void CMainFrame::FindNext() { FindFromSelection(true); }
 
-void CMainFrame::FindPrev() {
+void CMainFrame::FindPrev() { FindFromSelection(false); }
+
+void CMainFrame::FindFromSelection(bool forward) {
     CCaptureLog* log = GetActiveLog();
     HWND list = m_wndCaptureList.m_hWnd;
     if (!log || !list) return;
     const auto count = static_cast<uint32_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     if (count == 0) return;
     CWaitCursor wait;
+    // Without a match the selection stays where it is.
     if (const auto row = FindMatchingRow(GetRecordFilter(), log->GetRecordLayout(), GetFindSettings(), count,
-                                         GetSelectedRow(), false))
+                                         GetSelectedRow(), forward))
         SelectRow(*row);
 }
 

@@ -132,6 +132,19 @@ protected:
         ASSERT_GT(ListCount(), 10u);
     }
 
+    // Save As through the menu command, the file dialog answered with a file
+    // of this name in the temporary folder; the file's path.
+    std::wstring SaveAsTemp(const wchar_t* name) {
+        wchar_t dir[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, dir);
+        const std::wstring path = std::wstring(dir) + name;
+        ::DeleteFileW(path.c_str());
+        prompts().files.push_back(path);
+        Command(ID_FILE_SAVE_LOG_AS);
+        EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+        return path;
+    }
+
     HWND List() const { return frame->m_wndCaptureList.m_hWnd; }
     uint32_t ListCount() const { return static_cast<uint32_t>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
     uint32_t RecordCount() const { return GetActiveLog() ? GetActiveLog()->GetRecordCount() : 0; }

@@ -120,13 +120,7 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
 
     // Save As, then open the file in a viewer instance (not the first: the
     // first-instance mutex is held here, as a running analyzer holds it).
-    wchar_t dir[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"capture_road.bdx";
-    ::DeleteFileW(path.c_str());
-    prompts().files.push_back(path);
-    Command(ID_FILE_SAVE_LOG_AS);
-    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring path = SaveAsTemp(L"capture_road.bdx");
     EXPECT_FALSE(GetActiveLog()->IsModified());
 
     HANDLE firstInstance = ::CreateMutexA(nullptr, TRUE, kFirstInstanceMutexName);

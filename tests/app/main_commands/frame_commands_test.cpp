@@ -279,13 +279,7 @@ TEST_F(FrameCommands, CorrespondingRequestJumpsBetweenIssueAndCompletion) {
 TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
     CaptureOneRound();
     const uint32_t records = RecordCount();
-    wchar_t dir[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"frame_copydata.bdx";
-    ::DeleteFileW(path.c_str());
-    prompts().files.push_back(path);
-    Command(ID_FILE_SAVE_LOG_AS);
-    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring path = SaveAsTemp(L"frame_copydata.bdx");
     Command(ID_FILE_NEW_LOG);
     ASSERT_EQ(RecordCount(), 0u);
 
@@ -318,7 +312,7 @@ TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
     EXPECT_EQ(RecordCount(), records);
 
     // A file that cannot be opened: FALSE, not TRUE.
-    const std::wstring missing = std::wstring(dir) + L"no_such_capture.bdx";
+    const std::wstring missing = path.substr(0, path.find_last_of(L"\\/") + 1) + L"no_such_capture.bdx";
     const size_t boxes = prompts().boxes.size();
     EXPECT_EQ(send(100, missing.c_str(), static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t))), FALSE);
     EXPECT_GT(prompts().boxes.size(), boxes) << "the log side tells the user";
@@ -410,13 +404,7 @@ using FrameMessages = FrameTest;
 TEST_F(FrameMessages, DroppedFilesOpenUnlessCapturing) {
     CaptureOneRound();
     const uint32_t records = RecordCount();
-    wchar_t dir[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"frame_drop.bdx";
-    ::DeleteFileW(path.c_str());
-    prompts().files.push_back(path);
-    Command(ID_FILE_SAVE_LOG_AS);
-    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring path = SaveAsTemp(L"frame_drop.bdx");
     Command(ID_FILE_NEW_LOG);
 
     SelectAllDevices();
