@@ -9,7 +9,7 @@
 #
 # BRX_SCREENSHOT=path chooses the screenshot file (default
 # build/win64/brindlex-sim.png); BRX_RUN_SECONDS how long the virtual-display
-# run keeps the program open before the screenshot (default 3).
+# run keeps the program open before the screenshot (default 8).
 # The headless capture tool stays available: build/win64/tools/brx-capture.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,7 +39,9 @@ brx_wine "$program" "$@" &
 pid=$!
 up=""
 for _ in $(seq 300); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Brindlex'; then up=1; break; fi
+  # The main window: the program's first large window on the display.
+  if xwininfo -root -tree 2>/dev/null | grep '"brindlex-sim.exe"' |
+     grep -Eq ') +([3-9][0-9]{2}|[0-9]{4,})x[0-9]+[+-]'; then up=1; break; fi
   if ! kill -0 "$pid" 2>/dev/null; then break; fi
   sleep 0.2
 done
@@ -47,6 +49,6 @@ if [ -z "$up" ]; then
   echo "The main window did not appear." >&2
   exit 1
 fi
-sleep "${BRX_RUN_SECONDS:-3}"
+sleep "${BRX_RUN_SECONDS:-8}"
 import -window root "$shot"
 echo "No display: Brindlex ran on a virtual display ($DISPLAY); its screenshot is $shot"

@@ -155,6 +155,7 @@ bool TranslateWinHelpCommand(UINT winHelpCommand, UINT& htmlHelpCommand) {
 int TakeFirstInstanceMutex(bool wow64, HANDLE& mutex) {
     mutex = nullptr;
     if (wow64) return 0;
+    ::SetLastError(ERROR_SUCCESS);
     mutex = ::CreateMutexA(nullptr, TRUE, kFirstInstanceMutexName);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (mutex) ::CloseHandle(mutex);
@@ -205,7 +206,7 @@ BOOL CApp::InitInstance() {
 
     auto* frame = new (std::nothrow) CMainFrame();
     if (!frame) return FALSE;
-    if (!frame->m_hWnd) {
+    if (!frame->m_hWnd || !::IsWindow(frame->m_hWnd)) {
         // The window was not created: nothing would ever end the program.
         delete frame;
         return FALSE;

@@ -19,6 +19,7 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/SettingsStore.h"
+#include "capture/win/WindowMessageTarget.h"
 #include "toolkit/bars/win/WinAppEx.h"
 #include "toolkit/dock/ScreenSetBlob.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
@@ -73,6 +74,13 @@ CRecentFilesMenu* g_recentFiles = nullptr;
 // Files that are saved or opened join the recent files list.
 void AddRecentFile(const wchar_t* path) {
     if (g_recentFiles && path && *path) g_recentFiles->AddFile(path);
+}
+
+// Where the record filter's notices go: the capture list while it exists.
+// It outlives the frame, since the capture thread may still post to it.
+CWindowMessageTarget& ListNotifyTarget() {
+    static CWindowMessageTarget target;
+    return target;
 }
 
 int g_imageListDepth = 24;
@@ -256,10 +264,21 @@ void CMainFrame::CreateViews() {
     m_hDeviceNotify = RegisterInterfaceNotification(m_hWnd, kDeviceInterface);
     m_wndDeviceTree.Refresh();
 
-    const DWORD listStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_OWNERDATA | LVS_REPORT |
-                            LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-    if (CreateChild(m_wndCaptureList, WS_EX_CLIENTEDGE, WC_LISTVIEWW, listStyle, m_hWnd, AFX_IDW_PANE_FIRST))
+    if (m_wndCaptureList.Create(m_hWnd, AFX_IDW_PANE_FIRST, RECT{})) {
         SetActiveView(&m_wndCaptureList);
+        m_wndCaptureList.OnInitialUpdate();
+        CAPTURE_LIST_PANES panes;
+        panes.summary = &m_wndRequestSummary;
+        panes.irpDetails = &m_wndIrpDetails;
+        panes.urbDetails = &m_wndUrbDetails;
+        panes.rawData = &m_wndRawData;
+        panes.dataAnalysis = &m_wndDataAnalysis;
+        m_wndCaptureList.SetPanes(panes);
+        m_wndCaptureList.isAutoScroll = [this] { return m_bAutoScroll != 0; };
+        m_wndCaptureList.onCaptureBufferFull = [this] { OnCaptureBufferFull(); };
+        ListNotifyTarget().SetWindow(m_wndCaptureList.m_hWnd);
+        GetRecordFilter().SetNotifyTarget(&ListNotifyTarget());
+    }
 
     m_wndRequestSummary.CreatePane(m_hWnd, IDC_REQUEST_SUMMARY);
     m_wndIrpDetails.CreatePane(m_hWnd, IDC_IRP_DETAILS);
@@ -438,6 +457,7 @@ void CMainFrame::OnDestroy() {
         m_hHubNotify = nullptr;
     }
 
+    ListNotifyTarget().SetWindow(nullptr);
     m_wndRequestSummary.DestroyWindow();
     m_wndIrpDetails.DeleteAllItems();
     m_wndUrbDetails.DeleteAllItems();

@@ -17,6 +17,7 @@
 #include "app/devtree/win/DeviceStack.h"
 #include "app/devtree/win/DeviceTree.h"
 #include "app/frame/win/MainToolBar.h"
+#include "app/list/win/CaptureList.h"
 #include "app/frame/win/StatusBars.h"
 #include "app/panes/win/DataAnalysis.h"
 #include "app/panes/win/DetailsPanes.h"
@@ -106,7 +107,7 @@ public:
 
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CWnd& GetUsbProp() { return m_wndUsbProp; }
-    CWnd& GetCaptureList() { return m_wndCaptureList; }
+    CCaptureList& GetCaptureList() { return m_wndCaptureList; }
     CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
 
     // The toolbar and status bar.
@@ -119,7 +120,7 @@ public:
     CDeviceStack m_wndDeviceStack;
     CWnd m_wndUsbProp;
     CRichEditBase m_wndPnpProp;
-    CWnd m_wndCaptureList;
+    CCaptureList m_wndCaptureList;
     CRequestSummary m_wndRequestSummary;
     CUrbDetails m_wndUrbDetails;
     CIrpDetails m_wndIrpDetails;

@@ -49,6 +49,9 @@ void DrainQuit() {
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
+        // The splash screen stays up for a while; one test shows it.
+        GetPreferences().SetSplashAtStartup(0);
+        GetPreferences().Save();
         previousDriver_ = SetDriverDevice(&driver);
         previousHost_ = SetUsbHost(&host);
     }
@@ -261,6 +264,42 @@ TEST_F(AppTest, DamagedScreenSetFallsBackAloneAndTheMostRecentSetOpens) {
     Stop(app);
 }
 
+HHOOK g_refuseHook = nullptr;
+// Refuses the creation of main windows.
+LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND) {
+        wchar_t name[64] = {};
+        ::GetClassNameW(reinterpret_cast<HWND>(wp), name, 64);
+        if (std::wstring(name) == kMainWindowClassName) return 1;
+    }
+    return ::CallNextHookEx(g_refuseHook, code, wp, lp);
+}
+
+TEST_F(AppTest, MainWindowThatCannotBeCreatedEndsStartUp) {
+    // Without a window nothing would ever end the message loop.
+    g_refuseHook = ::SetWindowsHookExW(WH_CBT, RefuseMainWindow, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(g_refuseHook, nullptr);
+    CTestableApp app;
+    EXPECT_FALSE(app.InitInstance());
+    ::UnhookWindowsHookEx(g_refuseHook);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_TRUE(prompts.boxes.empty());
+    app.ExitInstance();
+}
+
+TEST_F(AppTest, MainWindowClassIsAWideOneAndCrashReportingIsOptional) {
+    CTestableApp app;
+    EXPECT_FALSE(app.InstallCrashReporter()); // no library in the current folder
+    ASSERT_TRUE(Start(app));
+    WNDCLASSW wc{};
+    ASSERT_TRUE(::GetClassInfoW(::GetModuleHandleW(nullptr), kMainWindowClassName, &wc));
+    EXPECT_TRUE(::IsWindowUnicode(AppMainWindow()));
+    wchar_t title[64] = {};
+    ::GetWindowTextW(AppMainWindow(), title, 64);
+    EXPECT_NE(std::wstring(title).find(L"Brindlex"), std::wstring::npos);
+    Stop(app);
+}
+
 TEST_F(AppTest, StartupScreenSetWhenTheMostRecentIsNotUsed) {
     SetScreenSetPreferences(0, 3, 4);
     CTestableApp app;
@@ -357,6 +396,7 @@ TEST_F(AppTest, CancelAtTheSaveQuestionKeepsTheProgramRunningWithTheCaptureStopp
 
 TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     SetScreenSetPreferences(0, 1, 1);
+    GetPreferences().SetSplashAtStartup(1);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     placement.showCmd = SW_SHOWNORMAL;
@@ -365,6 +405,7 @@ TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     CTestableApp app;
     ASSERT_TRUE(Start(app));
     CMainFrame* frame = app.MainFrame();
+    EXPECT_EQ(frame->m_pSplash, nullptr); // shown while the frame was built, gone now
     ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
     app.PumpUntilIdle();
     DrainQuit();
