@@ -52,6 +52,9 @@ static_assert(ID_SCREEN_SET_LOCK == cmd::kLockScreenSet && ID_SCREEN_SET_RESET =
 static_assert(ID_PANE_DEVICE_TREE == cmd::kPaneDeviceTree && ID_PANE_DATA_ANALYSIS_KEY == cmd::kPaneDataAnalysis2);
 static_assert(ID_PANE_URB_DETAILS == cmd::kPaneUrbDetails && ID_PANE_NEXT == cmd::kNextPane);
 static_assert(ID_VIEW_ALWAYS_ON_TOP == cmd::kAlwaysOnTop && ID_TOOLS_PREFERENCES == cmd::kPreferences);
+static_assert(ID_LIST_SYNC_WITH_TREE == cmd::kSyncWithTree && ID_LIST_AUTO_SYNC_WITH_TREE == cmd::kAutoSyncWithTree);
+static_assert(ID_LIST_SET_REFERENCE == cmd::kSetElapsedReference && ID_LIST_CLEAR_REFERENCE == cmd::kClearElapsedReference);
+static_assert(ID_LIST_GO_TO_REFERENCE == cmd::kGoToElapsedReference && ID_FILE_RECENT_CLEAR == cmd::kClearRecentFiles);
 static_assert(ID_PANE_FLOAT == cmd::kPaneCaptionFloat && ID_PANE_CLOSE == cmd::kPaneCaptionClose);
 
 namespace {
@@ -272,6 +275,28 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
                 m_wndDeviceTree.SelectByDeviceObject(*device);
         }
     });
+    if (cmd.Is(cmd::kAutoSyncWithTree)) return cmd.Run([&] {
+        const bool on = !m_wndCaptureList.GetAutoSyncWithTree();
+        m_wndCaptureList.SetAutoSyncWithTree(on);
+        if (on) SendMessage(WM_COMMAND, cmd::kSyncWithTree);
+        m_wndCaptureList.SaveAutoSync();
+    });
+    if (cmd.Is(cmd::kSetElapsedReference)) return cmd.Run([&] {
+        const int row = GetSelectedRow();
+        if (row < 0) return;
+        const auto record = ReadWholeRowRecord(GetRecordFilter(), static_cast<uint32_t>(row));
+        const auto reference = record ? ReferenceOfRecord(*record) : std::nullopt;
+        if (!reference) return;
+        m_wndCaptureList.SetReference(static_cast<int64_t>(reference->counter), reference->sequence);
+        m_wndCaptureList.Invalidate();
+    });
+    if (cmd.Is(cmd::kClearElapsedReference)) return cmd.Run([&] {
+        m_wndCaptureList.ClearReference();
+        m_wndCaptureList.Invalidate();
+    });
+    if (cmd.Is(cmd::kGoToElapsedReference)) return cmd.Run([&] {
+        GoToRecord(m_wndCaptureList.HasReference() ? m_wndCaptureList.GetReferenceSequence() : 1);
+    });
     if (cmd.Is(cmd::kAutoScroll)) return cmd.Run([&] {
         m_bAutoScroll = !m_bAutoScroll;
         GetPreferences().SetAutoScrollCaptureList(m_bAutoScroll);
@@ -361,10 +386,7 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
 // ---- Filter, clearing and the full buffer
 
 void CMainFrame::RefreshCaptureList() {
-    HWND list = m_wndCaptureList.m_hWnd;
-    if (!list) return;
-    ::SendMessageW(list, LVM_SETITEMCOUNT, GetRecordFilter().GetRowCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    ::InvalidateRect(list, nullptr, FALSE);
+    if (m_wndCaptureList.m_hWnd) m_wndCaptureList.RefreshSelection();
 }
 
 void CMainFrame::ApplyFilterOff() {

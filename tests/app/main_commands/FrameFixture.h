@@ -84,12 +84,31 @@ protected:
         prompts().buttons.clear();
         prompts().files.clear();
         SetKnobs(1, 0);
-        test::Pump();
+        Pump();
     }
     void TearDown() override {
         GetCaptureDriver().StopCapture();
         frame->CloseModelessDialogs();
-        test::Pump();
+        Pump();
+    }
+
+    // The main loop's work for at most ms: messages until none is left, then
+    // the idle pass, again while new messages arrive. (The framework's
+    // PumpUntilIdle runs a hundred rounds while a capture keeps the list
+    // busy, which takes minutes.)
+    static void Pump(DWORD ms = 1500) {
+        const DWORD end = ::GetTickCount() + ms;
+        MSG msg;
+        do {
+            while (::GetTickCount() < end && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!test::App().PreTranslateMessage(&msg)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageW(&msg);
+                }
+            }
+            LONG count = 0;
+            while (count < 8 && test::App().OnIdle(count)) ++count;
+        } while (::GetTickCount() < end && ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
     }
 
     CSimulatedDriver& sim() { return World().sim; }
@@ -109,7 +128,7 @@ protected:
     // update rule disables it.
     void Command(UINT id) {
         frame->ExecuteCommand(id);
-        test::Pump();
+        Pump();
     }
     // The state the update rule gives a command in this frame.
     CTestCmdUI Update(UINT id) {

@@ -8,6 +8,8 @@
 
 #include "app/main/win/App.h"
 #include "capture/MessageTarget.h"
+#include "capture/Record.h"
+#include "capture/RequestKind.h"
 #include "capture/win/Preferences.h"
 #include "tests/app/main_commands/FrameFixture.h"
 
@@ -86,7 +88,7 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     GetCaptureDriver().RemoveCaptureDevices(all);
     CDeviceTree& tree = frame->GetDeviceTree();
     tree.Refresh();
-    test::Pump();
+    Pump();
 
     // The stick's check box.
     HTREEITEM stick = tree.ItemOfDeviceObject(SIM_STICK_OBJECT);
@@ -105,7 +107,7 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     uint32_t seen = 0;
     while ((RecordCount() < 1500 || GaugePosition(frame) < 2) && ::GetTickCount() < until) {
         ::Sleep(20);
-        test::Pump();
+        Pump();
         EXPECT_GE(RecordCount(), seen) << "the log only grows";
         seen = RecordCount();
     }
@@ -117,6 +119,26 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     Command(ID_CAPTURE_STOP);
     ASSERT_FALSE(GetCaptureDriver().IsCaptureRunning());
     const uint32_t records = RecordCount();
+    Pump();
+    EXPECT_EQ(ListCount(), records) << "the list shows every record";
+
+    // A bulk transfer's completion that carries data, selected in the list:
+    // the summary, the URB details and the raw data show it.
+    uint32_t bulk = NO_INDEX;
+    for (uint32_t row = 0; row < records && bulk == NO_INDEX; ++row) {
+        RECORD_INDEX_ENTRY entry{};
+        GetActiveLog()->GetIndexEntry(row, entry);
+        if (GetEntryKind(entry) == KIND_URB_FIRST + 9 && IsEntryCompletion(entry) && GetEntryDataLength(entry) >= 64)
+            bulk = row;
+    }
+    ASSERT_NE(bulk, NO_INDEX) << "the stick's reads are bulk transfers";
+    frame->SelectRow(bulk);
+    Pump();
+    EXPECT_GT(::GetWindowTextLengthW(frame->m_wndRequestSummary.m_hWnd), 0) << "request summary";
+    EXPECT_GT(::SendMessageW(frame->m_wndUrbDetails.GetTreeCtrl().m_hWnd, TVM_GETCOUNT, 0, 0), 0) << "URB details";
+    EXPECT_GE(frame->m_wndRawData.GetData().size(), 64u) << "raw data";
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    test::SaveScreenshot(frame->m_hWnd, "bulk_transfer_selected.bmp");
 
     // Save As, then open the file in a viewer instance (not the first: the
     // first-instance mutex is held here, as a running analyzer holds it).
@@ -137,12 +159,12 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     const DWORD shown = ::GetTickCount() + kWait;
     while (!found.window && ::GetTickCount() < shown) {
         ::Sleep(100);
-        test::Pump();
+        Pump();
         ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
     }
     ASSERT_NE(found.window, nullptr) << "the viewer's main window";
     ::Sleep(1500);  // let it paint
-    test::Pump();
+    Pump();
     test::SaveScreenshot(found.window, "viewer_instance.bmp");
     // Its toolbar tells what it holds: a file with records (the filter can be
     // applied), opened for viewing only (no capture, nothing to save).
@@ -153,6 +175,10 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_START, 0));
     EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_CLEAR_LIST, 0));
     EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILE_OPEN_LOG, 0));
+    // Its capture list holds the same number of records.
+    HWND viewerList = ::GetDlgItem(found.window, AFX_IDW_PANE_FIRST);
+    ASSERT_NE(viewerList, nullptr);
+    EXPECT_EQ(static_cast<uint32_t>(::SendMessageW(viewerList, LVM_GETITEMCOUNT, 0, 0)), records);
     ::PostMessageW(found.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(::WaitForSingleObject(process.hProcess, kWait), WAIT_OBJECT_0);
     ::CloseHandle(process.hThread);

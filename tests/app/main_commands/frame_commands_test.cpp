@@ -94,7 +94,7 @@ TEST_F(FrameCommands, ClearWhileCapturingRestartsTheCapture) {
     const DWORD until = ::GetTickCount() + kWait;
     while (RecordCount() < 20 && ::GetTickCount() < until) {
         ::Sleep(20);
-        test::Pump();
+        Pump();
     }
     ASSERT_GE(RecordCount(), 20u);
     const uint32_t starts = sim().StartCount(), stops = sim().StopCount(), resets = sim().ResetCount();
@@ -110,7 +110,7 @@ TEST_F(FrameCommands, ClearWhileCapturingRestartsTheCapture) {
     const DWORD again = ::GetTickCount() + kWait;
     while (RecordCount() < 5 && ::GetTickCount() < again) {
         ::Sleep(20);
-        test::Pump();
+        Pump();
     }
     EXPECT_GE(RecordCount(), 5u);
     Command(ID_CAPTURE_STOP);
@@ -171,7 +171,7 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     // Ctrl+G through the accelerators opens the dialog; a second command
     // brings the same one forward.
     ::PostMessageW(frame->m_hWnd, WM_COMMAND, ID_SEARCH_GO_TO_RECORD, 0);
-    test::Pump();
+    Pump();
     ASSERT_NE(frame->m_pGoToDlg, nullptr);
     HWND dialog = frame->m_pGoToDlg->m_hWnd;
     ASSERT_TRUE(::IsWindowVisible(dialog));
@@ -187,7 +187,7 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
         ::SendMessageW(edit, WM_CHAR, '\b', 1);
         for (wchar_t ch : text) ::SendMessageW(edit, WM_CHAR, ch, 1);
         ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        test::Pump();
+        Pump();
     };
     const uint32_t target = first + 7;
     go(std::to_wstring(target));
@@ -245,7 +245,7 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     // Escape closes the dialog; the frame forgets it and the command is offered again.
     ::SetFocus(::GetDlgItem(dialog, IDC_GOTO_SEQUENCE));
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-    test::Pump();
+    Pump();
     EXPECT_FALSE(::IsWindow(dialog));
     EXPECT_EQ(frame->m_pGoToDlg, nullptr);
     EXPECT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
@@ -374,7 +374,7 @@ TEST_F(FrameCommands, RecentFileItemsTellTheStatusLine) {
     ::AppendMenuW(menu, MF_STRING, ID_FILE_RECENT_FIRST, L"&1 C:\\caps\\mouse.bdx");
     ::SendMessageW(frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_FILE_RECENT_FIRST, MF_STRING),
                    reinterpret_cast<LPARAM>(menu));
-    test::Pump();
+    Pump();
     wchar_t status[260] = {};
     ::SendMessageW(frame->m_wndStatusBar.m_hWnd, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
     EXPECT_STREQ(status, L"Open the capture file C:\\caps\\mouse.bdx");
@@ -483,6 +483,42 @@ TEST_F(FrameMessages, NextPaneWalksTheVisibleViews) {
     EXPECT_EQ(::GetFocus(), first) << "the ring wraps";
     EXPECT_GE(seen.size(), 3u);
     EXPECT_NE(std::find(seen.begin(), seen.end(), frame->m_wndCaptureList.m_hWnd), seen.end());
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+using FrameReference = FrameTest;
+
+TEST_F(FrameReference, SetGoToAndClearTheElapsedTimeReference) {
+    CaptureOneRound();
+    uint32_t first = 0, last = 0;
+    ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
+    CCaptureList& list = frame->GetCaptureList();
+    const uint32_t row = 9;
+    frame->SelectRow(row);
+    Command(ID_LIST_SET_REFERENCE);
+    ASSERT_TRUE(list.HasReference());
+    EXPECT_EQ(list.GetReferenceSequence(), SequenceOfRow(row));
+    EXPECT_NE(list.GetReferenceStamp(), 0);
+
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(row)) << "back to the reference";
+
+    Command(ID_LIST_CLEAR_REFERENCE);
+    EXPECT_FALSE(list.HasReference());
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    if (first == 1) {
+        EXPECT_EQ(frame->GetSelectedRow(), 0) << "without a reference: sequence number 1";
+    } else {
+        EXPECT_EQ(LastBox(), L"The record with sequence number 1 is out of range (" + std::to_wstring(first) + L"-" +
+                                 std::to_wstring(last) + L").");
+    }
 }
 
 } // namespace
