@@ -168,10 +168,9 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     uint32_t first = 0, last = 0;
     ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
 
-    // Ctrl+G through the accelerators opens the dialog; a second command
-    // brings the same one forward.
-    ::PostMessageW(frame->m_hWnd, WM_COMMAND, ID_SEARCH_GO_TO_RECORD, 0);
-    Pump();
+    // The command opens the dialog; a second one brings the same one forward.
+    ASSERT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+    Command(ID_SEARCH_GO_TO_RECORD);
     ASSERT_NE(frame->m_pGoToDlg, nullptr);
     HWND dialog = frame->m_pGoToDlg->m_hWnd;
     ASSERT_TRUE(::IsWindowVisible(dialog));
