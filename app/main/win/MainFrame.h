@@ -143,6 +143,7 @@ public:
     void OnGoToDialogClosed() override;
     void FindNext();
     void FindPrev();
+    void FindFromSelection(bool forward);
     void OnClearCaptureList();
     void OnCaptureBufferFull();
     void ApplyFilterOn();

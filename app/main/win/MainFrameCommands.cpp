@@ -14,11 +14,15 @@
 #include "app/commands/GoTo.h"
 #include "app/commands/RecordCommands.h"
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/frame/win/AboutDlg.h"
+#include "app/frame/win/RecentFilesMenu.h"
+#include "app/frame/win/TipDlg.h"
 #include "app/main/win/App.h"
 #include "app/main/win/MainFrame.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
 #include "capture/MatchCriteria.h"
+#include "capture/MessageTarget.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/CaptureLog.h"
@@ -48,12 +52,15 @@ static_assert(ID_SCREEN_SET_LOCK == cmd::kLockScreenSet && ID_SCREEN_SET_RESET =
 static_assert(ID_PANE_DEVICE_TREE == cmd::kPaneDeviceTree && ID_PANE_DATA_ANALYSIS_KEY == cmd::kPaneDataAnalysis2);
 static_assert(ID_PANE_URB_DETAILS == cmd::kPaneUrbDetails && ID_PANE_NEXT == cmd::kNextPane);
 static_assert(ID_VIEW_ALWAYS_ON_TOP == cmd::kAlwaysOnTop && ID_TOOLS_PREFERENCES == cmd::kPreferences);
+static_assert(ID_LIST_SYNC_WITH_TREE == cmd::kSyncWithTree && ID_LIST_AUTO_SYNC_WITH_TREE == cmd::kAutoSyncWithTree);
+static_assert(ID_LIST_SET_REFERENCE == cmd::kSetElapsedReference && ID_LIST_CLEAR_REFERENCE == cmd::kClearElapsedReference);
+static_assert(ID_LIST_GO_TO_REFERENCE == cmd::kGoToElapsedReference && ID_FILE_RECENT_CLEAR == cmd::kClearRecentFiles);
 static_assert(ID_PANE_FLOAT == cmd::kPaneCaptionFloat && ID_PANE_CLOSE == cmd::kPaneCaptionClose);
 
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_GO_TO;
+constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -133,6 +140,16 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
         ui.Enable(false);
         return true;
     }
+    if ((ui.m_nID >= cmd::kRecentFileFirst && ui.m_nID <= cmd::kRecentFileLast) || ui.m_nID == cmd::kClearRecentFiles) {
+        if (GetCaptureDriver().IsCaptureRunning()) {
+            // Only the "Recent Files" popup item itself is greyed meanwhile.
+            if (ui.m_hSubMenu && ui.m_hMenu)
+                ::EnableMenuItem(ui.m_hMenu, ui.m_nIndex, MF_BYPOSITION | MF_DISABLED | MF_GRAYED);
+        } else if (CRecentFilesMenu* recent = GetRecentFiles()) {
+            recent->UpdateMenu(&ui);
+        }
+        return true;
+    }
     const CommandUpdate update = GetCommandUpdate(ui.m_nID, GetCommandState());
     if (!update.hasRule) return CFrameWndEx::OnUpdateCommand(ui);
     ui.Enable(update.enabled);
@@ -195,6 +212,16 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         if (!driver.IsCaptureRunning() && log) log->SaveAs();
     });
     if (cmd.Is(cmd::kExit)) return cmd.Run([&] { SendMessage(WM_CLOSE); });
+    if (cmd.InRange(cmd::kRecentFileFirst, cmd::kRecentFileLast)) return cmd.Run([&] {
+        CRecentFilesMenu* recent = GetRecentFiles();
+        const int entry = static_cast<int>(cmd.Id() - cmd::kRecentFileFirst);
+        if (!recent || !manager || driver.IsCaptureRunning() || entry >= recent->GetSize()) return;
+        const std::wstring path = recent->GetEntry(entry);
+        if (!manager->OpenLog(path.c_str())) recent->RemoveFile(entry);
+    });
+    if (cmd.Is(cmd::kClearRecentFiles)) return cmd.Run([&] {
+        if (CRecentFilesMenu* recent = GetRecentFiles()) recent->Clear();
+    });
     if (cmd.Is(cmd::kStartCapture)) return cmd.Run([&] {
         ::DragAcceptFiles(m_hWnd, FALSE);
         ApplyFilterOff();
@@ -238,6 +265,37 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         if (row < 0 || !log) return;
         if (const auto sequence = CorrespondingSequence(GetRecordFilter(), *log, static_cast<uint32_t>(row)))
             GoToRecord(*sequence);
+    });
+    if (cmd.Is(cmd::kSyncWithTree)) return cmd.Run([&] {
+        const int row = GetSelectedRow();
+        CCaptureLog* log = GetActiveLog();
+        if (row < 0 || !log) return;
+        if (const auto record = ReadWholeRowRecord(GetRecordFilter(), static_cast<uint32_t>(row))) {
+            if (const auto device = DeviceObjectOfRecord(*record, log->GetRecordLayout()))
+                m_wndDeviceTree.SelectByDeviceObject(*device);
+        }
+    });
+    if (cmd.Is(cmd::kAutoSyncWithTree)) return cmd.Run([&] {
+        const bool on = !m_wndCaptureList.GetAutoSyncWithTree();
+        m_wndCaptureList.SetAutoSyncWithTree(on);
+        if (on) SendMessage(WM_COMMAND, cmd::kSyncWithTree);
+        m_wndCaptureList.SaveAutoSync();
+    });
+    if (cmd.Is(cmd::kSetElapsedReference)) return cmd.Run([&] {
+        const int row = GetSelectedRow();
+        if (row < 0) return;
+        const auto record = ReadWholeRowRecord(GetRecordFilter(), static_cast<uint32_t>(row));
+        const auto reference = record ? ReferenceOfRecord(*record) : std::nullopt;
+        if (!reference) return;
+        m_wndCaptureList.SetReference(static_cast<int64_t>(reference->counter), reference->sequence);
+        m_wndCaptureList.Invalidate();
+    });
+    if (cmd.Is(cmd::kClearElapsedReference)) return cmd.Run([&] {
+        m_wndCaptureList.ClearReference();
+        m_wndCaptureList.Invalidate();
+    });
+    if (cmd.Is(cmd::kGoToElapsedReference)) return cmd.Run([&] {
+        GoToRecord(m_wndCaptureList.HasReference() ? m_wndCaptureList.GetReferenceSequence() : 1);
     });
     if (cmd.Is(cmd::kAutoScroll)) return cmd.Run([&] {
         m_bAutoScroll = !m_bAutoScroll;
@@ -314,16 +372,21 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         m_bAlwaysOnTop = !m_bAlwaysOnTop;
         ::SetWindowPos(m_hWnd, m_bAlwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     });
+    if (cmd.Is(cmd::kAbout)) return cmd.Run([&] {
+        CAboutDlg about(m_hWnd);
+        about.DoModal();
+    });
+    if (cmd.Is(cmd::kTipOfTheDay)) return cmd.Run([&] {
+        CTipDlg tip(m_hWnd);
+        tip.DoModal();
+    });
     return CFrameWndEx::OnCommand(cmd);
 }
 
 // ---- Filter, clearing and the full buffer
 
 void CMainFrame::RefreshCaptureList() {
-    HWND list = m_wndCaptureList.m_hWnd;
-    if (!list) return;
-    ::SendMessageW(list, LVM_SETITEMCOUNT, GetRecordFilter().GetRowCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    ::InvalidateRect(list, nullptr, FALSE);
+    if (m_wndCaptureList.m_hWnd) m_wndCaptureList.RefreshSelection();
 }
 
 void CMainFrame::ApplyFilterOff() {
@@ -360,27 +423,20 @@ void CMainFrame::OnCaptureBufferFull() {
 
 // ---- Searching and jumping
 
-void CMainFrame::FindNext() {
-    CCaptureLog* log = GetActiveLog();
-    HWND list = m_wndCaptureList.m_hWnd;
-    if (!log || !list) return;
-    const auto count = static_cast<uint32_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (count == 0) return;
-    CWaitCursor wait;
-    if (const auto row =
-            FindMatchingRow(GetRecordFilter(), log->GetRecordLayout(), GetFindSettings(), count, GetSelectedRow(), true))
-        SelectRow(*row);
-}
+void CMainFrame::FindNext() { FindFromSelection(true); }
 
-void CMainFrame::FindPrev() {
+void CMainFrame::FindPrev() { FindFromSelection(false); }
+
+void CMainFrame::FindFromSelection(bool forward) {
     CCaptureLog* log = GetActiveLog();
     HWND list = m_wndCaptureList.m_hWnd;
     if (!log || !list) return;
     const auto count = static_cast<uint32_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     if (count == 0) return;
     CWaitCursor wait;
+    // Without a match the selection stays where it is.
     if (const auto row = FindMatchingRow(GetRecordFilter(), log->GetRecordLayout(), GetFindSettings(), count,
-                                         GetSelectedRow(), false))
+                                         GetSelectedRow(), forward))
         SelectRow(*row);
 }
 
@@ -426,6 +482,18 @@ bool CMainFrame::OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         result = 0;
         return true;
     }
+    case WM_LOGFULLNESS:
+        m_wndStatusBar.SetFullness(static_cast<int>(wp));
+        result = 0;
+        return true;
+    case WM_LOGPROGRESS:
+        m_wndStatusBar.SetProgress(static_cast<int>(wp));
+        result = 0;
+        return true;
+    case WM_DEVICECHANGE:
+        m_wndDeviceTree.OnDeviceChange(wp, lp);
+        result = TRUE;
+        return true;
     case WM_CAPTUREENDED:
         GetCaptureDriver().HandleCaptureEnd();
         ::DragAcceptFiles(m_hWnd, TRUE);

@@ -3,6 +3,7 @@
 // corresponding request, and the messages of other instances.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "capture/MatchCriteria.h"
 #include "capture/Record.h"
 #include "tests/app/main_commands/FrameFixture.h"
+
+#include <shellapi.h>
 
 namespace brx::testing {
 namespace {
@@ -91,7 +94,7 @@ TEST_F(FrameCommands, ClearWhileCapturingRestartsTheCapture) {
     const DWORD until = ::GetTickCount() + kWait;
     while (RecordCount() < 20 && ::GetTickCount() < until) {
         ::Sleep(20);
-        test::Pump();
+        Pump();
     }
     ASSERT_GE(RecordCount(), 20u);
     const uint32_t starts = sim().StartCount(), stops = sim().StopCount(), resets = sim().ResetCount();
@@ -107,7 +110,7 @@ TEST_F(FrameCommands, ClearWhileCapturingRestartsTheCapture) {
     const DWORD again = ::GetTickCount() + kWait;
     while (RecordCount() < 5 && ::GetTickCount() < again) {
         ::Sleep(20);
-        test::Pump();
+        Pump();
     }
     EXPECT_GE(RecordCount(), 5u);
     Command(ID_CAPTURE_STOP);
@@ -165,10 +168,9 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     uint32_t first = 0, last = 0;
     ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
 
-    // Ctrl+G through the accelerators opens the dialog; a second command
-    // brings the same one forward.
-    ::PostMessageW(frame->m_hWnd, WM_COMMAND, ID_SEARCH_GO_TO_RECORD, 0);
-    test::Pump();
+    // The command opens the dialog; a second one brings the same one forward.
+    ASSERT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+    Command(ID_SEARCH_GO_TO_RECORD);
     ASSERT_NE(frame->m_pGoToDlg, nullptr);
     HWND dialog = frame->m_pGoToDlg->m_hWnd;
     ASSERT_TRUE(::IsWindowVisible(dialog));
@@ -184,7 +186,7 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
         ::SendMessageW(edit, WM_CHAR, '\b', 1);
         for (wchar_t ch : text) ::SendMessageW(edit, WM_CHAR, ch, 1);
         ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        test::Pump();
+        Pump();
     };
     const uint32_t target = first + 7;
     go(std::to_wstring(target));
@@ -239,10 +241,9 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     EXPECT_EQ(LastBox(), L"The record with sequence number " + std::to_wstring(hidden) + L" is filtered out.");
     test::SaveScreenshot(dialog, "frame_go_to_dialog.bmp");
 
-    // Escape closes the dialog; the frame forgets it and the command is offered again.
-    ::SetFocus(::GetDlgItem(dialog, IDC_GOTO_SEQUENCE));
-    ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-    test::Pump();
+    // "Close" closes the dialog; the frame forgets it and the command is offered again.
+    ::SendMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    Pump();
     EXPECT_FALSE(::IsWindow(dialog));
     EXPECT_EQ(frame->m_pGoToDlg, nullptr);
     EXPECT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
@@ -276,13 +277,7 @@ TEST_F(FrameCommands, CorrespondingRequestJumpsBetweenIssueAndCompletion) {
 TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
     CaptureOneRound();
     const uint32_t records = RecordCount();
-    wchar_t dir[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"frame_copydata.bdx";
-    ::DeleteFileW(path.c_str());
-    prompts().files.push_back(path);
-    Command(ID_FILE_SAVE_LOG_AS);
-    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring path = SaveAsTemp(L"frame_copydata.bdx");
     Command(ID_FILE_NEW_LOG);
     ASSERT_EQ(RecordCount(), 0u);
 
@@ -315,7 +310,7 @@ TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
     EXPECT_EQ(RecordCount(), records);
 
     // A file that cannot be opened: FALSE, not TRUE.
-    const std::wstring missing = std::wstring(dir) + L"no_such_capture.bdx";
+    const std::wstring missing = path.substr(0, path.find_last_of(L"\\/") + 1) + L"no_such_capture.bdx";
     const size_t boxes = prompts().boxes.size();
     EXPECT_EQ(send(100, missing.c_str(), static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t))), FALSE);
     EXPECT_GT(prompts().boxes.size(), boxes) << "the log side tells the user";
@@ -377,11 +372,151 @@ TEST_F(FrameCommands, RecentFileItemsTellTheStatusLine) {
     ::AppendMenuW(menu, MF_STRING, ID_FILE_RECENT_FIRST, L"&1 C:\\caps\\mouse.bdx");
     ::SendMessageW(frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_FILE_RECENT_FIRST, MF_STRING),
                    reinterpret_cast<LPARAM>(menu));
-    test::Pump();
+    Pump();
     wchar_t status[260] = {};
     ::SendMessageW(frame->m_wndStatusBar.m_hWnd, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
     EXPECT_STREQ(status, L"Open the capture file C:\\caps\\mouse.bdx");
     ::DestroyMenu(menu);
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+// A drop of files as the shell hands it to the window (DROPFILES in global memory).
+HDROP MakeDrop(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<uint8_t*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+using FrameMessages = FrameTest;
+
+TEST_F(FrameMessages, DroppedFilesOpenUnlessCapturing) {
+    CaptureOneRound();
+    const uint32_t records = RecordCount();
+    const std::wstring path = SaveAsTemp(L"frame_drop.bdx");
+    Command(ID_FILE_NEW_LOG);
+
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "ignored while capturing";
+    Command(ID_CAPTURE_STOP);
+    GetActiveLog()->SetModifiedFlag(false);
+
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_FALSE(GetActiveLog()->IsLive());
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(RecordCount(), records);
+    EXPECT_TRUE(Enabled(ID_FILE_CLOSE_LOG)) << "an opened file can be closed";
+    Command(ID_FILE_CLOSE_LOG);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "a new empty log replaced the file";
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(FrameMessages, AFullBufferStopsTheCaptureAndSaysSo) {
+    SetKnobs(1000, 400);
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    // What the capture list does when the log reports that it is full.
+    frame->OnCaptureBufferFull();
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(prompts().boxes[0].text, L"Capture buffer is full. Capturing stopped.");
+    EXPECT_EQ(prompts().boxes[0].caption, L"Brindlex");
+    EXPECT_EQ(prompts().boxes[0].type & (MB_ICONMASK | MB_SETFOREGROUND),
+              static_cast<UINT>(MB_ICONEXCLAMATION | MB_SETFOREGROUND));
+}
+
+TEST_F(FrameMessages, SyncWithTreeSelectsTheRequestsDevice) {
+    CaptureOneRound();
+    // The first request of the mouse.
+    const RECORD_LAYOUT layout = GetActiveLog()->GetRecordLayout();
+    uint32_t row = 0;
+    for (; row < RecordCount(); ++row) {
+        std::vector<uint8_t> record(4096);
+        CRecordView view;
+        view.Init(record.data(), static_cast<uint32_t>(record.size()));
+        if (GetRecordFilter().ReadRecord(row, view) == 0 &&
+            GetRequestDeviceObject(record.data(), view.copied, layout) == SIM_MOUSE_OBJECT)
+            break;
+    }
+    ASSERT_LT(row, RecordCount());
+    frame->SelectRow(row);
+    Command(ID_LIST_SYNC_WITH_TREE);
+    CDeviceTree& tree = frame->GetDeviceTree();
+    const HTREEITEM mouse = tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessageW(tree.m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0)), mouse);
+}
+
+TEST_F(FrameMessages, APaneMayAlwaysBeClosed) {
+    CDP* pane = frame->DockManager().FindPane(PANE_RAW_DATA);
+    EXPECT_EQ(::SendMessageW(frame->m_hWnd, DP_NOTIFY, DPN_CLOSE_PANE, reinterpret_cast<LPARAM>(pane)), 0);
+}
+
+TEST_F(FrameMessages, NextPaneWalksTheVisibleViews) {
+    // From the device tree, the first of the ring, round to it again.
+    HWND first = frame->GetDeviceTree().m_hWnd;
+    ::SetFocus(first);
+    ASSERT_EQ(::GetFocus(), first);
+    std::vector<HWND> seen{first};
+    for (int i = 0; i < 12; ++i) {
+        Command(ID_PANE_NEXT);
+        HWND now = ::GetFocus();
+        EXPECT_TRUE(::IsWindowVisible(now));
+        if (now == first) break;
+        seen.push_back(now);
+    }
+    EXPECT_EQ(::GetFocus(), first) << "the ring wraps";
+    EXPECT_GE(seen.size(), 3u);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), frame->m_wndCaptureList.m_hWnd), seen.end());
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+using FrameReference = FrameTest;
+
+TEST_F(FrameReference, SetGoToAndClearTheElapsedTimeReference) {
+    CaptureOneRound();
+    uint32_t first = 0, last = 0;
+    ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
+    CCaptureList& list = frame->GetCaptureList();
+    const uint32_t row = 9;
+    frame->SelectRow(row);
+    Command(ID_LIST_SET_REFERENCE);
+    ASSERT_TRUE(list.HasReference());
+    EXPECT_EQ(list.GetReferenceSequence(), SequenceOfRow(row));
+    EXPECT_NE(list.GetReferenceStamp(), 0);
+
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(row)) << "back to the reference";
+
+    Command(ID_LIST_CLEAR_REFERENCE);
+    EXPECT_FALSE(list.HasReference());
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    if (first == 1) {
+        EXPECT_EQ(frame->GetSelectedRow(), 0) << "without a reference: sequence number 1";
+    } else {
+        EXPECT_EQ(LastBox(), L"The record with sequence number 1 is out of range (" + std::to_wstring(first) + L"-" +
+                                 std::to_wstring(last) + L").");
+    }
 }
 
 } // namespace
