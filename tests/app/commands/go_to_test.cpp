@@ -44,7 +44,9 @@ TEST(ParseSequenceNumber, TakesDigitsOnlyWithin32Bits) {
         const auto got = ParseSequenceNumber(text);
         SCOPED_TRACE(std::string(text.begin(), text.end()));
         ASSERT_EQ(got.has_value(), c.valid);
-        if (c.valid) EXPECT_EQ(*got, c.value);
+        if (c.valid) {
+            EXPECT_EQ(*got, c.value);
+        }
     }
 }
 
