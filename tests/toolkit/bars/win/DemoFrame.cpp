@@ -48,7 +48,7 @@ CDemoFrame::~CDemoFrame() {
     if (m_menu) ::DestroyMenu(m_menu);
 }
 
-bool CDemoFrame::Build(const RECT& rect) {
+bool CDemoFrame::Build(const RECT& rect, bool shown) {
     if (!Create(nullptr, L"Brindlex", WS_OVERLAPPEDWINDOW, rect)) return false;
     m_menu = BuildDemoMenu();
     SetMenu(m_menu);
@@ -76,8 +76,10 @@ bool CDemoFrame::Build(const RECT& rect) {
     progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
                                  nullptr, nullptr, nullptr);
     ::SendMessageW(progress, PBM_SETPOS, 35, 0);
-    ShowWindow(SW_SHOWNORMAL);
-    ::SetForegroundWindow(m_hWnd);
+    if (shown) {
+        ShowWindow(SW_SHOWNORMAL);
+        ::SetForegroundWindow(m_hWnd);
+    }
     RecalcLayout();
     Pump();
     return statusBar.AddControl(progress, kPaneFill, TRUE) != FALSE;

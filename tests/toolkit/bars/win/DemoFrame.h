@@ -44,8 +44,10 @@ public:
     HMENU m_menu = nullptr;
     std::vector<UINT> ran; // the commands that reached the frame
 
-    // Creates, fills and shows the frame at rect.
-    bool Build(const RECT& rect = CRect(40, 40, 680, 400));
+    // Creates and fills the frame at rect; shows it and brings it to the
+    // front when shown (for the screen, menus and keys), else keeps it hidden.
+    bool Build(const RECT& rect = kDemoRect, bool shown = true);
+    static constexpr RECT kDemoRect{40, 40, 680, 400};
     bool OnCommand(CCommand& cmd) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 };

@@ -29,7 +29,7 @@ using test::RunScenario;
 
 TEST(MenuBar, ButtonsFollowTheMenu) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
     EXPECT_EQ(::GetMenu(frame.m_hWnd), nullptr);
     CMenuBar& bar = frame.m_wndMenuBar;
     ASSERT_EQ(bar.GetCount(), 5);
@@ -48,7 +48,7 @@ TEST(MenuBar, ButtonsFollowTheMenu) {
 
 TEST(MenuBar, AltSelectsTheBarArrowsMoveEscLeaves) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
     CMenuBar& bar = frame.m_wndMenuBar;
     EXPECT_EQ(frame.SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0), 0);
     EXPECT_TRUE(bar.IsMenuMode());
@@ -231,7 +231,7 @@ TEST(MenuBar, AltWithTheSecondButtonClippedOpensTheChevronMenu) {
 
 TEST(MenuBar, PrefixesHideUnlessKeyboardCuesAreOn) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
     CMenuBar& bar = frame.m_wndMenuBar;
     CWinAppEx& app = test::App();
     test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
@@ -258,7 +258,7 @@ LRESULT ItemPrePaint(CMenuBar& bar, UINT state, NMTBCUSTOMDRAW& draw) {
 
 TEST(MenuBar, CustomDrawFollowsFlatMenusAndTheFramesActivation) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
     CMenuBar& bar = frame.m_wndMenuBar;
     CWinAppEx& app = test::App();
     NMTBCUSTOMDRAW draw{};

@@ -236,7 +236,7 @@ TEST(ToolBarPopup, WithoutTextsTipsComeFromTheOwnerAndFlatMenusGetAFlatFrame) {
 
 TEST(ToolBarPopup, NoClippedButtonNoPopup) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
     ASSERT_TRUE(ClippedCommands(frame).empty());
     CToolBarPopup popup(&frame.toolBar);
     CRect rc = frame.toolBar.GetWindowRect();
