@@ -76,10 +76,10 @@ bool CDemoFrame::Build(const RECT& rect, bool shown) {
     progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
                                  nullptr, nullptr, nullptr);
     ::SendMessageW(progress, PBM_SETPOS, 35, 0);
-    if (shown) {
-        ShowWindow(SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_hWnd);
-    }
+    if (shown) ShowWindow(SW_SHOWNORMAL);
+    // Active even when hidden: keys pressed through the input queue reach
+    // the menus and popups it opens.
+    ::SetForegroundWindow(m_hWnd);
     RecalcLayout();
     Pump();
     return statusBar.AddControl(progress, kPaneFill, TRUE) != FALSE;

@@ -44,9 +44,9 @@ public:
     HMENU m_menu = nullptr;
     std::vector<UINT> ran; // the commands that reached the frame
 
-    // Creates and fills the frame at rect; shows it and brings it to the
-    // front when shown (for the screen, menus and keys), else keeps it hidden.
-    bool Build(const RECT& rect = kDemoRect, bool shown = true);
+    // Creates and fills the frame at rect and makes it the active window;
+    // shown only for tests that read the screen.
+    bool Build(const RECT& rect = kDemoRect, bool shown = false);
     static constexpr RECT kDemoRect{40, 40, 680, 400};
     bool OnCommand(CCommand& cmd) override;
     bool OnUpdateCommand(CCmdUI& ui) override;

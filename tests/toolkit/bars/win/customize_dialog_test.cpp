@@ -220,7 +220,7 @@ private:
 
 TEST(CustomizeDialog, ListItemsAreDrawnWithTheToolbarsImagesAndTexts) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
+    ASSERT_TRUE(frame.Build());
     // A dialog object of our own over a plain window, and a list whose items
     // carry the data the common controls give the dialog's lists.
     auto* dialog = new CCustomizeDialog(&frame.toolBar);

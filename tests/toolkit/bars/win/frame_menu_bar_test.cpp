@@ -29,7 +29,7 @@ using test::RunScenario;
 
 TEST(MenuBar, ButtonsFollowTheMenu) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
+    ASSERT_TRUE(frame.Build());
     EXPECT_EQ(::GetMenu(frame.m_hWnd), nullptr);
     CMenuBar& bar = frame.m_wndMenuBar;
     ASSERT_EQ(bar.GetCount(), 5);
@@ -48,7 +48,7 @@ TEST(MenuBar, ButtonsFollowTheMenu) {
 
 TEST(MenuBar, AltSelectsTheBarArrowsMoveEscLeaves) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
+    ASSERT_TRUE(frame.Build());
     CMenuBar& bar = frame.m_wndMenuBar;
     EXPECT_EQ(frame.SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0), 0);
     EXPECT_TRUE(bar.IsMenuMode());
@@ -155,7 +155,7 @@ void PushMenuChevron(CDemoFrame& frame, int index) {
 
 TEST(MenuBar, ChevronMenuOffersTheClippedButtonsAndKeepsTheSubmenus) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CRect(40, 40, 220, 300)));
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 220, 300), true)); // photographed with its chevron menu
     CMenuBar& bar = frame.m_wndMenuBar;
     std::vector<std::wstring> clipped = ClippedTexts(bar);
     ASSERT_FALSE(clipped.empty());
@@ -231,7 +231,7 @@ TEST(MenuBar, AltWithTheSecondButtonClippedOpensTheChevronMenu) {
 
 TEST(MenuBar, PrefixesHideUnlessKeyboardCuesAreOn) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
+    ASSERT_TRUE(frame.Build());
     CMenuBar& bar = frame.m_wndMenuBar;
     CWinAppEx& app = test::App();
     test::ScopedSetting effects(SPI_GETUIEFFECTS, SPI_SETUIEFFECTS, TRUE);
@@ -258,7 +258,7 @@ LRESULT ItemPrePaint(CMenuBar& bar, UINT state, NMTBCUSTOMDRAW& draw) {
 
 TEST(MenuBar, CustomDrawFollowsFlatMenusAndTheFramesActivation) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, false));
+    ASSERT_TRUE(frame.Build());
     CMenuBar& bar = frame.m_wndMenuBar;
     CWinAppEx& app = test::App();
     NMTBCUSTOMDRAW draw{};
@@ -299,7 +299,7 @@ TEST(MenuBar, CustomDrawFollowsFlatMenusAndTheFramesActivation) {
 
 TEST(FrameWndEx, DemoFrameScreenshot) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, true));
     frame.statusBar.SetPaneText(0, L"Ready");
     test::Pump();
     ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
