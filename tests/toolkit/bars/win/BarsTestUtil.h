@@ -45,9 +45,13 @@ private:
 
 // Runs open (which may start a modal loop of its own), while a thread timer
 // runs the steps one per tick, also inside that loop; then pumps until every
-// step ran or 5 seconds passed.
+// step ran or 5 seconds passed. With ready, the first step waits until it
+// holds (what open shows is up), for 3 seconds at most, so that the ticks
+// can be short.
 void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps,
-                 UINT intervalMs = 150);
+                 UINT intervalMs = 150, std::function<bool()> ready = {});
+// The tick of scenarios whose first step waits for ready.
+constexpr UINT kReadyTickMs = 50;
 // Runs open, which starts a modal loop, and posts WM_QUIT with code from
 // inside it after inLoop (which says whether the loop is open and may help
 // it end, as a menu needs). Succeeds when the loop was open, ended, and the

@@ -51,6 +51,8 @@ std::vector<UINT> ClippedCommands(CDemoFrame& frame) {
     return ids;
 }
 
+bool PopupIsUp() { return CToolBarPopup::Current() != nullptr; }
+
 // Pushes the toolbar band's chevron as the user's click does.
 void PushChevron(CDemoFrame& frame) {
     HWND rebar = frame.m_wndReBar.GetReBarCtrl();
@@ -88,7 +90,7 @@ TEST(ToolBarPopup, ShowsOnlyTheClippedButtonsAndRunsTheChosenOne) {
                            test::Key(VK_RETURN);
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, PopupIsUp);
     EXPECT_EQ(shown, clipped);
     EXPECT_TRUE(textShown);
     EXPECT_TRUE(shot);
@@ -118,7 +120,7 @@ TEST(ToolBarPopup, UpAndDownMoveCyclicallyEscCloses) {
                        [&] { readHot(); test::Key('X'); },     // other keys do nothing
                        [&] { readHot(); test::Key(VK_ESCAPE); },
                        [] {}},
-                      250);
+                      test::kReadyTickMs, PopupIsUp);
     EXPECT_EQ(hots, (std::vector<int>{static_cast<int>(clipped) - 1, 0, 0}));
     EXPECT_EQ(CToolBarPopup::Current(), nullptr);
     EXPECT_TRUE(frame.ran.empty());
@@ -158,7 +160,7 @@ TEST(ToolBarPopup, ClickOnAnotherWindowClosesThePopupAndReachesThatWindow) {
                            popup->PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, PopupIsUp);
     EXPECT_TRUE(open);
     EXPECT_EQ(CToolBarPopup::Current(), nullptr);
     test::Pump();
@@ -222,7 +224,7 @@ TEST(ToolBarPopup, WithoutTextsTipsComeFromTheOwnerAndFlatMenusGetAFlatFrame) {
                            popup->PostMessage(WM_TBPOPUP_CLOSE);
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, PopupIsUp);
     app.UpdateMenuSettings();
     EXPECT_FALSE(textShown);
     EXPECT_FALSE(showText);
@@ -268,7 +270,7 @@ TEST(ToolBarPopup, NearTheScreenBottomItOpensAboveAndSlidesUp) {
                            popup->PostMessage(WM_TBPOPUP_CLOSE);
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, PopupIsUp);
     EXPECT_EQ(side, PopupSide::Above);
     EXPECT_EQ(animation, static_cast<DWORD>(AW_VER_NEGATIVE));
     EXPECT_LE(popupRect.bottom, desk.bottom);
