@@ -100,13 +100,13 @@ bool SaveScreenArea(const RECT& area, const char* name) {
 }
 
 ::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
-                                           int code) {
+                                           int code, std::function<bool()> ready) {
     bool wasOpen = false;
     RunScenario(open, {[&] {
                     ::PostQuitMessage(code);
                     wasOpen = inLoop();
                 }},
-                300);
+                kReadyTickMs, std::move(ready));
     if (!wasOpen) return ::testing::AssertionFailure() << "the loop was not open";
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))

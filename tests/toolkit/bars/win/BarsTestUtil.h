@@ -55,9 +55,10 @@ constexpr UINT kReadyTickMs = 50;
 // Runs open, which starts a modal loop, and posts WM_QUIT with code from
 // inside it after inLoop (which says whether the loop is open and may help
 // it end, as a menu needs). Succeeds when the loop was open, ended, and the
-// quit message waits for the caller's loop (taken out here).
+// quit message waits for the caller's loop (taken out here). The quit is
+// posted once ready holds (the loop's window is up), as RunScenario waits.
 ::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
-                                           int code);
+                                           int code, std::function<bool()> ready);
 // A key pressed and released through the input queue.
 void Key(WORD vk);
 // Saves a rectangle of a DC's pixels as a BMP in the test output folder.

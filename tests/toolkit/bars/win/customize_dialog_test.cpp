@@ -169,7 +169,7 @@ TEST(CustomizeDialog, QuitWhileOpenEndsTheDialogAndStillEndsTheProgram) {
     CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     EXPECT_TRUE(test::QuitEndsTheLoop([&] { Customize(frame); },
-                                      [] { return CCustomizeDialog::Current() != nullptr; }, 5));
+                                      [] { return CCustomizeDialog::Current() != nullptr; }, 5, DialogIsUp));
     EXPECT_EQ(CCustomizeDialog::Current(), nullptr);
     EXPECT_FALSE(CCustomizeDialog::IsHookInstalled());
 }

@@ -125,7 +125,7 @@ TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
                                           ::EndMenu();
                                           return open;
                                       },
-                                      7));
+                                      7, [&] { return bar.IsPopupOpen(); }));
     EXPECT_FALSE(bar.IsPopupOpen());
     EXPECT_FALSE(bar.IsMenuMode());
 }

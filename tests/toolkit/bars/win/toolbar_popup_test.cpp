@@ -177,7 +177,7 @@ TEST(ToolBarPopup, QuitWhileOpenClosesItAndStillEndsTheProgram) {
     CDemoFrame frame;
     ASSERT_TRUE(frame.Build(kNarrow));
     EXPECT_TRUE(test::QuitEndsTheLoop([&] { PushChevron(frame); },
-                                      [] { return CToolBarPopup::Current() != nullptr; }, 9));
+                                      [] { return CToolBarPopup::Current() != nullptr; }, 9, PopupIsUp));
     EXPECT_EQ(CToolBarPopup::Current(), nullptr);
 }
 
