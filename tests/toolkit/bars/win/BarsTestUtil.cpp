@@ -31,14 +31,20 @@ bool SaveScreenshot(HWND hwnd, const char* name) {
 namespace {
 std::vector<std::function<void()>> g_steps;
 size_t g_step = 0;
+std::function<bool()> g_ready;
+DWORD g_readyUntil = 0;
 void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_step == 0 && g_ready && !g_ready() && ::GetTickCount() < g_readyUntil) return;
     if (g_step < g_steps.size()) g_steps[g_step++]();
 }
 } // namespace
 
-void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps, UINT intervalMs) {
+void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps, UINT intervalMs,
+                 std::function<bool()> ready) {
     g_steps = std::move(steps);
     g_step = 0;
+    g_ready = std::move(ready);
+    g_readyUntil = ::GetTickCount() + 3000;
     UINT_PTR timer = ::SetTimer(nullptr, 0, intervalMs, RunStep);
     open();
     DWORD until = ::GetTickCount() + 5000;
@@ -48,6 +54,7 @@ void RunScenario(const std::function<void()>& open, std::vector<std::function<vo
     }
     ::KillTimer(nullptr, timer);
     g_steps.clear();
+    g_ready = nullptr;
 }
 
 bool SaveBitmap(HDC dc, int x, int y, int width, int height, const char* name) {
@@ -93,13 +100,13 @@ bool SaveScreenArea(const RECT& area, const char* name) {
 }
 
 ::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
-                                           int code) {
+                                           int code, std::function<bool()> ready) {
     bool wasOpen = false;
     RunScenario(open, {[&] {
                     ::PostQuitMessage(code);
                     wasOpen = inLoop();
                 }},
-                300);
+                kReadyTickMs, std::move(ready));
     if (!wasOpen) return ::testing::AssertionFailure() << "the loop was not open";
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))

@@ -18,6 +18,10 @@ CWinAppEx& App();
 void Pump();
 // A child window's rectangle in its parent's client coordinates.
 CRect ChildRect(HWND child);
+// Whether a window carries WS_VISIBLE, whatever its parents: the tests keep
+// their frames hidden unless they look at the screen, since showing and
+// hiding a top-level window is slow under Wine without a window manager.
+inline bool HasVisibleStyle(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 // Saves what a window shows on the screen as a 24-bit BMP in the test output
 // folder; false when it cannot.
 bool SaveScreenshot(HWND hwnd, const char* name);
@@ -41,15 +45,20 @@ private:
 
 // Runs open (which may start a modal loop of its own), while a thread timer
 // runs the steps one per tick, also inside that loop; then pumps until every
-// step ran or 5 seconds passed.
+// step ran or 5 seconds passed. With ready, the first step waits until it
+// holds (what open shows is up), for 3 seconds at most, so that the ticks
+// can be short.
 void RunScenario(const std::function<void()>& open, std::vector<std::function<void()>> steps,
-                 UINT intervalMs = 150);
+                 UINT intervalMs = 150, std::function<bool()> ready = {});
+// The tick of scenarios whose first step waits for ready.
+constexpr UINT kReadyTickMs = 50;
 // Runs open, which starts a modal loop, and posts WM_QUIT with code from
 // inside it after inLoop (which says whether the loop is open and may help
 // it end, as a menu needs). Succeeds when the loop was open, ended, and the
-// quit message waits for the caller's loop (taken out here).
+// quit message waits for the caller's loop (taken out here). The quit is
+// posted once ready holds (the loop's window is up), as RunScenario waits.
 ::testing::AssertionResult QuitEndsTheLoop(const std::function<void()>& open, const std::function<bool()>& inLoop,
-                                           int code);
+                                           int code, std::function<bool()> ready);
 // A key pressed and released through the input queue.
 void Key(WORD vk);
 // Saves a rectangle of a DC's pixels as a BMP in the test output folder.

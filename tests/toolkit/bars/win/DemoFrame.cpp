@@ -48,7 +48,7 @@ CDemoFrame::~CDemoFrame() {
     if (m_menu) ::DestroyMenu(m_menu);
 }
 
-bool CDemoFrame::Build(const RECT& rect) {
+bool CDemoFrame::Build(const RECT& rect, bool shown) {
     if (!Create(nullptr, L"Brindlex", WS_OVERLAPPEDWINDOW, rect)) return false;
     m_menu = BuildDemoMenu();
     SetMenu(m_menu);
@@ -76,7 +76,9 @@ bool CDemoFrame::Build(const RECT& rect) {
     progress = ::CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, statusBar.m_hWnd,
                                  nullptr, nullptr, nullptr);
     ::SendMessageW(progress, PBM_SETPOS, 35, 0);
-    ShowWindow(SW_SHOWNORMAL);
+    if (shown) ShowWindow(SW_SHOWNORMAL);
+    // Active even when hidden: keys pressed through the input queue reach
+    // the menus and popups it opens.
     ::SetForegroundWindow(m_hWnd);
     RecalcLayout();
     Pump();

@@ -44,8 +44,10 @@ public:
     HMENU m_menu = nullptr;
     std::vector<UINT> ran; // the commands that reached the frame
 
-    // Creates, fills and shows the frame at rect.
-    bool Build(const RECT& rect = CRect(40, 40, 680, 400));
+    // Creates and fills the frame at rect and makes it the active window;
+    // shown only for tests that read the screen.
+    bool Build(const RECT& rect = kDemoRect, bool shown = false);
+    static constexpr RECT kDemoRect{40, 40, 680, 400};
     bool OnCommand(CCommand& cmd) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 };

@@ -49,6 +49,8 @@ std::wstring SelectedText(HWND combo) {
     return text;
 }
 
+bool DialogIsUp() { return CCustomizeDialog::Current() != nullptr; }
+
 void Close(CCustomizeDialog* dialog) {
     if (dialog) ::PostMessageW(dialog->m_hWnd, WM_COMMAND, IDCANCEL, 0);
 }
@@ -88,7 +90,7 @@ TEST(CustomizeDialog, OptionsDialogSitsBelowTheListsAndOffersTheAllowedOptions) 
                            Close(seen);
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, DialogIsUp);
     ASSERT_NE(seen, nullptr);
     EXPECT_TRUE(hooked);
     EXPECT_TRUE(shot);
@@ -127,7 +129,7 @@ TEST(CustomizeDialog, RefusedOptionsAreLeftOut) {
                           Close(dialog);
                       },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, DialogIsUp);
     ASSERT_TRUE(seen);
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"Show text labels", L"No text labels"}));
     EXPECT_EQ(textOptions, (std::vector<int>{0, 2})); // the item data is the option, not the position
@@ -156,7 +158,7 @@ TEST(CustomizeDialog, ChoosingAnOptionAppliesItAndAResetSelectsTheDefaults) {
                            Close(dialog);
                        },
                        [] {}},
-                      300);
+                      test::kReadyTickMs, DialogIsUp);
     EXPECT_EQ(afterChoice, 2);
     EXPECT_EQ(afterReset, 1);
     EXPECT_EQ(comboAfterReset, L"Selective text on right");
@@ -167,7 +169,7 @@ TEST(CustomizeDialog, QuitWhileOpenEndsTheDialogAndStillEndsTheProgram) {
     CDemoFrame frame;
     ASSERT_TRUE(frame.Build());
     EXPECT_TRUE(test::QuitEndsTheLoop([&] { Customize(frame); },
-                                      [] { return CCustomizeDialog::Current() != nullptr; }, 5));
+                                      [] { return CCustomizeDialog::Current() != nullptr; }, 5, DialogIsUp));
     EXPECT_EQ(CCustomizeDialog::Current(), nullptr);
     EXPECT_FALSE(CCustomizeDialog::IsHookInstalled());
 }

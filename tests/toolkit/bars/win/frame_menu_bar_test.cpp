@@ -81,7 +81,8 @@ TEST(MenuBar, MnemonicOpensItsPopupAndEscStepsBack) {
          [&] {
              stayed = bar.IsMenuMode() && !bar.IsPopupOpen();
              bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
-         }});
+         }},
+        test::kReadyTickMs, [&] { return bar.IsPopupOpen(); });
     EXPECT_TRUE(sawPopup);
     EXPECT_EQ(hot, 1);
     EXPECT_TRUE(stayed);
@@ -107,7 +108,8 @@ TEST(MenuBar, RightInAPopupMovesToTheNextPopup) {
                      hots.push_back(bar.IsPopupOpen() ? bar.GetHotIndex() : -1);
                      Key(VK_ESCAPE);
                  },
-                 [&] { bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0); }});
+                 [&] { bar.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0); }},
+                test::kReadyTickMs, [&] { return bar.IsPopupOpen(); });
     EXPECT_EQ(hots, (std::vector<int>{0, 1}));
     EXPECT_FALSE(bar.IsMenuMode());
 }
@@ -123,7 +125,7 @@ TEST(MenuBar, QuitWhileAPopupIsOpenStillEndsTheProgram) {
                                           ::EndMenu();
                                           return open;
                                       },
-                                      7));
+                                      7, [&] { return bar.IsPopupOpen(); }));
     EXPECT_FALSE(bar.IsPopupOpen());
     EXPECT_FALSE(bar.IsMenuMode());
 }
@@ -155,7 +157,7 @@ void PushMenuChevron(CDemoFrame& frame, int index) {
 
 TEST(MenuBar, ChevronMenuOffersTheClippedButtonsAndKeepsTheSubmenus) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build(CRect(40, 40, 220, 300)));
+    ASSERT_TRUE(frame.Build(CRect(40, 40, 220, 300), true)); // photographed with its chevron menu
     CMenuBar& bar = frame.m_wndMenuBar;
     std::vector<std::wstring> clipped = ClippedTexts(bar);
     ASSERT_FALSE(clipped.empty());
@@ -172,7 +174,7 @@ TEST(MenuBar, ChevronMenuOffersTheClippedButtonsAndKeepsTheSubmenus) {
                      Key(VK_ESCAPE);
                  },
                  [] {}},
-                300);
+                test::kReadyTickMs, [&] { return bar.GetChevronMenu() != nullptr; });
     EXPECT_EQ(offered, clipped);
     EXPECT_TRUE(shot);
     EXPECT_EQ(bar.GetChevronMenu(), nullptr);
@@ -199,7 +201,7 @@ TEST(MenuBar, ChevronWithAButtonOpensItsSubmenuAtOnce) {
                      ::EndMenu();
                  },
                  [] {}},
-                300);
+                test::kReadyTickMs, [&] { return bar.GetChevronMenu() != nullptr; });
     EXPECT_TRUE(hilited);
 }
 
@@ -222,7 +224,7 @@ TEST(MenuBar, AltWithTheSecondButtonClippedOpensTheChevronMenu) {
                      ::EndMenu();
                  },
                  [] {}},
-                300);
+                test::kReadyTickMs, [&] { return bar.GetChevronMenu() != nullptr; });
     EXPECT_TRUE(chevron);
     EXPECT_FALSE(menuMode); // the chevron menu is not the bar's menu mode
     frame.SetMenu(frame.m_menu);
@@ -299,7 +301,7 @@ TEST(MenuBar, CustomDrawFollowsFlatMenusAndTheFramesActivation) {
 
 TEST(FrameWndEx, DemoFrameScreenshot) {
     CDemoFrame frame;
-    ASSERT_TRUE(frame.Build());
+    ASSERT_TRUE(frame.Build(CDemoFrame::kDemoRect, true));
     frame.statusBar.SetPaneText(0, L"Ready");
     test::Pump();
     ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -38,7 +38,8 @@ public:
     CSizableReBar rebar;
     CToolBar menu, main, tools;
 
-    bool Build() {
+    // Shown only when the screen is read.
+    bool Build(bool shown = false) {
         if (!Create(nullptr, L"Rebar", WS_OVERLAPPEDWINDOW, CRect(10, 10, 710, 310))) return false;
         if (!rebar.Create(m_hWnd)) return false;
         const UINT ids[] = {kCmdA, kCmdB, kCmdC};
@@ -52,7 +53,7 @@ public:
         if (!rebar.AddBar(&menu, nullptr, 0, nullptr, TRUE, TRUE)) return false;
         if (!rebar.AddBar(&main, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE)) return false;
         if (!rebar.AddBar(&tools, nullptr, 0, L"Tools", TRUE, FALSE)) return false;
-        ShowWindow(SW_SHOWNORMAL);
+        if (shown) ShowWindow(SW_SHOWNORMAL);
         RecalcLayout();
         test::Pump();
         return true;
@@ -88,14 +89,14 @@ TEST(SizableReBar, StateRoundTripKeepsOrderWidthsBreaksAndHiddenBands) {
     ClearSection();
     {
         CReBarFrame frame;
-        ASSERT_TRUE(frame.Build());
+        ASSERT_TRUE(frame.Build(true));
         EXPECT_EQ(frame.Order(), (std::vector<UINT>{kMenuId, kMainId, kToolsId}));
         // The user drags Tools to the front of the second row, hides Main and locks.
         ::SendMessageW(frame.Ctrl(), RB_MOVEBAND, 2, 1);
         frame.SetWidth(kToolsId, 230);
         frame.SetWidth(kMenuId, 310);
         frame.rebar.OnContextCommand(kMainId, nullptr);
-        EXPECT_FALSE(::IsWindowVisible(frame.main.m_hWnd));
+        EXPECT_FALSE(test::HasVisibleStyle(frame.main.m_hWnd));
         frame.rebar.OnContextCommand(ID_REBAR_LOCK, nullptr);
         frame.rebar.SaveState(kSection);
         EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "rebar_saved.bmp"));
@@ -112,7 +113,7 @@ TEST(SizableReBar, StateRoundTripKeepsOrderWidthsBreaksAndHiddenBands) {
     // Main carried the row break; moved behind Tools it keeps it and is hidden.
     EXPECT_NE(frame.BandOf(kMainId).fStyle & RBBS_BREAK, 0u);
     EXPECT_NE(frame.BandOf(kMainId).fStyle & RBBS_HIDDEN, 0u);
-    EXPECT_FALSE(::IsWindowVisible(frame.main.m_hWnd));
+    EXPECT_FALSE(test::HasVisibleStyle(frame.main.m_hWnd));
     // A layout pass does not show the hidden band again.
     frame.RecalcLayout();
     EXPECT_NE(frame.BandOf(kMainId).fStyle & RBBS_HIDDEN, 0u);
@@ -133,7 +134,7 @@ TEST(SizableReBar, FewerAndStaleRecordsLeaveTheOtherBandsAlone) {
     EXPECT_EQ(frame.Order(), (std::vector<UINT>{kToolsId, kMenuId, kMainId}));
     EXPECT_EQ(frame.BandOf(kToolsId).cx, 180u);
     EXPECT_EQ(frame.BandOf(kMenuId).fStyle & RBBS_HIDDEN, 0u);
-    EXPECT_TRUE(::IsWindowVisible(frame.menu.m_hWnd));
+    EXPECT_TRUE(test::HasVisibleStyle(frame.menu.m_hWnd));
     EXPECT_EQ(frame.BandOf(kMenuId).cx, menuWidth);
     // A record cut short is ignored as a whole.
     bytes = EncodeRebarState({{0, 50, kMainId}});

@@ -61,7 +61,8 @@ public:
     CSizableReBar rebar;
     CTestToolBar bar;
 
-    bool Build(DWORD extraStyle = 0) {
+    // Shown only when the screen is read.
+    bool Build(DWORD extraStyle = 0, bool shown = false) {
         if (!Create(nullptr, L"Toolbar", WS_OVERLAPPEDWINDOW, CRect(30, 30, 630, 230))) return false;
         if (!rebar.Create(m_hWnd)) return false;
         if (!bar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, kBarId)) return false;
@@ -69,7 +70,7 @@ public:
         bar.SetButtons(6, kButtons, 1);
         if (!rebar.AddBar(&bar, nullptr, RBBS_BREAK, L"&Main", FALSE, TRUE)) return false;
         bar.UpdateBandSize();
-        ShowWindow(SW_SHOWNORMAL);
+        if (shown) ShowWindow(SW_SHOWNORMAL);
         RecalcLayout();
         test::Pump();
         return true;
@@ -288,7 +289,7 @@ TEST(ToolBarEx, CustomizeListOffersEveryRecordThenEnds) {
 TEST(ToolBarEx, RebarContextMenuOffersCustomize) {
     for (DWORD style : {DWORD(0), DWORD(CCS_ADJUSTABLE)}) {
         CToolFrame frame;
-        ASSERT_TRUE(frame.Build(style));
+        ASSERT_TRUE(frame.Build(style, style == 0)); // the plain bar is photographed
         CRect rc = frame.bar.GetWindowRect();
         HWND child = nullptr;
         HMENU menu = frame.rebar.BuildContextMenu(POINT{rc.left + 5, rc.top + 5}, &child);
