@@ -248,7 +248,13 @@ LRESULT CCaptureList::OnLogNotify(WPARAM code) {
         ClearReference();
         break;
     case LOG_NOTIFY_AFTER:
-        SetItemCountEx(static_cast<int>(Filter().GetRowCount()));
+        // Records arrive many times a second while capturing: the selected
+        // row and the user's scroll position stay where they are (a plain
+        // count change would drop the selection and scroll back to the focused
+        // row). The rows already shown may have changed with the filter, so
+        // they are repainted.
+        SetItemCountEx(static_cast<int>(Filter().GetRowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        Invalidate(FALSE);
         if (isAutoScroll && isAutoScroll()) ScrollToEnd();
         break;
     case LOG_NOTIFY_CLEARED:

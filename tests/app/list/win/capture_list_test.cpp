@@ -378,6 +378,27 @@ TEST_F(CaptureListTest, TheCaptureFillsTheListThroughTheLogsNotifications) {
     EXPECT_EQ(list->GetCache().GetRowBkColor(rows.start), kNoColor);
 }
 
+TEST_F(CaptureListTest, AppendedRecordsKeepTheSelectionAndTheScrollPosition) {
+    const int count = list->GetItemCount();
+    const int perPage = static_cast<int>(list->SendMessage(LVM_GETCOUNTPERPAGE));
+    ASSERT_GT(count, 3 * perPage) << "the log must be longer than three pages";
+    list->SelectRow(perPage / 2);
+    Pump();
+    ASSERT_EQ(list->GetSelectedRow(), perPage / 2);
+    // The user scrolls away from the selected row, to the middle of the log.
+    for (int page = 0; page < 2; ++page) list->SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+    Pump();
+    const int top = list->GetTopIndex();
+    ASSERT_GT(top, perPage);
+
+    filter->PostNotify(LOG_NOTIFY_AFTER, 0);
+    Pump();
+    EXPECT_EQ(list->GetItemCount(), count);
+    EXPECT_EQ(list->GetSelectedRow(), perPage / 2);
+    EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), perPage / 2);
+    EXPECT_EQ(list->GetTopIndex(), top);
+}
+
 TEST_F(CaptureListTest, RowColours) {
     ASSERT_GE(rows.failedWrapper, 0) << "the simulated stick's failing command";
     ASSERT_GE(rows.bulkInFailed, 0);
