@@ -404,11 +404,24 @@ bool CMenuBar::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
 
 void CMenuBar::OnUpdateCmdUI(CCmdTarget* target, bool disableIfNoHandler) {
     UpdatePrefixes();
-    // The popup buttons are always enabled; command buttons follow their handlers.
-    CToolBar::OnUpdateCmdUI(target, disableIfNoHandler);
+    // The popup buttons are always enabled; command buttons follow their
+    // handlers. Popup buttons are left out of the handler pass: disabling
+    // and enabling them again on every idle pass would repaint the bar each
+    // time.
     for (int i = 0; i < GetCount(); ++i) {
-        UINT id = GetItemID(i);
-        if (id >= ID_MENUBAR_FIRST && id <= ID_MENUBAR_LAST) SendMessage(TB_ENABLEBUTTON, id, TRUE);
+        TBBUTTON button{};
+        if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button))) continue;
+        if (button.fsStyle & BTNS_SEP) continue;
+        UINT id = static_cast<UINT>(button.idCommand);
+        if (id >= ID_MENUBAR_FIRST && id <= ID_MENUBAR_LAST) {
+            if (!(button.fsState & TBSTATE_ENABLED)) SendMessage(TB_ENABLEBUTTON, id, TRUE);
+            continue;
+        }
+        CToolCmdUI ui;
+        ui.m_hToolBar = m_hWnd;
+        ui.m_nID = id;
+        ui.m_nIndex = static_cast<UINT>(i);
+        ui.DoUpdate(target, disableIfNoHandler);
     }
 }
 

@@ -323,6 +323,14 @@ TEST(FrameWndEx, DemoFrameScreenshot) {
     ::ReleaseDC(nullptr, screen);
     EXPECT_NE(filled, ::GetSysColor(COLOR_BTNFACE));
     EXPECT_NE(filled, empty);
+
+    // An update pass over bars whose states did not change repaints nothing.
+    for (CControlBar* bar : {static_cast<CControlBar*>(&frame.m_wndMenuBar), static_cast<CControlBar*>(&frame.toolBar)}) {
+        bar->OnUpdateCmdUI(&frame, true);
+        ::ValidateRect(bar->m_hWnd, nullptr);
+        bar->OnUpdateCmdUI(&frame, true);
+        EXPECT_FALSE(::GetUpdateRect(bar->m_hWnd, nullptr, FALSE));
+    }
 }
 
 } // namespace
