@@ -11,6 +11,8 @@ import struct
 import subprocess
 import sys
 
+from bmpfile import write_bmp
+
 MAGENTA = (255, 0, 255)
 
 
@@ -133,19 +135,6 @@ def strip(count, size, draw):
     return width, size, rows
 
 
-def write_bmp(path, width, height, rows):
-    stride = (width * 3 + 3) & ~3
-    data = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        line += b"\0" * (stride - len(line))
-        data += line
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + data)
 
 
 def icon_image(i, c):
@@ -157,11 +146,11 @@ def icon_image(i, c):
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    write_bmp(os.path.join(out, "panes16.bmp"), *strip(9, 16, pane_image))
+    write_bmp(os.path.join(out, "panes16.bmp"), strip(9, 16, pane_image)[2])
     sizes = []
     for size in (16, 32, 48):
         path = os.path.join(out, "icon%d.bmp" % size)
-        write_bmp(path, *strip(1, size, icon_image))
+        write_bmp(path, strip(1, size, icon_image)[2])
         sizes.append(path)
     subprocess.run(["convert"] + sizes + ["-transparent", "#FF00FF", os.path.join(out, "brindlex.ico")], check=True)
     for path in sizes:

@@ -5,6 +5,8 @@ with an AND mask). Run from the source root; writes app/res/devtree/."""
 import os
 import struct
 
+from bmpfile import write_bmp
+
 OUT = os.path.join("app", "res", "devtree")
 
 PALETTE = {
@@ -248,22 +250,15 @@ def crossed():
 
 
 def write_strip(path, images):
-    width, height = 16 * len(images), 16
-    stride = (width * 3 + 3) & ~3
-    pixels = bytearray()
-    for y in range(height - 1, -1, -1):
-        row = bytearray()
+    rows = []
+    for y in range(16):
+        row = []
         for img in images:
             for x in range(16):
                 c = PALETTE[img[y][x]]
-                r, gg, b = c if c else (255, 0, 255)
-                row += bytes((b, gg, r))
-        row += b"\0" * (stride - len(row))
-        pixels += row
-    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    fileheader = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
-    with open(path, "wb") as f:
-        f.write(fileheader + header + pixels)
+                row.append(c if c else (255, 0, 255))
+        rows.append(row)
+    write_bmp(path, rows)
 
 
 def write_icon(path, rows):

@@ -2,8 +2,9 @@
 """Writes app/res/status_images.bmp: the request summary's status pictures,
 nine 16 x 16 cells in one 24-bit strip on the mask colour (magenta):
 blank, issued, succeeded, failed, pended, canceled, start, unused, drop."""
-import struct
 import sys
+
+from bmpfile import write_bmp
 
 W, H, CELLS = 16, 16, 9
 MASK = (255, 0, 255)
@@ -64,13 +65,4 @@ for y in list(range(3, 10)) + [11, 12]:
     put(8, 7, y, WHITE); put(8, 8, y, WHITE)
 
 out = sys.argv[1] if len(sys.argv) > 1 else "app/res/status_images.bmp"
-row = (W * CELLS * 3 + 3) & ~3
-data = bytearray()
-for y in range(H - 1, -1, -1):
-    line = bytearray()
-    for r, g, b in px[y]:
-        line += bytes((b, g, r))
-    data += line + b"\0" * (row - len(line))
-header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-info = struct.pack("<IiiHHIIiiII", 40, W * CELLS, H, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-open(out, "wb").write(header + info + data)
+write_bmp(out, px)

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the main toolbar's bitmaps (16 x 16 and 24 x 24 images in one strip,
+"""Draws, into app/res/frame, the main toolbar's bitmaps (16 x 16 and 24 x 24 images in one strip,
 magenta as the mask colour), the About and splash pictures and the tip icon.
-Run it in this folder after changing a picture; the outputs are committed."""
+Run it after changing a picture; the outputs are committed."""
 import math
+import os
 import struct
+
+from bmpfile import write_bmp
 
 MASK = (255, 0, 255)
 
@@ -149,22 +152,6 @@ def render_strip(size):
     return pixels
 
 
-def write_bmp(path, pixels):
-    h, w = len(pixels), len(pixels[0])
-    stride = (w * 3 + 3) & ~3
-    data = bytearray()
-    for row in reversed(pixels):
-        line_bytes = bytearray()
-        for r, g, b in row:
-            line_bytes += bytes((b, g, r))
-        line_bytes += b"\0" * (stride - len(line_bytes))
-        data += line_bytes
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + data)
-
-
 def lettering(pixels, text, x0, y0, scale, colour):
     x = x0
     for ch in text:
@@ -237,6 +224,7 @@ def write_icon(path):
         f.write(head + body)
 
 
+os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "res", "frame"))
 write_bmp("toolbar_small.bmp", render_strip(16))
 write_bmp("toolbar_large.bmp", render_strip(24))
 write_bmp("about.bmp", picture(320, 140, (245, 248, 255), (200, 212, 235), "BRINDLEX", 4, 90))
