@@ -131,6 +131,12 @@ void CCaptureList::OnDestroy() {
 }
 
 LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (ChangesSelection(msg, wp, lp)) {
+        const int selected = DropSelection();
+        const LRESULT result = CListCtrl::WindowProc(msg, wp, lp);
+        if (msg == WM_KEYDOWN) RestoreSelection(selected);
+        return result;
+    }
     if (msg == LVM_DELETECOLUMN && m_header.m_hWnd) {
         HEADER_COLUMN_INFO* info = m_header.GetItemData(static_cast<int>(wp));
         const LRESULT deleted = CListCtrl::WindowProc(msg, wp, lp);
@@ -145,6 +151,50 @@ LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (info && !m_header.SetItemData(static_cast<int>(result), info)) delete info;
     }
     return result;
+}
+
+// An owner-data list control clears the old selection of a single-selection
+// list by asking to deselect every row; some controls (Wine's) then visit
+// each row, unless no row is selected, which makes a key press or click cost
+// time in proportion to the log. The list therefore deselects the selected
+// row itself, quietly, before the control takes a navigation key or a click
+// that selects another row; a key that moves nowhere gets the row back.
+bool CCaptureList::ChangesSelection(UINT msg, WPARAM wp, LPARAM lp) const {
+    switch (msg) {
+    case WM_KEYDOWN:
+        switch (wp) {
+        case VK_SPACE: case VK_HOME: case VK_END: case VK_LEFT: case VK_UP:
+        case VK_RIGHT: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
+            return true;
+        }
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        // A click on the selected row keeps it.
+        LVHITTESTINFO hit{};
+        hit.pt = PointArg(lp);
+        const int row = static_cast<int>(::SendMessageW(m_hWnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        return row < 0 || row != GetSelectedRow();
+    }
+    }
+    return false;
+}
+
+int CCaptureList::DropSelection() {
+    const int row = GetSelectedRow();
+    if (row >= 0) {
+        m_quietSelection = true;
+        SetItemState(row, 0, LVIS_SELECTED);
+        m_quietSelection = false;
+    }
+    return row;
+}
+
+void CCaptureList::RestoreSelection(int row) {
+    if (row < 0 || GetSelectedRow() >= 0) return;
+    m_quietSelection = true;
+    SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    m_quietSelection = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -201,7 +251,7 @@ bool CCaptureList::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
         result = -1;
         return true;
     case LVN_ITEMCHANGED:
-        result = OnItemChanged(reinterpret_cast<NMLISTVIEW&>(nm));
+        result = m_quietSelection ? 0 : OnItemChanged(reinterpret_cast<NMLISTVIEW&>(nm));
         return true;
     case NM_CUSTOMDRAW:
         result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(nm));
@@ -462,6 +512,7 @@ void CCaptureList::ScrollToEnd() {
 void CCaptureList::EnsureRowVisible(int row) { EnsureVisible(row, FALSE); }
 
 void CCaptureList::SelectRow(int row) {
+    if (row != GetSelectedRow()) DropSelection();
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
