@@ -516,7 +516,14 @@ void CCaptureList::SelectRow(int row) {
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-int CCaptureList::GetSelectedRow() const { return GetNextItem(-1, LVNI_SELECTED); }
+int CCaptureList::GetSelectedRow() const {
+    // A search for the selected row may walk the rows; the focused row is
+    // the selected one but for a moment, so it is asked first.
+    if (GetSelectedCount() == 0) return -1;
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    if (focused >= 0 && (GetItemState(focused, LVIS_SELECTED) & LVIS_SELECTED)) return focused;
+    return GetNextItem(-1, LVNI_SELECTED);
+}
 
 // ---------------------------------------------------------------------------
 // Columns
