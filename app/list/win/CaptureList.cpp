@@ -170,11 +170,16 @@ bool CCaptureList::ChangesSelection(UINT msg, WPARAM wp, LPARAM lp) const {
         return false;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
-        // A click on the selected row keeps it.
+        // The control selects a row clicked with the left button, and one
+        // clicked with the right button unless Shift or Ctrl is held; it
+        // clears the selection on a click beside the rows, with the left
+        // button only if neither is held.
         LVHITTESTINFO hit{};
         hit.pt = PointArg(lp);
         const int row = static_cast<int>(::SendMessageW(m_hWnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        return row < 0 || row != GetSelectedRow();
+        const bool modifiers = (wp & (MK_SHIFT | MK_CONTROL)) != 0;
+        if (modifiers && (msg == WM_LBUTTONDOWN ? row < 0 : row >= 0)) return false;
+        return row != GetSelectedRow();
     }
     }
     return false;
