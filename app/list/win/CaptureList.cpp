@@ -131,10 +131,10 @@ void CCaptureList::OnDestroy() {
 }
 
 LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (ChangesSelection(msg, wp, lp)) {
+    if (!m_quietSelection && ChangesSelection(msg, wp, lp)) {
         const int selected = DropSelection();
         const LRESULT result = CListCtrl::WindowProc(msg, wp, lp);
-        if (msg == WM_KEYDOWN) RestoreSelection(selected);
+        if (msg == WM_KEYDOWN || msg == LVM_SETITEMSTATE) RestoreSelection(selected);
         return result;
     }
     if (msg == LVM_DELETECOLUMN && m_header.m_hWnd) {
@@ -157,10 +157,16 @@ LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 // list by asking to deselect every row; some controls (Wine's) then visit
 // each row, unless no row is selected, which makes a key press or click cost
 // time in proportion to the log. The list therefore deselects the selected
-// row itself, quietly, before the control takes a navigation key or a click
-// that selects another row; a key that moves nowhere gets the row back.
+// row itself, quietly, before the control takes a navigation key, a click or
+// a request (from any caller) that selects another row; a key that moves
+// nowhere, or a request the control refuses, gets the row back.
 bool CCaptureList::ChangesSelection(UINT msg, WPARAM wp, LPARAM lp) const {
     switch (msg) {
+    case LVM_SETITEMSTATE: {
+        const auto* item = reinterpret_cast<const LVITEMW*>(lp);
+        const int row = static_cast<int>(wp);
+        return item && row >= 0 && (item->state & item->stateMask & LVIS_SELECTED) && row != GetSelectedRow();
+    }
     case WM_KEYDOWN:
         switch (wp) {
         case VK_SPACE: case VK_HOME: case VK_END: case VK_LEFT: case VK_UP:
@@ -517,7 +523,6 @@ void CCaptureList::ScrollToEnd() {
 void CCaptureList::EnsureRowVisible(int row) { EnsureVisible(row, FALSE); }
 
 void CCaptureList::SelectRow(int row) {
-    if (row != GetSelectedRow()) DropSelection();
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 

@@ -722,11 +722,24 @@ TEST_F(CaptureListTest, KeysAndClicksMoveTheOneSelectedRow) {
     EXPECT_EQ(list->GetSelectedRow(), other);
     EXPECT_EQ(list->GetSelectedCount(), 1u);
     EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), other + 1);
-    // SelectRow from the program (the control scrolls to the focused row).
+    // From the program: SelectRow (the control scrolls to the focused row),
+    // the control's own message as the main frame sends it, and a row the
+    // control refuses, which leaves the selection.
     summary.Clear();
     list->SelectRow(count - 2);
     Pump();
     expectSelected(count - 2, true);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    summary.Clear();
+    list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(count - 5), reinterpret_cast<LPARAM>(&item));
+    Pump();
+    expectSelected(count - 5, true);
+    summary.Clear();
+    EXPECT_FALSE(list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(count + 3), reinterpret_cast<LPARAM>(&item)));
+    Pump();
+    expectSelected(count - 5, false);
     SaveScreenshot(::GetParent(*list), "capture_list_selection.bmp");
 }
 
