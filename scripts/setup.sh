@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build ccache clang libclang-rt-14-dev
   googletest libbenchmark-dev
   g++-mingw-w64-i686-posix
-  wine wine64 g++-mingw-w64-x86-64-posix xvfb xauth imagemagick
+  wine wine64 fonts-wine g++-mingw-w64-x86-64-posix xvfb xauth imagemagick x11-utils
   python3-olefile tshark usb.ids libgsf-bin
 )
 

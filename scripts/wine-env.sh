@@ -10,6 +10,19 @@ brx_xvfb_pid=""
 
 brx_wine() { /usr/lib/wine/wine64 "$@"; }
 
+# Wine's own fonts that the prefix does not find by itself: Marlett draws the
+# caption buttons' symbols (without it they show as letters). Debian's
+# fonts-wine ships it; the prefix's Fonts folder makes it reach programs.
+brx_wine_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts f
+  mkdir -p "$fonts"
+  for f in marlett.ttf; do
+    if [ -f "/usr/share/wine/fonts/$f" ] && [ ! -f "$fonts/$f" ]; then
+      cp "/usr/share/wine/fonts/$f" "$fonts/$f"
+    fi
+  done
+}
+
 brx_wine_up() {
   if [ -z "${DISPLAY:-}" ]; then
     local n=99
@@ -24,6 +37,7 @@ brx_wine_up() {
     brx_wine wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver64 -w
   fi
+  brx_wine_fonts
   /usr/lib/wine/wineserver64 -p
   # Start Wine's own services now, detached from the caller's output: started by
   # a test they would hold its pipes open and keep the test runner waiting.

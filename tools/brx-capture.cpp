@@ -1,8 +1,8 @@
 // A headless capture with the simulated driver: connects, selects every
 // simulated device, captures for a few seconds into a new capture log, saves
 // it as a capture file and prints what was captured (records by kind, records
-// per device, the file's size). What scripts/run.sh shows until the analyzer's
-// window exists.
+// per device, the file's size). A tool for looking at captures without the
+// analyzer's window.
 //
 //   brx-capture [file.bdx [seconds]]
 #include <windows.h>

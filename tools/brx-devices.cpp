@@ -2,7 +2,7 @@
 // through the simulated USB host, with the stacks the simulated capture driver
 // reports, and prints the tree as the device tree will show it, each node's
 // stack (top first, "*" for objects that can be captured) and the counts.
-// What scripts/run.sh shows of the devices until the analyzer's window exists.
+// A tool for looking at the simulated machine without the analyzer's window.
 #include <windows.h>
 
 #include <cstdio>

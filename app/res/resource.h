@@ -1,3 +1,96 @@
 // Resource ids of the application's own script (brindlex.rc). Dialogs and
 // bitmaps of the separate windows have their ids in their fragment's header.
 #pragma once
+
+// Menus, icon, bitmaps, accelerators.
+#define IDR_MAINFRAME 105          // the main menu
+#define IDI_MAINFRAME 106          // the program's icon
+#define IDB_TOOLBAR_SMALL 107      // toolbar and menu images, 16 x 16
+#define IDB_TOOLBAR_LARGE 108      // toolbar images, 24 x 24
+#define IDR_ACCELERATORS 127
+#define IDR_PANE_MENU 128          // a pane caption's context menu
+#define IDB_PANE_ICONS 129         // the panes' icons, 16 x 16
+
+// File.
+#define ID_FILE_NEW_LOG 40002
+#define ID_FILE_OPEN_LOG 40003
+#define ID_FILE_CLOSE_LOG 40004
+#define ID_FILE_SAVE_LOG 40005
+#define ID_FILE_SAVE_LOG_AS 40006
+#define ID_FILE_EXIT 40007
+#define ID_FILE_EXPORT_LIST 40135
+#define ID_FILE_RECENT_FIRST 40101
+#define ID_FILE_RECENT_LAST 40116
+#define ID_FILE_RECENT_CLEAR 40117
+
+// Capture.
+#define ID_CAPTURE_SETTINGS 40118
+#define ID_CAPTURE_START 40024
+#define ID_CAPTURE_STOP 40025
+#define ID_CAPTURE_HOT_PLUGGED 40119
+#define ID_CAPTURE_ENTIRE_STACK 40150
+#define ID_FILTER_SETTINGS 40120
+#define ID_FILTER_APPLY 40121
+#define ID_CAPTURE_CLEAR_LIST 40029
+
+// Search.
+#define ID_SEARCH_FIND 40010
+#define ID_SEARCH_FIND_NEXT 40011
+#define ID_SEARCH_FIND_PREV 40012
+#define ID_SEARCH_GO_TO_RECORD 40013
+#define ID_VIEW_AUTO_SCROLL 40030
+
+// Capture list popup and keys.
+#define ID_LIST_GO_TO_CORRESPONDING 40151
+#define ID_LIST_SYNC_WITH_TREE 40154
+#define ID_LIST_AUTO_SYNC_WITH_TREE 40155
+#define ID_LIST_SET_REFERENCE 40159
+#define ID_LIST_CLEAR_REFERENCE 40160
+#define ID_LIST_GO_TO_REFERENCE 40161
+
+// View.
+#define ID_VIEW_MAIN_TOOLBAR 40014
+#define ID_VIEW_LOCK_TOOLBARS 33003
+#define ID_VIEW_STATUS_BAR_PANE 40015
+#define ID_SCREEN_SET_1 40123
+#define ID_SCREEN_SET_2 40124
+#define ID_SCREEN_SET_3 40125
+#define ID_SCREEN_SET_4 40126
+#define ID_SCREEN_SET_LOCK 40127
+#define ID_SCREEN_SET_RESET 40128
+#define ID_PANE_DEVICE_TREE 40129
+#define ID_PANE_DEVICE_STACK 40130
+#define ID_PANE_USB_PROPERTIES 40092
+#define ID_PANE_PNP_PROPERTIES 40091
+#define ID_PANE_REQUEST_SUMMARY 40095
+#define ID_PANE_RAW_DATA 40067
+#define ID_PANE_IRP_DETAILS 40096
+#define ID_PANE_URB_DETAILS 40066
+#define ID_PANE_DATA_ANALYSIS 40068
+#define ID_PANE_DATA_ANALYSIS_KEY 40134
+#define ID_PANE_NEXT 40132
+#define ID_VIEW_ALWAYS_ON_TOP 40016
+
+// Pane caption menu.
+#define ID_PANE_FLOAT 40093
+#define ID_PANE_CLOSE 40094
+
+// Tools and help.
+#define ID_TOOLS_PREFERENCES 40018
+#define ID_HELP_TIP_OF_THE_DAY 40020
+#define ID_HELP_ABOUT_BOX 40022
+#define ID_HELP_F1 40019
+#define ID_DEVICE_TREE_REFRESH 40063
+
+// Views (control ids of the panes' windows).
+#define IDC_DEVICE_TREE 40043
+#define IDC_DEVICE_STACK 40044
+#define IDC_USB_PROPERTIES 40057
+#define IDC_PNP_PROPERTIES 40058
+#define IDC_REQUEST_SUMMARY 40086
+#define IDC_RAW_DATA 40040
+#define IDC_IRP_DETAILS 40087
+#define IDC_URB_DETAILS 40090
+#define IDC_DATA_ANALYSIS_TREE 40088
+#define IDC_DATA_ANALYSIS_HTML 40089
+#define IDC_FULLNESS_PANE 40046

@@ -1,0 +1,198 @@
+// The capture road in the window as a user takes it: check a device in the
+// device tree, start capturing, watch records arrive and the fullness gauge
+// move, stop, save the capture as a file and open that file in a second,
+// viewer instance of the simulated-machine program.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/main/win/App.h"
+#include "capture/MessageTarget.h"
+#include "capture/Record.h"
+#include "capture/RequestKind.h"
+#include "capture/win/Preferences.h"
+#include "tests/app/main_commands/FrameFixture.h"
+
+namespace brx::testing {
+namespace {
+
+using CaptureRoad = FrameTest;
+
+// Checks a tree item's box from the keyboard: the item selected, then Space.
+// (Wine's tree reports no state-icon zone for a mouse hit here.)
+void CheckWithSpace(HWND tree, HTREEITEM item) {
+    ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    ::SetFocus(tree);
+    ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    ::PostMessageW(tree, WM_KEYUP, VK_SPACE, 0xC0390001);
+    test::Pump();
+}
+
+int GaugePosition(CMainFrame* frame) {
+    auto* gauge = frame->m_wndStatusBar.GetFullnessIndicator();
+    return gauge && gauge->m_hWnd ? static_cast<int>(::SendMessageW(gauge->m_hWnd, PBM_GETPOS, 0, 0)) : -1;
+}
+
+struct FoundWindow {
+    DWORD process;
+    HWND window;
+};
+
+BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lp) {
+    auto* found = reinterpret_cast<FoundWindow*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (pid == found->process && std::wstring(name) == kMainWindowClassName && ::IsWindowVisible(hwnd)) {
+        found->window = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The toolbar of another process's frame: the child toolbar that carries
+// the Start Capture button.
+BOOL CALLBACK FindToolBar(HWND hwnd, LPARAM lp) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (std::wstring(name) == TOOLBARCLASSNAMEW && ::SendMessageW(hwnd, TB_COMMANDTOINDEX, ID_CAPTURE_START, 0) >= 0) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(CaptureRoad, StatusBarFollowsFullnessAndProgress) {
+    ::SendMessageW(frame->m_hWnd, WM_LOGFULLNESS, 42, 0);
+    EXPECT_EQ(GaugePosition(frame), 42);
+    ::SendMessageW(frame->m_hWnd, WM_LOGFULLNESS, 0, 0);
+    EXPECT_EQ(GaugePosition(frame), 0);
+    HWND progress = frame->m_wndStatusBar.GetProgressCtrl().m_hWnd;
+    ::SendMessageW(frame->m_hWnd, WM_LOGPROGRESS, 1, 0);
+    ::SendMessageW(frame->m_hWnd, WM_LOGPROGRESS, 37, 0);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(progress));
+    EXPECT_EQ(::SendMessageW(progress, PBM_GETPOS, 0, 0), 37);
+    ::SendMessageW(frame->m_hWnd, WM_LOGPROGRESS, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(progress));
+}
+
+TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
+    // A small scratch file, so that the gauge moves within a short capture.
+    GetPreferences().SetTempFileSize(MIN_TEMP_FILE_SIZE);
+    GetActiveLog()->SetModifiedFlag(false);
+    GetLogManager()->NewLog();
+    GetActiveLog()->SetWrapMode(0);
+    uint32_t all[5] = {4, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+    GetCaptureDriver().RemoveCaptureDevices(all);
+    CDeviceTree& tree = frame->GetDeviceTree();
+    tree.Refresh();
+    Pump();
+
+    // The stick's check box.
+    HTREEITEM stick = tree.ItemOfDeviceObject(SIM_STICK_OBJECT);
+    ASSERT_NE(stick, nullptr);
+    ::SendMessageW(tree.m_hWnd, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(stick));
+    CheckWithSpace(tree.m_hWnd, stick);
+    ASSERT_EQ(sim().SelectedDevices().count(SIM_STICK_OBJECT), 1u) << "checking selected the stick for capture";
+    EXPECT_EQ(::SendMessageW(tree.m_hWnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(stick), TVIS_STATEIMAGEMASK) >> 12,
+              2) << "its box shows checked";
+    EXPECT_EQ(sim().SelectedDevices().count(SIM_MOUSE_OBJECT), 0u);
+
+    SetKnobs(1000, 2000);
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    const DWORD until = ::GetTickCount() + kWait;
+    uint32_t seen = 0;
+    while ((RecordCount() < 1500 || GaugePosition(frame) < 2) && ::GetTickCount() < until) {
+        ::Sleep(20);
+        Pump();
+        EXPECT_GE(RecordCount(), seen) << "the log only grows";
+        seen = RecordCount();
+    }
+    EXPECT_GE(RecordCount(), 1500u);
+    EXPECT_GE(GaugePosition(frame), 2) << "the fullness gauge moved";
+    frame->RefreshCaptureList();
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    test::SaveScreenshot(frame->m_hWnd, "capture_in_progress.bmp");
+    Command(ID_CAPTURE_STOP);
+    ASSERT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    const uint32_t records = RecordCount();
+    Pump();
+    EXPECT_EQ(ListCount(), records) << "the list shows every record";
+
+    // A bulk transfer's completion that carries data, selected in the list:
+    // the summary, the URB details and the raw data show it.
+    uint32_t bulk = NO_INDEX;
+    for (uint32_t row = 0; row < records && bulk == NO_INDEX; ++row) {
+        RECORD_INDEX_ENTRY entry{};
+        GetActiveLog()->GetIndexEntry(row, entry);
+        if (GetEntryKind(entry) == KIND_URB_FIRST + 9 && IsEntryCompletion(entry) && GetEntryDataLength(entry) >= 64)
+            bulk = row;
+    }
+    ASSERT_NE(bulk, NO_INDEX) << "the stick's reads are bulk transfers";
+    frame->SelectRow(bulk);
+    Pump();
+    EXPECT_GT(::GetWindowTextLengthW(frame->m_wndRequestSummary.m_hWnd), 0) << "request summary";
+    EXPECT_GT(::SendMessageW(frame->m_wndUrbDetails.GetTreeCtrl().m_hWnd, TVM_GETCOUNT, 0, 0), 0) << "URB details";
+    EXPECT_GE(frame->m_wndRawData.GetData().size(), 64u) << "raw data";
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    test::SaveScreenshot(frame->m_hWnd, "bulk_transfer_selected.bmp");
+
+    // Save As, then open the file in a viewer instance (not the first: the
+    // first-instance mutex is held here, as a running analyzer holds it).
+    const std::wstring path = SaveAsTemp(L"capture_road.bdx");
+    EXPECT_FALSE(GetActiveLog()->IsModified());
+
+    HANDLE firstInstance = ::CreateMutexA(nullptr, TRUE, kFirstInstanceMutexName);
+    const std::string narrow = std::string(BRX_TEST_OUTPUT_DIR) + "/../app/brindlex-sim.exe";
+    const std::wstring program(narrow.begin(), narrow.end());
+    std::wstring commandLine = L"\"" + program + L"\" \"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process))
+        << ::GetLastError();
+    FoundWindow found{process.dwProcessId, nullptr};
+    const DWORD shown = ::GetTickCount() + kWait;
+    while (!found.window && ::GetTickCount() < shown) {
+        ::Sleep(100);
+        Pump();
+        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+    }
+    ASSERT_NE(found.window, nullptr) << "the viewer's main window";
+    ::Sleep(1500);  // let it paint
+    Pump();
+    test::SaveScreenshot(found.window, "viewer_instance.bmp");
+    // Its toolbar tells what it holds: a file with records (the filter can be
+    // applied), opened for viewing only (no capture, nothing to save).
+    HWND toolbar = nullptr;
+    ::EnumChildWindows(found.window, FindToolBar, reinterpret_cast<LPARAM>(&toolbar));
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILTER_APPLY, 0));
+    EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_START, 0));
+    EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_CLEAR_LIST, 0));
+    EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILE_OPEN_LOG, 0));
+    // Its capture list holds the same number of records.
+    HWND viewerList = ::GetDlgItem(found.window, AFX_IDW_PANE_FIRST);
+    ASSERT_NE(viewerList, nullptr);
+    EXPECT_EQ(static_cast<uint32_t>(::SendMessageW(viewerList, LVM_GETITEMCOUNT, 0, 0)), records);
+    ::PostMessageW(found.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(::WaitForSingleObject(process.hProcess, kWait), WAIT_OBJECT_0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    if (firstInstance) ::CloseHandle(firstInstance);
+
+    // The file holds the captured records: opened again here, they are all there.
+    GetLogManager()->NewLog();
+    COPYDATASTRUCT cds{100, static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)),
+                       const_cast<wchar_t*>(path.c_str())};
+    EXPECT_EQ(::SendMessageW(frame->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), TRUE);
+    EXPECT_EQ(RecordCount(), records);
+    ::DeleteFileW(path.c_str());
+}
+
+} // namespace
+} // namespace brx::testing

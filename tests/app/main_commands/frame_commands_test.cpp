@@ -1,0 +1,523 @@
+// The main frame's commands in the real frame on the simulated machine:
+// update rules as the menu shows them, capture and clear, find, go to, the
+// corresponding request, and the messages of other instances.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "app/commands/CommandIds.h"
+#include "app/res/goto_ids.h"
+#include "capture/MatchCriteria.h"
+#include "capture/Record.h"
+#include "tests/app/main_commands/FrameFixture.h"
+
+#include <shellapi.h>
+
+namespace brx::testing {
+namespace {
+
+std::vector<uint8_t> Criteria(bool issue, bool success, bool failure) {
+    std::vector<uint8_t> image(CRITERIA_IMAGE_SIZE, 0);
+    image[CRITERIA_ISSUE] = issue;
+    image[CRITERIA_SUCCESS] = success;
+    image[CRITERIA_FAILURE] = failure;
+    image[CRITERIA_INPUT] = 1;
+    image[CRITERIA_OUTPUT] = 1;
+    for (uint32_t i = 0; i < KIND_SELECTION_COUNT; ++i) image[CRITERIA_KINDS + i] = 1;
+    return image;
+}
+
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// The menu item's state after the menu opened (WM_INITMENUPOPUP ran the rules).
+UINT MenuItemState(HMENU bar, int popup, UINT id, HWND frame) {
+    HMENU sub = ::GetSubMenu(bar, popup);
+    ::SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), popup);
+    return ::GetMenuState(sub, id, MF_BYCOMMAND);
+}
+
+using FrameCommands = FrameTest;
+
+TEST_F(FrameCommands, UpdateRulesFollowTheLogAndTheCapture) {
+    // A new live log without records, the driver open.
+    EXPECT_TRUE(Enabled(ID_CAPTURE_START));
+    EXPECT_TRUE(Enabled(ID_CAPTURE_STOP));
+    EXPECT_EQ(Update(ID_CAPTURE_STOP).m_nCheck, 1) << "radio mark while not capturing";
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE_LOG));
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE_LOG_AS));
+    EXPECT_FALSE(Enabled(ID_CAPTURE_CLEAR_LIST));
+    EXPECT_FALSE(Enabled(ID_SEARCH_GO_TO_RECORD));
+    EXPECT_FALSE(Enabled(ID_FILE_CLOSE_LOG));
+    EXPECT_TRUE(Enabled(ID_FILE_NEW_LOG));
+    // Windows this program does not have: no handler, disabled.
+    for (UINT id : {ID_CAPTURE_SETTINGS, ID_FILTER_SETTINGS, ID_SEARCH_FIND, ID_TOOLS_PREFERENCES, ID_FILE_EXPORT_LIST})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    EXPECT_EQ(Update(ID_CAPTURE_START).m_nCheck, 1);
+    EXPECT_EQ(Update(ID_CAPTURE_STOP).m_nCheck, 0);
+    EXPECT_FALSE(Enabled(ID_FILE_OPEN_LOG));
+    EXPECT_FALSE(Enabled(ID_FILE_NEW_LOG));
+    EXPECT_FALSE(Enabled(ID_FILTER_APPLY));
+    ASSERT_TRUE(sim().WaitUntilDrained(kWait));
+    EXPECT_TRUE(Enabled(ID_CAPTURE_CLEAR_LIST)) << "clearing is allowed while capturing";
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE_LOG)) << "not while capturing";
+    // What the menu shows agrees.
+    EXPECT_TRUE(MenuItemState(frame->m_menu, 0, ID_FILE_OPEN_LOG, frame->m_hWnd) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(frame->m_menu, 1, ID_CAPTURE_STOP, frame->m_hWnd) & MF_GRAYED);
+    EXPECT_TRUE(MenuItemState(frame->m_menu, 1, ID_CAPTURE_START, frame->m_hWnd) & MF_CHECKED);
+
+    Command(ID_CAPTURE_STOP);
+    frame->RefreshCaptureList();
+    EXPECT_TRUE(Enabled(ID_FILE_SAVE_LOG)) << "records, live, modified";
+    EXPECT_TRUE(Enabled(ID_FILE_SAVE_LOG_AS));
+    EXPECT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+    EXPECT_TRUE(Enabled(ID_FILTER_APPLY));
+    EXPECT_EQ(Update(ID_FILTER_APPLY).m_nCheck, 0);
+    EXPECT_FALSE(MenuItemState(frame->m_menu, 0, ID_FILE_OPEN_LOG, frame->m_hWnd) & MF_GRAYED);
+    EXPECT_TRUE(MenuItemState(frame->m_menu, 1, ID_FILTER_SETTINGS, frame->m_hWnd) & MF_GRAYED);
+
+    GetActiveLog()->SetModifiedFlag(false);
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE_LOG)) << "saved: nothing to save";
+    EXPECT_TRUE(Enabled(ID_FILE_SAVE_LOG_AS));
+}
+
+TEST_F(FrameCommands, ClearWhileCapturingRestartsTheCapture) {
+    SetKnobs(1000, 400);
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    const DWORD until = ::GetTickCount() + kWait;
+    while (RecordCount() < 20 && ::GetTickCount() < until) {
+        ::Sleep(20);
+        Pump();
+    }
+    ASSERT_GE(RecordCount(), 20u);
+    const uint32_t starts = sim().StartCount(), stops = sim().StopCount(), resets = sim().ResetCount();
+
+    Command(ID_CAPTURE_CLEAR_LIST);
+    EXPECT_TRUE(GetCaptureDriver().IsCaptureRunning()) << "running again after clearing";
+    EXPECT_EQ(sim().StopCount(), stops + 1);
+    EXPECT_EQ(sim().ResetCount(), resets + 1);
+    EXPECT_EQ(sim().StartCount(), starts + 1);
+    EXPECT_TRUE(GetActiveLog()->IsModified());
+
+    // Records arrive again into the cleared log.
+    const DWORD again = ::GetTickCount() + kWait;
+    while (RecordCount() < 5 && ::GetTickCount() < again) {
+        ::Sleep(20);
+        Pump();
+    }
+    EXPECT_GE(RecordCount(), 5u);
+    Command(ID_CAPTURE_STOP);
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    // The log holds exactly what the driver delivered since the reset: the
+    // records from before the clearing are gone.
+    EXPECT_EQ(RecordCount(), sim().DeliveredRecords());
+}
+
+TEST_F(FrameCommands, ClearWithoutCaptureLeavesItStopped) {
+    CaptureOneRound();
+    const uint32_t starts = sim().StartCount();
+    Command(ID_CAPTURE_CLEAR_LIST);
+    EXPECT_EQ(RecordCount(), 0u);
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    EXPECT_EQ(sim().StartCount(), starts);
+}
+
+TEST_F(FrameCommands, FindPrevWithoutAnEarlierMatchKeepsTheSelection) {
+    CaptureOneRound();
+    // Find completions (successful or not) of every kind.
+    const auto image = Criteria(false, true, true);
+    ASSERT_EQ(GetFindSettings().SetImage(image.data(), image.size()), 1);
+    // The first completion's row.
+    uint32_t first = 0;
+    RECORD_INDEX_ENTRY entry{};
+    while (GetRecordFilter().GetIndexEntry(first, entry) == 0 && !IsEntryCompletion(entry)) ++first;
+    ASSERT_LT(first, ListCount());
+
+    frame->SelectRow(first);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(first));
+    EXPECT_TRUE(Enabled(ID_SEARCH_FIND_PREV));
+    Command(ID_SEARCH_FIND_PREV);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(first)) << "no earlier completion: the selection stays";
+
+    Command(ID_SEARCH_FIND_NEXT);
+    const int next = frame->GetSelectedRow();
+    ASSERT_GT(next, static_cast<int>(first));
+    ASSERT_EQ(GetRecordFilter().GetIndexEntry(static_cast<uint32_t>(next), entry), 0);
+    EXPECT_TRUE(IsEntryCompletion(entry));
+    Command(ID_SEARCH_FIND_PREV);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(first));
+
+    // Find Prev on row 0 and Find Next on the last row are disabled.
+    frame->SelectRow(0);
+    EXPECT_FALSE(Enabled(ID_SEARCH_FIND_PREV));
+    frame->SelectRow(ListCount() - 1);
+    EXPECT_FALSE(Enabled(ID_SEARCH_FIND_NEXT));
+    GetFindSettings().Reset();
+    EXPECT_FALSE(Enabled(ID_SEARCH_FIND_NEXT)) << "no criteria";
+}
+
+TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
+    CaptureOneRound();
+    uint32_t first = 0, last = 0;
+    ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
+
+    // The command opens the dialog; a second one brings the same one forward.
+    ASSERT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+    Command(ID_SEARCH_GO_TO_RECORD);
+    ASSERT_NE(frame->m_pGoToDlg, nullptr);
+    HWND dialog = frame->m_pGoToDlg->m_hWnd;
+    ASSERT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_FALSE(Enabled(ID_SEARCH_GO_TO_RECORD)) << "open already";
+    CDialog* opened = frame->m_pGoToDlg;
+    ::SendMessageW(frame->m_hWnd, WM_COMMAND, ID_SEARCH_GO_TO_RECORD, 0);
+    EXPECT_EQ(frame->m_pGoToDlg, opened);
+
+    auto go = [&](const std::wstring& text) {
+        HWND edit = ::GetDlgItem(dialog, IDC_GOTO_SEQUENCE);
+        ::SetFocus(edit);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        ::SendMessageW(edit, WM_CHAR, '\b', 1);
+        for (wchar_t ch : text) ::SendMessageW(edit, WM_CHAR, ch, 1);
+        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        Pump();
+    };
+    const uint32_t target = first + 7;
+    go(std::to_wstring(target));
+    EXPECT_EQ(SequenceOfRow(static_cast<uint32_t>(frame->GetSelectedRow())), target);
+    EXPECT_TRUE(prompts().boxes.empty());
+    go(std::to_wstring(first + 2));
+    EXPECT_EQ(SequenceOfRow(static_cast<uint32_t>(frame->GetSelectedRow())), first + 2) << "a second number";
+
+    const int selected = frame->GetSelectedRow();
+    go(L"0");
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(LastBox(), L"The record with sequence number 0 is out of range (" + std::to_wstring(first) + L"-" +
+                             std::to_wstring(last) + L").");
+    EXPECT_EQ(prompts().boxes.back().caption, L"Brindlex");
+    EXPECT_EQ(prompts().boxes.back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(frame->GetSelectedRow(), selected) << "the selection stays";
+    go(L"4294967295");
+    EXPECT_EQ(LastBox(), L"The record with sequence number 4294967295 is out of range (" + std::to_wstring(first) +
+                             L"-" + std::to_wstring(last) + L").");
+    const size_t boxes = prompts().boxes.size();
+    go(L"4294967296");
+    EXPECT_EQ(prompts().boxes.size(), boxes) << "not a number: nothing happens";
+
+    // With the filter showing issues only, completions are filtered out.
+    const auto issues = Criteria(true, false, false);
+    ASSERT_EQ(GetRecordFilter().SetCriteria(issues.data(), issues.size()), 1);
+    Command(ID_FILTER_APPLY);
+    ASSERT_TRUE(GetRecordFilter().IsApplied());
+    ASSERT_EQ(ListCount(), GetRecordFilter().GetRowCount());
+    uint32_t visibleFirst = 0, visibleLast = 0;
+    ASSERT_TRUE(GetRecordFilter().GetSequenceRange(visibleFirst, visibleLast));
+    ASSERT_TRUE(visibleFirst > first || visibleLast < last) << "the last record is a completion";
+    const uint32_t outside = visibleLast < last ? last : first;
+    go(std::to_wstring(outside));
+    EXPECT_EQ(LastBox(), L"The record with sequence number " + std::to_wstring(outside) +
+                             L" is out of visible range (" + std::to_wstring(visibleFirst) + L"-" +
+                             std::to_wstring(visibleLast) + L").");
+    // A completion inside the visible range.
+    uint32_t hidden = 0;
+    for (uint32_t row = 0; row < RecordCount() && !hidden; ++row) {
+        RECORD_INDEX_ENTRY entry{};
+        GetActiveLog()->GetIndexEntry(row, entry);
+        uint8_t buffer[16];
+        CRecordView view;
+        view.Init(buffer, sizeof buffer);
+        GetActiveLog()->ReadRecord(row, view);
+        const uint32_t seq = buffer[4] | buffer[5] << 8 | buffer[6] << 16 | static_cast<uint32_t>(buffer[7]) << 24;
+        if (IsEntryCompletion(entry) && seq > visibleFirst && seq < visibleLast) hidden = seq;
+    }
+    ASSERT_NE(hidden, 0u);
+    go(std::to_wstring(hidden));
+    EXPECT_EQ(LastBox(), L"The record with sequence number " + std::to_wstring(hidden) + L" is filtered out.");
+    test::SaveScreenshot(dialog, "frame_go_to_dialog.bmp");
+
+    // "Close" closes the dialog; the frame forgets it and the command is offered again.
+    ::SendMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_FALSE(::IsWindow(dialog));
+    EXPECT_EQ(frame->m_pGoToDlg, nullptr);
+    EXPECT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+}
+
+TEST_F(FrameCommands, CorrespondingRequestJumpsBetweenIssueAndCompletion) {
+    CaptureOneRound();
+    // The first issue whose completion is larger than it.
+    uint32_t issue = NO_INDEX, completion = NO_INDEX;
+    for (uint32_t row = 0; row < RecordCount() && issue == NO_INDEX; ++row) {
+        RECORD_INDEX_ENTRY entry{}, other{};
+        GetActiveLog()->GetIndexEntry(row, entry);
+        if (GetEntryRecordType(entry) != RECORD_TYPE_REQUEST || IsEntryCompletion(entry) ||
+            GetEntryCompanion(entry) == NO_INDEX)
+            continue;
+        GetActiveLog()->GetIndexEntry(GetEntryCompanion(entry), other);
+        if (GetEntryRecordSize(other) > GetEntryRecordSize(entry) + 64) {
+            issue = row;
+            completion = GetEntryCompanion(entry);
+        }
+    }
+    ASSERT_NE(issue, NO_INDEX) << "the scenario has transfers whose completions carry data";
+    frame->SelectRow(issue);
+    Command(ID_LIST_GO_TO_CORRESPONDING);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(completion));
+    Command(ID_LIST_GO_TO_CORRESPONDING);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(issue));
+    EXPECT_TRUE(prompts().boxes.empty());
+}
+
+TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
+    CaptureOneRound();
+    const uint32_t records = RecordCount();
+    const std::wstring path = SaveAsTemp(L"frame_copydata.bdx");
+    Command(ID_FILE_NEW_LOG);
+    ASSERT_EQ(RecordCount(), 0u);
+
+    auto send = [&](ULONG_PTR id, const void* data, DWORD size) {
+        COPYDATASTRUCT cds{id, size, const_cast<void*>(data)};
+        return ::SendMessageW(frame->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+    };
+    const DWORD size = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(send(99, path.c_str(), size), FALSE) << "another identifier: the default handling";
+    EXPECT_EQ(RecordCount(), 0u);
+    EXPECT_EQ(send(100, path.c_str(), size - 1), FALSE) << "odd size";
+    EXPECT_EQ(send(100, path.c_str(), size - 2), FALSE) << "no NUL inside";
+    EXPECT_EQ(send(100, nullptr, size), FALSE) << "no data";
+    EXPECT_EQ(::SendMessageW(frame->m_hWnd, WM_COPYDATA, 0, 0), FALSE) << "no structure";
+    EXPECT_EQ(RecordCount(), 0u);
+
+    // During a capture nothing is opened.
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    EXPECT_EQ(send(100, path.c_str(), size), FALSE);
+    EXPECT_TRUE(GetActiveLog()->IsLive());
+    Command(ID_CAPTURE_STOP);
+    GetActiveLog()->SetModifiedFlag(false);
+
+    EXPECT_EQ(send(100, path.c_str(), size), TRUE);
+    ASSERT_NE(GetActiveLog(), nullptr);
+    EXPECT_FALSE(GetActiveLog()->IsLive());
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(RecordCount(), records);
+
+    // A file that cannot be opened: FALSE, not TRUE.
+    const std::wstring missing = path.substr(0, path.find_last_of(L"\\/") + 1) + L"no_such_capture.bdx";
+    const size_t boxes = prompts().boxes.size();
+    EXPECT_EQ(send(100, missing.c_str(), static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t))), FALSE);
+    EXPECT_GT(prompts().boxes.size(), boxes) << "the log side tells the user";
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(FrameCommands, ScreenSetsPanesAndAlwaysOnTop) {
+    const int before = frame->CurrentScreenSet();
+    const int other = (before + 1) % kScreenSetCount;
+    Command(ID_SCREEN_SET_1 + other);
+    EXPECT_EQ(frame->CurrentScreenSet(), other);
+    EXPECT_EQ(Update(ID_SCREEN_SET_1 + other).m_nCheck, 1);
+    EXPECT_EQ(Update(ID_SCREEN_SET_1 + before).m_nCheck, 0);
+
+    // Locking stores the set; a locked set is not reset, and its menu text carries the mark.
+    Command(ID_SCREEN_SET_LOCK);
+    ASSERT_TRUE(frame->ScreenSet(other)->IsLocked());
+    EXPECT_EQ(Update(ID_SCREEN_SET_LOCK).m_nCheck, 1);
+    EXPECT_FALSE(Enabled(ID_SCREEN_SET_RESET));
+    HMENU view = ::GetSubMenu(frame->m_menu, 3);
+    HMENU sets = nullptr;
+    for (int i = 0; i < ::GetMenuItemCount(view); ++i)
+        if (HMENU sub = ::GetSubMenu(view, i); sub && ::GetMenuItemID(sub, 0) == ID_SCREEN_SET_1) sets = sub;
+    ASSERT_NE(sets, nullptr);
+    ::SendMessageW(frame->m_hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sets), 0);
+    wchar_t text[64] = {};
+    ::GetMenuStringW(sets, ID_SCREEN_SET_1 + other, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(text[3], L'#');
+    Command(ID_SCREEN_SET_LOCK);
+    EXPECT_FALSE(frame->ScreenSet(other)->IsLocked());
+    ::SendMessageW(frame->m_hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sets), 0);
+    ::GetMenuStringW(sets, ID_SCREEN_SET_1 + other, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(text[3], L' ');
+
+    // A pane toggles between shown and hidden, and its item is checked while shown.
+    const bool hidden = frame->DockManager().IsPaneHidden(PANE_RAW_DATA);
+    Command(ID_PANE_RAW_DATA);
+    EXPECT_EQ(frame->DockManager().IsPaneHidden(PANE_RAW_DATA) != FALSE, !hidden);
+    EXPECT_EQ(Update(ID_PANE_RAW_DATA).m_nCheck, hidden ? 1 : 0);
+    Command(ID_PANE_RAW_DATA);
+    EXPECT_EQ(frame->DockManager().IsPaneHidden(PANE_RAW_DATA) != FALSE, hidden);
+
+    // Wine (without a window manager) gives the topmost style only when some
+    // topmost window exists already: a small one is shown first.
+    HWND above = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"above", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
+                                   nullptr, nullptr, nullptr);
+    Command(ID_VIEW_ALWAYS_ON_TOP);
+    EXPECT_EQ(frame->m_bAlwaysOnTop, 1);
+    EXPECT_TRUE(::GetWindowLongW(frame->m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(Update(ID_VIEW_ALWAYS_ON_TOP).m_nCheck, 1);
+    Command(ID_VIEW_ALWAYS_ON_TOP);
+    EXPECT_FALSE(::GetWindowLongW(frame->m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ::DestroyWindow(above);
+    Command(ID_SCREEN_SET_1 + before);
+}
+
+TEST_F(FrameCommands, RecentFileItemsTellTheStatusLine) {
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, ID_FILE_RECENT_FIRST, L"&1 C:\\caps\\mouse.bdx");
+    ::SendMessageW(frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_FILE_RECENT_FIRST, MF_STRING),
+                   reinterpret_cast<LPARAM>(menu));
+    Pump();
+    wchar_t status[260] = {};
+    ::SendMessageW(frame->m_wndStatusBar.m_hWnd, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_STREQ(status, L"Open the capture file C:\\caps\\mouse.bdx");
+    ::DestroyMenu(menu);
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+// A drop of files as the shell hands it to the window (DROPFILES in global memory).
+HDROP MakeDrop(const std::wstring& path) {
+    const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<uint8_t*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+using FrameMessages = FrameTest;
+
+TEST_F(FrameMessages, DroppedFilesOpenUnlessCapturing) {
+    CaptureOneRound();
+    const uint32_t records = RecordCount();
+    const std::wstring path = SaveAsTemp(L"frame_drop.bdx");
+    Command(ID_FILE_NEW_LOG);
+
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "ignored while capturing";
+    Command(ID_CAPTURE_STOP);
+    GetActiveLog()->SetModifiedFlag(false);
+
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    EXPECT_FALSE(GetActiveLog()->IsLive());
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(RecordCount(), records);
+    EXPECT_TRUE(Enabled(ID_FILE_CLOSE_LOG)) << "an opened file can be closed";
+    Command(ID_FILE_CLOSE_LOG);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "a new empty log replaced the file";
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(FrameMessages, AFullBufferStopsTheCaptureAndSaysSo) {
+    SetKnobs(1000, 400);
+    SelectAllDevices();
+    Command(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    // What the capture list does when the log reports that it is full.
+    frame->OnCaptureBufferFull();
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(prompts().boxes[0].text, L"Capture buffer is full. Capturing stopped.");
+    EXPECT_EQ(prompts().boxes[0].caption, L"Brindlex");
+    EXPECT_EQ(prompts().boxes[0].type & (MB_ICONMASK | MB_SETFOREGROUND),
+              static_cast<UINT>(MB_ICONEXCLAMATION | MB_SETFOREGROUND));
+}
+
+TEST_F(FrameMessages, SyncWithTreeSelectsTheRequestsDevice) {
+    CaptureOneRound();
+    // The first request of the mouse.
+    const RECORD_LAYOUT layout = GetActiveLog()->GetRecordLayout();
+    uint32_t row = 0;
+    for (; row < RecordCount(); ++row) {
+        std::vector<uint8_t> record(4096);
+        CRecordView view;
+        view.Init(record.data(), static_cast<uint32_t>(record.size()));
+        if (GetRecordFilter().ReadRecord(row, view) == 0 &&
+            GetRequestDeviceObject(record.data(), view.copied, layout) == SIM_MOUSE_OBJECT)
+            break;
+    }
+    ASSERT_LT(row, RecordCount());
+    frame->SelectRow(row);
+    Command(ID_LIST_SYNC_WITH_TREE);
+    CDeviceTree& tree = frame->GetDeviceTree();
+    const HTREEITEM mouse = tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessageW(tree.m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0)), mouse);
+}
+
+TEST_F(FrameMessages, APaneMayAlwaysBeClosed) {
+    CDP* pane = frame->DockManager().FindPane(PANE_RAW_DATA);
+    EXPECT_EQ(::SendMessageW(frame->m_hWnd, DP_NOTIFY, DPN_CLOSE_PANE, reinterpret_cast<LPARAM>(pane)), 0);
+}
+
+TEST_F(FrameMessages, NextPaneWalksTheVisibleViews) {
+    // From the device tree, the first of the ring, round to it again.
+    HWND first = frame->GetDeviceTree().m_hWnd;
+    ::SetFocus(first);
+    ASSERT_EQ(::GetFocus(), first);
+    std::vector<HWND> seen{first};
+    for (int i = 0; i < 12; ++i) {
+        Command(ID_PANE_NEXT);
+        HWND now = ::GetFocus();
+        EXPECT_TRUE(::IsWindowVisible(now));
+        if (now == first) break;
+        seen.push_back(now);
+    }
+    EXPECT_EQ(::GetFocus(), first) << "the ring wraps";
+    EXPECT_GE(seen.size(), 3u);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), frame->m_wndCaptureList.m_hWnd), seen.end());
+}
+
+} // namespace
+} // namespace brx::testing
+
+namespace brx::testing {
+namespace {
+
+using FrameReference = FrameTest;
+
+TEST_F(FrameReference, SetGoToAndClearTheElapsedTimeReference) {
+    CaptureOneRound();
+    uint32_t first = 0, last = 0;
+    ASSERT_TRUE(GetActiveLog()->GetSequenceRange(first, last));
+    CCaptureList& list = frame->GetCaptureList();
+    const uint32_t row = 9;
+    frame->SelectRow(row);
+    Command(ID_LIST_SET_REFERENCE);
+    ASSERT_TRUE(list.HasReference());
+    EXPECT_EQ(list.GetReferenceSequence(), SequenceOfRow(row));
+    EXPECT_NE(list.GetReferenceStamp(), 0);
+
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    EXPECT_EQ(frame->GetSelectedRow(), static_cast<int>(row)) << "back to the reference";
+
+    Command(ID_LIST_CLEAR_REFERENCE);
+    EXPECT_FALSE(list.HasReference());
+    frame->SelectRow(20);
+    Command(ID_LIST_GO_TO_REFERENCE);
+    if (first == 1) {
+        EXPECT_EQ(frame->GetSelectedRow(), 0) << "without a reference: sequence number 1";
+    } else {
+        EXPECT_EQ(LastBox(), L"The record with sequence number 1 is out of range (" + std::to_wstring(first) + L"-" +
+                                 std::to_wstring(last) + L").");
+    }
+}
+
+} // namespace
+} // namespace brx::testing
