@@ -3,9 +3,11 @@
 // list's scroll bar and the repaint it causes (cache hint, fifteen columns of
 // 55 rows, custom draw, the off-screen paint), in three stretches (top,
 // middle, up to the last row). Prints the time per page and the pages slower
-// than 100 ms. Also the parts alone: the cache fill of a page, a repaint, and
-// the Page Down key, which under Wine costs time in proportion to the rows
-// (Wine's owner-data list view walks every item on a selection change).
+// than 100 ms. Also the parts alone: the cache fill of a page and a repaint;
+// and selection changes on the whole list: the Page Down key and a click on a
+// row, each with its repaint and the selection's item-change notifications
+// (Wine's owner-data list view deselects by walking every row unless no row
+// is selected).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -30,6 +32,19 @@ using namespace brx;
 namespace {
 
 uint32_t g_records = 1000000;
+
+// Counts the item-change notifications the list receives.
+class CCountingList : public CCaptureList {
+public:
+    long itemChanges = 0;
+
+protected:
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_REFLECT_BASE + WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == LVN_ITEMCHANGED)
+            ++itemChanges;
+        return CCaptureList::OnWndMsg(msg, wp, lp, result);
+    }
+};
 
 // The simulated driver's records, delivered through the capture target as
 // its reader thread delivers them.
@@ -66,11 +81,12 @@ bool FillLog(CCaptureLog& log) {
 
 } // namespace
 
-// Arguments: the pages of each stretch (default 400) and the number of
-// records (default a million).
+// Arguments: the pages of each stretch (default 400), the number of records
+// (default a million) and the key presses and clicks (default 10 each).
 int main(int argc, char** argv) {
     const size_t maxPages = argc > 1 ? static_cast<size_t>(std::strtoul(argv[1], nullptr, 10)) : 400;
     if (argc > 2) g_records = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    const int presses = argc > 3 ? std::atoi(argv[3]) : 10;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     wchar_t folder[MAX_PATH + 1] = {};
@@ -101,7 +117,7 @@ int main(int argc, char** argv) {
                                                 ::GetSysColorBrush(COLOR_BTNFACE));
     CWnd frame;
     if (!frame.CreateEx(0, cls, L"list", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1200, 760), nullptr, 0)) return 1;
-    CCaptureList list;
+    CCountingList list;
     list.SetFilter(&filter);
     list.SetLogSource([&log] { return &log; });
     if (!list.Create(frame, 1, CRect(0, 0, 1200, 760))) return 1;
@@ -124,16 +140,63 @@ int main(int argc, char** argv) {
             ::UpdateWindow(list);
         }
         const LARGE_INTEGER c = bench::Now();
-        // One key press walks every row under Wine: a minute and more for a
-        // million, so the key is timed on smaller logs only.
-        const int presses = rows <= 50000 ? 20 : 0;
-        for (int i = 0; i < presses; ++i) list.SendMessage(WM_KEYDOWN, VK_NEXT, 0);
+        // The message the control sends the header for each row it visits
+        // when it clears a selection row by row (the header is subclassed).
+        HWND header = reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER));
+        for (int i = 0; i < 2000; ++i) ::SendMessageW(header, HDM_ORDERTOINDEX, 0, 0);
         const LARGE_INTEGER d = bench::Now();
-        std::printf("alone: cache fill %.3f ms a page, repaint %.3f ms, page-down key without painting %.3f ms\n",
-                    50.0 * bench::Seconds(a, b), 50.0 * bench::Seconds(b, c),
-                    presses ? 1000.0 * bench::Seconds(c, d) / presses : 0.0);
+        std::printf("alone: cache fill %.3f ms a page, repaint %.3f ms, header column order %.2f us a message\n",
+                    50.0 * bench::Seconds(a, b), 50.0 * bench::Seconds(b, c), 500.0 * bench::Seconds(c, d));
         list.SendMessage(WM_KEYDOWN, VK_HOME, 0);
         ::UpdateWindow(list);
+    }
+    // Selection changes: Page Down from the middle of the log, then clicks on
+    // rows of the page, alternating between two rows; each with its repaint.
+    if (presses > 0) {
+        list.SelectRow(rows / 2 + 100);
+        const LARGE_INTEGER s0 = bench::Now();
+        list.SelectRow(rows / 2);
+        std::printf("SelectRow from row %d to row %d: %.3f ms\n", rows / 2 + 100, list.GetSelectedRow(),
+                    1000.0 * bench::Seconds(s0, bench::Now()));
+        ::UpdateWindow(list);
+        list.itemChanges = 0;
+        const LARGE_INTEGER a = bench::Now();
+        for (int i = 0; i < presses; ++i) {
+            list.SendMessage(WM_KEYDOWN, VK_NEXT, 0);
+            ::UpdateWindow(list);
+        }
+        const LARGE_INTEGER b = bench::Now();
+        const long keyChanges = list.itemChanges;
+        const int afterKeys = list.GetSelectedRow();
+        const int top = static_cast<int>(list.SendMessage(LVM_GETTOPINDEX));
+        list.itemChanges = 0;
+        const LARGE_INTEGER c = bench::Now();
+        for (int i = 0; i < presses; ++i) {
+            RECT r{LVIR_BOUNDS, 0, 0, 0};
+            list.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(top + 2 + i % 2), reinterpret_cast<LPARAM>(&r));
+            const LPARAM at = MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2);
+            list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+            list.SendMessage(WM_LBUTTONUP, 0, at);
+            ::UpdateWindow(list);
+        }
+        const LARGE_INTEGER d = bench::Now();
+        std::printf("selection on %d rows: Page Down key %.3f ms a press (%.1f item changes a press, row %d after "
+                    "%d presses), click on a row %.3f ms a click (%.1f item changes a click, row %d selected)\n",
+                    rows, 1000.0 * bench::Seconds(a, b) / presses, double(keyChanges) / presses, afterKeys, presses,
+                    1000.0 * bench::Seconds(c, d) / presses, double(list.itemChanges) / presses,
+                    list.GetSelectedRow());
+        const LARGE_INTEGER e = bench::Now();
+        list.SendMessage(WM_KEYDOWN, VK_END, 0);
+        ::UpdateWindow(list);
+        const LARGE_INTEGER f = bench::Now();
+        const int atEnd = list.GetSelectedRow();
+        const LARGE_INTEGER g = bench::Now();
+        list.SendMessage(WM_KEYDOWN, VK_HOME, 0);
+        ::UpdateWindow(list);
+        const LARGE_INTEGER h = bench::Now();
+        std::printf("End key %.3f ms (row %d selected, found in %.3f ms), Home key %.3f ms (row %d)\n",
+                    1000.0 * bench::Seconds(e, f), atEnd, 1000.0 * bench::Seconds(f, g),
+                    1000.0 * bench::Seconds(g, h), list.GetSelectedRow());
     }
     // Page down with the scroll bar (the selection stays), in three stretches
     // of the log: from the top, from the middle, and up to the last row.

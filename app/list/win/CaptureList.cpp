@@ -131,6 +131,12 @@ void CCaptureList::OnDestroy() {
 }
 
 LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (!m_quietSelection && ChangesSelection(msg, wp, lp)) {
+        const int selected = DropSelection();
+        const LRESULT result = CListCtrl::WindowProc(msg, wp, lp);
+        if (msg == WM_KEYDOWN || msg == LVM_SETITEMSTATE) RestoreSelection(selected);
+        return result;
+    }
     if (msg == LVM_DELETECOLUMN && m_header.m_hWnd) {
         HEADER_COLUMN_INFO* info = m_header.GetItemData(static_cast<int>(wp));
         const LRESULT deleted = CListCtrl::WindowProc(msg, wp, lp);
@@ -145,6 +151,61 @@ LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (info && !m_header.SetItemData(static_cast<int>(result), info)) delete info;
     }
     return result;
+}
+
+// An owner-data list control clears the old selection of a single-selection
+// list by asking to deselect every row; some controls (Wine's) then visit
+// each row, unless no row is selected, which makes a key press or click cost
+// time in proportion to the log. The list therefore deselects the selected
+// row itself, quietly, before the control takes a navigation key, a click or
+// a request (from any caller) that selects another row; a key that moves
+// nowhere, or a request the control refuses, gets the row back.
+bool CCaptureList::ChangesSelection(UINT msg, WPARAM wp, LPARAM lp) const {
+    switch (msg) {
+    case LVM_SETITEMSTATE: {
+        const auto* item = reinterpret_cast<const LVITEMW*>(lp);
+        const int row = static_cast<int>(wp);
+        return item && row >= 0 && (item->state & item->stateMask & LVIS_SELECTED) && row != GetSelectedRow();
+    }
+    case WM_KEYDOWN:
+        switch (wp) {
+        case VK_SPACE: case VK_HOME: case VK_END: case VK_LEFT: case VK_UP:
+        case VK_RIGHT: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
+            return true;
+        }
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        // The control selects a row clicked with the left button, and one
+        // clicked with the right button unless Shift or Ctrl is held; it
+        // clears the selection on a click beside the rows, with the left
+        // button only if neither is held.
+        LVHITTESTINFO hit{};
+        hit.pt = PointArg(lp);
+        const int row = static_cast<int>(::SendMessageW(m_hWnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        const bool modifiers = (wp & (MK_SHIFT | MK_CONTROL)) != 0;
+        if (modifiers && (msg == WM_LBUTTONDOWN ? row < 0 : row >= 0)) return false;
+        return row != GetSelectedRow();
+    }
+    }
+    return false;
+}
+
+int CCaptureList::DropSelection() {
+    const int row = GetSelectedRow();
+    if (row >= 0) {
+        m_quietSelection = true;
+        SetItemState(row, 0, LVIS_SELECTED);
+        m_quietSelection = false;
+    }
+    return row;
+}
+
+void CCaptureList::RestoreSelection(int row) {
+    if (row < 0 || GetSelectedRow() >= 0) return;
+    m_quietSelection = true;
+    SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    m_quietSelection = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -201,7 +262,7 @@ bool CCaptureList::OnReflectedNotify(NMHDR& nm, LRESULT& result) {
         result = -1;
         return true;
     case LVN_ITEMCHANGED:
-        result = OnItemChanged(reinterpret_cast<NMLISTVIEW&>(nm));
+        result = m_quietSelection ? 0 : OnItemChanged(reinterpret_cast<NMLISTVIEW&>(nm));
         return true;
     case NM_CUSTOMDRAW:
         result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(nm));
@@ -471,7 +532,14 @@ void CCaptureList::SelectRow(int row) {
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-int CCaptureList::GetSelectedRow() const { return GetNextItem(-1, LVNI_SELECTED); }
+int CCaptureList::GetSelectedRow() const {
+    // A search for the selected row may walk the rows; the focused row is
+    // the selected one but for a moment, so it is asked first.
+    if (GetSelectedCount() == 0) return -1;
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    if (focused >= 0 && (GetItemState(focused, LVIS_SELECTED) & LVIS_SELECTED)) return focused;
+    return GetNextItem(-1, LVNI_SELECTED);
+}
 
 // ---------------------------------------------------------------------------
 // Columns

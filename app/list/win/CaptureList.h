@@ -118,6 +118,9 @@ protected:
 
 private:
     bool OnReflectedNotify(NMHDR& nm, LRESULT& result);
+    bool ChangesSelection(UINT msg, WPARAM wp, LPARAM lp) const;
+    int DropSelection();
+    void RestoreSelection(int row);
     int OnCreate();
     void OnDestroy();
     void OnPaint();
@@ -128,6 +131,7 @@ private:
 
     CHeaderCtrlEx m_header;
     CListCache m_cache;
+    bool m_quietSelection = false; // item changes not taken as a selection
     uint32_t m_autoSyncWithTree = 0;
     uint32_t m_referenceSet = 0;
     int64_t m_referenceStamp = 0;

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -650,6 +651,117 @@ TEST_F(CaptureListTest, ElapsedTimesFollowTheReference) {
     Show(0);
     EXPECT_EQ(CellText(2, 3), "0");
     EXPECT_EQ(CellText(1, 3).substr(0, 1), "-");
+}
+
+// Selection by the keyboard and the mouse: one row selected and focused,
+// scrolled into view, its record in the panes; a key or click that selects
+// nothing new keeps the row and leaves the panes alone.
+TEST_F(CaptureListTest, KeysAndClicksMoveTheOneSelectedRow) {
+    const int count = list->GetItemCount();
+    const int perPage = static_cast<int>(list->SendMessage(LVM_GETCOUNTPERPAGE));
+    ASSERT_GT(count, perPage + 2);
+    auto top = [&] { return static_cast<int>(list->SendMessage(LVM_GETTOPINDEX)); };
+    auto expectSelected = [&](int row, bool road) {
+        EXPECT_EQ(list->GetSelectedRow(), row);
+        EXPECT_EQ(list->GetSelectedCount(), 1u);
+        EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), row);
+        EXPECT_EQ(list->GetNextItem(-1, LVNI_SELECTED), row);
+        EXPECT_TRUE(row >= top() && row < top() + perPage) << "row " << row << ", top " << top();
+        if (road && row == rows.start) {
+            EXPECT_NE(SummaryText().find(L"Start"), std::wstring::npos);
+        } else if (road) {
+            ExpectSummaryOf(row);
+        } else {
+            EXPECT_TRUE(SummaryText().empty()) << "the panes were filled again";
+        }
+    };
+    Click(rows.bulkInDone);
+    ::SetFocus(*list);
+    // Where each key goes from the focused row (Page Down/Up: to the bottom
+    // or top of the page, then a page on).
+    auto target = [&](UINT key, int focused) {
+        switch (key) {
+        case VK_DOWN: return std::min(focused + 1, count - 1);
+        case VK_UP: return std::max(focused - 1, 0);
+        case VK_NEXT: {
+            const int last = top() + perPage - 1;
+            return std::min(focused == last ? focused + perPage - 1 : last, count - 1);
+        }
+        case VK_PRIOR: return std::max(focused == top() ? focused - perPage + 1 : top(), 0);
+        case VK_HOME: return 0;
+        case VK_END: return count - 1;
+        }
+        return -1;
+    };
+    const UINT keys[] = {VK_DOWN, VK_UP, VK_NEXT, VK_NEXT, VK_PRIOR, VK_PRIOR, VK_END,
+                         VK_END, VK_DOWN, VK_NEXT, VK_HOME, VK_UP, VK_PRIOR, VK_DOWN};
+    for (UINT key : keys) {
+        const int from = list->GetSelectedRow();
+        const int to = target(key, from);
+        SCOPED_TRACE(::testing::Message() << "key " << key << " from row " << from << " to " << to);
+        summary.Clear();
+        list->SendMessage(WM_KEYDOWN, key, 0);
+        list->SendMessage(WM_KEYUP, key, 0);
+        Pump();
+        expectSelected(to, to != from);
+    }
+    // Clicks: another row at the right of its line, the selected row again,
+    // a right click on another row, and a right click with Shift, which only
+    // moves the focus.
+    auto rowPoint = [&](int row, bool right) {
+        RECT rc{};
+        EXPECT_TRUE(list->GetItemRect(row, rc, LVIR_BOUNDS));
+        return MAKELPARAM(right ? rc.right - 30 : rc.left + 20, (rc.top + rc.bottom) / 2);
+    };
+    Show(rows.bulkInIssue);
+    summary.Clear();
+    LPARAM at = rowPoint(rows.bulkInIssue, true);
+    list->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    list->SendMessage(WM_LBUTTONUP, 0, at);
+    Pump();
+    expectSelected(rows.bulkInIssue, true);
+    summary.Clear();
+    at = rowPoint(rows.bulkInIssue, false);
+    list->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    list->SendMessage(WM_LBUTTONUP, 0, at);
+    Pump();
+    expectSelected(rows.bulkInIssue, false);
+    const int other = rows.bulkInIssue - 2;
+    list->answer = 0;
+    const int menus = list->menus;
+    summary.Clear();
+    at = rowPoint(other, false);
+    list->PostMessage(WM_RBUTTONUP, 0, at);  // ends the control's wait for a drag
+    list->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
+    Pump();
+    expectSelected(other, true);
+    EXPECT_EQ(list->menus, menus + 1) << "the row menu of the right click";
+    at = rowPoint(other + 1, false);
+    list->PostMessage(WM_RBUTTONUP, MK_SHIFT, at);
+    list->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, at);
+    Pump();
+    EXPECT_EQ(list->GetSelectedRow(), other);
+    EXPECT_EQ(list->GetSelectedCount(), 1u);
+    EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), other + 1);
+    // From the program: SelectRow (the control scrolls to the focused row),
+    // the control's own message as the main frame sends it, and a row the
+    // control refuses, which leaves the selection.
+    summary.Clear();
+    list->SelectRow(count - 2);
+    Pump();
+    expectSelected(count - 2, true);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    summary.Clear();
+    list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(count - 5), reinterpret_cast<LPARAM>(&item));
+    Pump();
+    expectSelected(count - 5, true);
+    summary.Clear();
+    EXPECT_FALSE(list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(count + 3), reinterpret_cast<LPARAM>(&item)));
+    Pump();
+    expectSelected(count - 5, false);
+    SaveScreenshot(::GetParent(*list), "capture_list_selection.bmp");
 }
 
 // Last: clears the shared log.
