@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/Geometry.h"
+
 namespace brx::test {
 
 // Wine copies what windows draw to the X server lazily, at most every 50 ms
@@ -61,6 +63,20 @@ inline bool SaveWindowBmp(HWND hwnd, const std::string& path) {
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return ok;
+}
+
+// A child window's rectangle in its parent's client coordinates.
+inline CRect ChildRect(HWND child) {
+    CRect rc;
+    ::GetWindowRect(child, &rc);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Saves what a window shows on the screen as a 24-bit BMP in the test output
+// folder; false when it cannot.
+inline bool SaveScreenshot(HWND hwnd, const char* name) {
+    return SaveWindowBmp(hwnd, std::string(BRX_TEST_OUTPUT_DIR) + "/" + name);
 }
 
 } // namespace brx::test

@@ -20,16 +20,7 @@ void Pump() {
   g_app.PumpUntilIdle();
 }
 
-CRect ChildRect(HWND child) {
-  CRect rc;
-  ::GetWindowRect(child, &rc);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-  return rc;
-}
 
-bool SaveScreenshot(HWND hwnd, const char* name) {
-  return SaveWindowBmp(hwnd, std::string(BRX_TEST_OUTPUT_DIR) + "/" + name);
-}
 
 BOOL CTestApp::OnIdle(LONG count) {
   ++idleCalls;

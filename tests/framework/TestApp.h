@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Geometry.h"
+#include "tests/WindowScreenshot.h"
 #include "framework/WinApp.h"
 
 namespace brx::test {
@@ -28,10 +29,5 @@ public:
 CTestApp& App();
 // Dispatches pending messages and runs the idle pass.
 void Pump();
-// A child window's rectangle in its parent's client coordinates.
-CRect ChildRect(HWND child);
-// Saves what a window shows on the screen (its whole window rectangle) as a
-// 24-bit BMP in the test output folder; false when it cannot.
-bool SaveScreenshot(HWND hwnd, const char* name);
 
 } // namespace brx::test

@@ -16,15 +16,10 @@ namespace brx::test {
 CWinAppEx& App();
 // Dispatches pending messages and runs the idle pass.
 void Pump();
-// A child window's rectangle in its parent's client coordinates.
-CRect ChildRect(HWND child);
 // Whether a window carries WS_VISIBLE, whatever its parents: the tests keep
 // their frames hidden unless they look at the screen, since showing and
 // hiding a top-level window is slow under Wine without a window manager.
 inline bool HasVisibleStyle(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
-// Saves what a window shows on the screen as a 24-bit BMP in the test output
-// folder; false when it cannot.
-bool SaveScreenshot(HWND hwnd, const char* name);
 
 // Changes a system setting for this session only (not saved) and puts it
 // back when it goes out of scope.
