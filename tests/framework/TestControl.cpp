@@ -56,7 +56,7 @@ private:
   CTestControl* m_owner;
 };
 
-class CTestControl : public IOleObject, public IOleInPlaceObject, public IDispatch, public IConnectionPointContainer {
+class CTestControl : public COleObjectBase, public IOleInPlaceObject, public IDispatch, public IConnectionPointContainer {
 public:
   CTestControl() : m_point(this) { ++LastControl().live; }
   virtual ~CTestControl() {
@@ -90,20 +90,10 @@ public:
     m_site = site;
     return S_OK;
   }
-  STDMETHODIMP GetClientSite(IOleClientSite** out) override {
-    *out = m_site;
-    if (m_site) m_site->AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
   STDMETHODIMP Close(DWORD) override {
     InPlaceDeactivate();
     return S_OK;
   }
-  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT pos) override {
     if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW) return OLEOBJ_E_NOVERBS;
     if (m_window) return S_OK;
@@ -134,24 +124,15 @@ public:
     AskTheSite(site, report);
     return m_window ? S_OK : E_FAIL;
   }
-  STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
-  STDMETHODIMP Update() override { return S_OK; }
-  STDMETHODIMP IsUpToDate() override { return S_OK; }
   STDMETHODIMP GetUserClassID(CLSID* out) override {
     *out = CLSID_TestControl;
     return S_OK;
   }
-  STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
   STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
-  STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
   STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
     *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE;
     return S_OK;
   }
-  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
 
   // IOleInPlaceObject
   STDMETHODIMP GetWindow(HWND* out) override {
@@ -262,7 +243,6 @@ private:
   }
 
   LONG m_ref = 1;
-  IOleClientSite* m_site = nullptr;
   HWND m_window = nullptr;
   std::wstring m_caption = L"Test control";
   CEventPoint m_point;
@@ -285,39 +265,10 @@ STDMETHODIMP CEventPoint::GetConnectionPointContainer(IConnectionPointContainer*
   return static_cast<IOleObject*>(m_owner)->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(out));
 }
 
-class CFactory : public IClassFactory {
-public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    auto* control = new CTestControl;
-    HRESULT hr = static_cast<IOleObject*>(control)->QueryInterface(iid, out);
-    static_cast<IOleObject*>(control)->Release();
-    return hr;
-  }
-  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-
-CFactory g_factory;
+CClassFactoryOf<CTestControl> g_factory;
 
 } // namespace
 
-CTestControlRegistration::CTestControlRegistration() {
-  if (FAILED(::CoRegisterClassObject(CLSID_TestControl, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                     &m_cookie)))
-    m_cookie = 0;
-}
-
-CTestControlRegistration::~CTestControlRegistration() {
-  if (m_cookie) ::CoRevokeClassObject(m_cookie);
-}
+CTestControlRegistration::CTestControlRegistration() : CClassRegistration(CLSID_TestControl, &g_factory) {}
 
 } // namespace brx::test

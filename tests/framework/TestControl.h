@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "tests/FakeOleObject.h"
+
 #include <string>
 
 namespace brx::test {
@@ -36,14 +38,9 @@ TestControlReport& LastControl();
 
 // Registers the control's class factory for this process; the object
 // unregisters it.
-class CTestControlRegistration {
+class CTestControlRegistration : public CClassRegistration {
 public:
   CTestControlRegistration();
-  ~CTestControlRegistration();
-  bool Ok() const { return m_cookie != 0; }
-
-private:
-  DWORD m_cookie = 0;
 };
 
 } // namespace brx::test

@@ -62,7 +62,7 @@ public:
     }
 };
 
-class CFakeBrowser : public IOleObject, public IDispatch, CRefCounted {
+class CFakeBrowser : public COleObjectBase, public IDispatch, CRefCounted {
 public:
     CFakeBrowser() { Browser().browser = this; }
     ~CFakeBrowser() {
@@ -117,36 +117,17 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP GetClientSite(IOleClientSite** out) override {
-        *out = m_site;
-        if (m_site) m_site->AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     STDMETHODIMP Close(DWORD) override { return S_OK; }
-    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
     STDMETHODIMP DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override { return S_OK; }
-    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
-    STDMETHODIMP Update() override { return S_OK; }
-    STDMETHODIMP IsUpToDate() override { return S_OK; }
     STDMETHODIMP GetUserClassID(CLSID* id) override {
         *id = CLSID_FakeBrowser;
         return S_OK;
     }
-    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
     STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return S_OK; }
-    STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
-    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
     STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
         *status = 0;
         return S_OK;
     }
-    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
     // IDispatch: the browser's members by DISPID.
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
         *n = 0;
@@ -183,41 +164,13 @@ public:
     }
 
 private:
-    IOleClientSite* m_site = nullptr;
     CFakeDocument* m_document = nullptr;
 };
 
-class CFactory : public IClassFactory {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-        *out = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (outer) return CLASS_E_NOAGGREGATION;
-        auto* browser = new CFakeBrowser;
-        const HRESULT hr = browser->QueryInterface(iid, out);
-        browser->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-CFactory g_factory;
+CClassFactoryOf<CFakeBrowser> g_factory;
 
 } // namespace
 
-CFakeBrowserRegistration::CFakeBrowserRegistration() {
-    if (FAILED(::CoRegisterClassObject(CLSID_FakeBrowser, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                       &m_cookie)))
-        m_cookie = 0;
-}
-
-CFakeBrowserRegistration::~CFakeBrowserRegistration() {
-    if (m_cookie) ::CoRevokeClassObject(m_cookie);
-}
+CFakeBrowserRegistration::CFakeBrowserRegistration() : CClassRegistration(CLSID_FakeBrowser, &g_factory) {}
 
 } // namespace brx::test

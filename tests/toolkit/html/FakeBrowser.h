@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "tests/FakeOleObject.h"
+
 #include <string>
 #include <vector>
 
@@ -29,14 +31,9 @@ struct FakeBrowserLog {
 };
 FakeBrowserLog& Browser();
 
-class CFakeBrowserRegistration {
+class CFakeBrowserRegistration : public CClassRegistration {
 public:
     CFakeBrowserRegistration();
-    ~CFakeBrowserRegistration();
-    bool Ok() const { return m_cookie != 0; }
-
-private:
-    DWORD m_cookie = 0;
 };
 
 } // namespace brx::test
