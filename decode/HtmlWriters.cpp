@@ -532,7 +532,7 @@ bool RenderUnrecognizedDescriptor(DECODE_CONTEXT& ctx) {
         break;
     case 1: {
         const uint8_t subtype = d.size() >= 3 ? d[2] : 0;
-        const std::span<const uint8_t> itf = ctx.descriptor.interface;
+        const std::span<const uint8_t> itf = ctx.descriptor.interfaceDescriptor;
         const bool haveItf = itf.size() >= 8;
         typeName = ClassDescriptorName(type, subtype, haveItf ? itf[5] : ctx.descriptor.bDeviceClass,
                                        haveItf ? itf[6] : ctx.descriptor.bDeviceSubClass,
