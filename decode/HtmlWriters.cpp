@@ -40,6 +40,8 @@ const std::string_view DESCRIPTOR_STYLE_SHEET =
     "a.totop {color:#ccc;" UD_MONO "text-decoration:none;white-space:nowrap;margin-left:8px;}\r\n"
     ".error {color:#f00;}\r\n";
 
+bool AppendDescriptorStyleSheet(PageBuffer& page) { return page.Append(DESCRIPTOR_STYLE_SHEET); }
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";

@@ -22,6 +22,9 @@ namespace brx {
 
 // The "ud" sheet (rules only, each line ending "\r\n").
 extern const std::string_view DESCRIPTOR_STYLE_SHEET;
+// Appends the "ud" sheet inside a style block the caller opened (the USB
+// properties report writes its own head).
+bool AppendDescriptorStyleSheet(PageBuffer& page);
 
 // --- Cells -----------------------------------------------------------------
 bool WriteEmptyCell(DECODE_CONTEXT& ctx);

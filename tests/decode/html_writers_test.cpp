@@ -474,6 +474,13 @@ TEST(HtmlStyle, SheetHasEveryRule) {
         EXPECT_NE(DESCRIPTOR_STYLE_SHEET.find(selector), std::string_view::npos) << selector;
     }
     EXPECT_EQ(Count(DESCRIPTOR_STYLE_SHEET, "\r\n"), 23u);
+    EXPECT_TRUE(DESCRIPTOR_STYLE_SHEET.ends_with(".error {color:#f00;}\r\n"));
+    PageFixture f;
+    EXPECT_TRUE(AppendDescriptorStyleSheet(f.page));
+    EXPECT_EQ(f.page.view(), DESCRIPTOR_STYLE_SHEET);
+    PageBuffer tiny(PageBuffer::kTailReserve + 100);
+    EXPECT_FALSE(AppendDescriptorStyleSheet(tiny));
+    EXPECT_EQ(tiny.size(), 0u);
     EXPECT_EQ(Count(DESCRIPTOR_STYLE_SHEET, "{"), Count(DESCRIPTOR_STYLE_SHEET, "}"));
     EXPECT_NE(DESCRIPTOR_STYLE_SHEET.find("div.uddiv6 {font-size:8pt;font-style:normal;font-weight:bold;"
                                           "text-decoration:none;margin-top:12px;margin-right:0;margin-bottom:4px;"
