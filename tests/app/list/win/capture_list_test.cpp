@@ -79,10 +79,12 @@ public:
     };
     std::vector<Entry> shown;
     int menus = 0;
+    POINT at{};  // where the last menu opened (screen)
 
 protected:
-    UINT TrackMenu(HMENU menu, POINT) override {
+    UINT TrackMenu(HMENU menu, POINT screen) override {
         ++menus;
+        at = screen;
         shown.clear();
         for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
             wchar_t text[256] = L"";
@@ -624,7 +626,29 @@ TEST_F(CaptureListTest, ReferenceAndContextMenu) {
     }
     EXPECT_TRUE(issueText);
     EXPECT_TRUE(referenceMenu);
-    // Keyboard menu on the header's rectangle is the header's.
+    // A right click on the header is the header's: the list shows no menu.
+    RECT header{};
+    ::GetWindowRect(list->GetHeader(), &header);
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd),
+                      MAKELPARAM(header.left + 40, (header.top + header.bottom) / 2));
+    EXPECT_EQ(list->menus, 1);
+    // The keyboard's menu is the list's, even though its point (-1, -1) lies
+    // nowhere: it opens at the selected row's image...
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd), MAKELPARAM(-1, -1));
+    ASSERT_EQ(list->menus, 2);
+    RECT icon{};
+    list->GetItemRect(rows.bulkInDone, icon, LVIR_ICON);
+    POINT row{icon.left, (icon.top + icon.bottom) / 2};
+    ::ClientToScreen(*list, &row);
+    EXPECT_EQ(list->at.y, row.y);
+    EXPECT_GE(list->at.x, row.x);
+    // ...and, with no row selected, under the header's first column.
+    list->SetItemState(rows.bulkInDone, 0, LVIS_SELECTED);
+    ASSERT_LT(list->GetSelectedRow(), 0);
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd), MAKELPARAM(-1, -1));
+    ASSERT_EQ(list->menus, 3);
+    EXPECT_EQ(list->at.y, header.bottom);
+    EXPECT_EQ(list->at.x, header.left);
     list->SetReference(123, 4);
     EXPECT_TRUE(list->HasReference());
     EXPECT_EQ(list->GetReferenceSequence(), 4u);
