@@ -78,9 +78,10 @@ int main(int argc, char** argv) {
     for (long stale : counts) {
         CBenchFrame frame;
         if (!frame.Build()) return 1;
-        // The options, the bar's own buttons in reverse, then the stale ids.
+        // The options, the bar's own buttons in reverse (separators marked by the
+        // top bit, as the control reads them), then the stale ids.
         std::vector<uint32_t> words{2, 0};
-        for (int i = kButtons - 1; i >= 0; --i) words.push_back(i % 5 == 4 ? 0u : uint32_t(kFirstId + i));
+        for (int i = kButtons - 1; i >= 0; --i) words.push_back(i % 5 == 4 ? 0xFFFFFFFFu : uint32_t(kFirstId + i));
         for (long i = 0; i < stale; ++i) words.push_back(0x9000u + uint32_t(i % 97));
         if (!WriteAppRegBinary(kSection, L"E800", words.data(), static_cast<uint32_t>(words.size() * 4))) return 1;
         const int before = frame.bar.GetCount();
