@@ -103,6 +103,34 @@ size_t ToolbarRecordCount(size_t size, size_t recordBytes) {
     return (size - kToolbarOptionBytes) / recordBytes;
 }
 
+std::vector<size_t> ToolbarRecordsToRestore(const uint8_t* records, size_t count, size_t recordBytes,
+                                            const std::vector<uint32_t>& buttonIds,
+                                            const std::vector<uint32_t>& separatorIds) {
+    std::vector<size_t> kept;
+    if (!records || recordBytes < 4) return kept;
+    const size_t separatorCap = buttonIds.size() + separatorIds.size();
+    std::vector<bool> used(buttonIds.size(), false);
+    size_t separators = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t id = ReadU32(records + i * recordBytes);
+        const bool separator = (id & kSavedSeparatorBit) != 0 ||
+                               std::find(separatorIds.begin(), separatorIds.end(), id) != separatorIds.end();
+        if (separator) {
+            if (separators >= separatorCap) continue;
+            ++separators;
+            kept.push_back(i);
+            continue;
+        }
+        const auto it = std::find(buttonIds.begin(), buttonIds.end(), id);
+        if (it == buttonIds.end()) continue;
+        const size_t slot = static_cast<size_t>(it - buttonIds.begin());
+        if (used[slot]) continue;
+        used[slot] = true;
+        kept.push_back(i);
+    }
+    return kept;
+}
+
 bool ToolbarButtonHasTip(int textOption, bool hasText) {
     switch (textOption) {
     case 1: return !hasText;

@@ -96,6 +96,17 @@ ToolbarOptionsHeader DecodeToolbarOptions(const uint8_t* data, size_t size);
 void EncodeToolbarOptions(int textOption, int iconOption, uint8_t out[kToolbarOptionBytes]);
 // The number of button records after the option bytes (0 for a short block).
 size_t ToolbarRecordCount(size_t size, size_t recordBytes);
+// The saved button records a restore keeps, as their indices in saved order.
+// Each record starts with the button's command id (little endian). A record
+// is kept when it names one of the bar's buttons not kept before, or when it
+// is a separator (the top bit set, or the id of one of the bar's separators)
+// while fewer separators than the bar has records were kept. So a block of
+// stale or repeated records never gives the control more buttons to insert
+// than the bar can show.
+inline constexpr uint32_t kSavedSeparatorBit = 0x80000000u;
+std::vector<size_t> ToolbarRecordsToRestore(const uint8_t* records, size_t count, size_t recordBytes,
+                                            const std::vector<uint32_t>& buttonIds,
+                                            const std::vector<uint32_t>& separatorIds);
 
 // Whether a button gets a tooltip: option 0 never (its text is on it), option
 // 1 only when it shows no text, option 2 always, no option yet never.

@@ -199,6 +199,14 @@ size_t HexScrollIntoView(size_t cell, size_t firstVisible, size_t n, size_t p) {
     return firstVisible;
 }
 
+size_t HexClampFirstVisible(size_t firstVisible, size_t n, size_t p, size_t count) {
+    if (n == 0) return 0;
+    const size_t lines = count / n + (count % n != 0);
+    const size_t pageLines = p / n;
+    const size_t lastFirstLine = lines > pageLines ? lines - pageLines : 0;
+    return std::min(firstVisible / n, lastFirstLine) * n;
+}
+
 std::u16string HexClipboardText(const uint8_t* data, size_t length, size_t n, uint32_t parts, bool lowercase) {
     std::u16string text;
     if (!data || length == 0 || n == 0) return text;

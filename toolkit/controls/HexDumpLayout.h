@@ -100,6 +100,12 @@ HEXDUMP_MOVE HexKeyMove(HexKey key, size_t c, size_t n, size_t p, size_t count);
 // when above the view, as the last whole line when below it.
 size_t HexScrollIntoView(size_t cell, size_t firstVisible, size_t n, size_t p);
 
+// The first visible cell after the line width or the page changed (a resize):
+// the line start of the cell that was first, moved up so that no whole page
+// of room is left below the data, as far as the scroll bar's range goes
+// (lines beyond the first page). n cells per line, p cells per page.
+size_t HexClampFirstVisible(size_t firstVisible, size_t n, size_t p, size_t count);
+
 // The clipboard text of the whole data: lines ending "\r\n", no terminator.
 std::u16string HexClipboardText(const uint8_t* data, size_t length, size_t cellsPerLine, uint32_t parts,
                                 bool lowercase);

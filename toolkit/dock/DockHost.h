@@ -63,6 +63,11 @@ public:
     virtual void RelayoutNeeded(CDPMiniWnd* frame) {}
     // Give the keyboard focus to the pane's view unless it already has it.
     virtual void FocusPane(CDP&) {}
+    // A float or a re-dock left nodes behind that no pane needs any more
+    // (emptied groups and splitters, hidden floating frames): compact the
+    // layout once the operation and the window messages around it are over
+    // (the operation may run inside a handler of a frame it empties).
+    virtual void CompactNeeded() {}
 
     // Questions.
     // The node's rectangle in screen coordinates. The default takes client

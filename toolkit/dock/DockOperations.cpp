@@ -59,7 +59,9 @@ CDPMiniWnd* CDPLayout::FloatNode(CDPBase* node, const DockRect& screenRect) {
     } else {
         node = node->Clone(*this, nullptr, 0);
     }
-    return MakeFloatingFrame(node, screenRect);
+    CDPMiniWnd* frame = MakeFloatingFrame(node, screenRect);
+    if (DockHost* host = LiveHost()) host->CompactNeeded();
+    return frame;
 }
 
 bool CDPLayout::DockNodeAt(CDPBase* node, int mode, CDPBase* ref) {
@@ -75,7 +77,9 @@ bool CDPLayout::DockNodeAt(CDPBase* node, int mode, CDPBase* ref) {
     } else {
         node = node->Clone(*this, nullptr, 0);
     }
-    return DockNode(node, mode, ref);
+    const bool docked = DockNode(node, mode, ref);
+    if (DockHost* host = LiveHost()) host->CompactNeeded();
+    return docked;
 }
 
 void CDPLayout::MoveToContainer(CDPBase* node, CDPBase* target) {
@@ -90,6 +94,7 @@ void CDPLayout::MoveToContainer(CDPBase* node, CDPBase* target) {
     auto* group = static_cast<CDPTabbedContainer*>(target);
     for (CDPBase* pane : panes) group->AddTab(static_cast<CDP*>(pane));
     RefreshHomes();
+    if (DockHost* host = LiveHost()) host->CompactNeeded();
 }
 
 void CDPLayout::ToggleDocking(CDPBase* node) {

@@ -144,6 +144,13 @@ LRESULT CCaptureList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return deleted;
     }
     const LRESULT result = CListCtrl::WindowProc(msg, wp, lp);
+    switch (msg) {
+    case LVM_INSERTCOLUMNW:
+    case LVM_DELETECOLUMN:
+    case LVM_SETCOLUMNW:
+    case LVM_SETCOLUMNWIDTH:
+    case LVM_SETCOLUMNORDERARRAY: m_headerStale = true; break;
+    }
     if (msg == LVM_INSERTCOLUMNW && result >= 0 && m_header.m_hWnd) {
         const auto* column = reinterpret_cast<const LVCOLUMNW*>(lp);
         const int width = column && (column->mask & LVCF_WIDTH) ? column->cx : GetColumnWidth(static_cast<int>(result));
@@ -288,8 +295,11 @@ bool CCaptureList::OnNotify(NMHDR& nm, LRESULT& result) {
     case HDN_ENDDRAG:
         // The list control completes the drag; the header then moves hidden
         // columns back behind the visible ones.
+        m_headerStale = true;
         m_header.PostMessage(HCM_FIXORDER);
         return false;
+    case HDN_ITEMCHANGEDA:
+    case HDN_ITEMCHANGEDW: m_headerStale = true; return false;
     }
     return false;
 }
@@ -428,7 +438,13 @@ void CCaptureList::OnPaint() {
     }
     if (memory) ::DeleteDC(memory);
     ::EndPaint(m_hWnd, &ps);
-    if (m_header.m_hWnd) ::InvalidateRect(m_header, nullptr, FALSE);
+    // The header draws itself; it needs a new paint after this one only when
+    // its columns changed or the list scrolled sideways (a repaint after
+    // every list paint doubled the cost of scrolling).
+    const int scrollX = ::GetScrollPos(m_hWnd, SB_HORZ);
+    if (m_header.m_hWnd && (m_headerStale || scrollX != m_headerScrollX)) ::InvalidateRect(m_header, nullptr, FALSE);
+    m_headerStale = false;
+    m_headerScrollX = scrollX;
 }
 
 void CCaptureList::LoadColorSettings() {

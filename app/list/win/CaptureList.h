@@ -130,6 +130,10 @@ private:
     CFilter& Filter() const;
 
     CHeaderCtrlEx m_header;
+    // The header is repainted after a list paint only when its columns
+    // changed or the list scrolled sideways since the last one.
+    bool m_headerStale = true;
+    int m_headerScrollX = 0;
     CListCache m_cache;
     bool m_quietSelection = false; // item changes not taken as a selection
     uint32_t m_autoSyncWithTree = 0;

@@ -122,6 +122,43 @@ TEST(ToolbarOptions, RecordCountAfterTheHeader) {
     EXPECT_EQ(ToolbarRecordCount(68, 0), 0u);
 }
 
+TEST(ToolbarOptions, RestoreKeepsOnlyTheBarsButtonsOnceAndBoundedSeparators) {
+    auto block = [](std::vector<uint32_t> ids, size_t recordBytes) {
+        std::vector<uint8_t> out(ids.size() * recordBytes, 0xEE);
+        for (size_t i = 0; i < ids.size(); ++i)
+            for (size_t b = 0; b < 4; ++b) out[i * recordBytes + b] = static_cast<uint8_t>(ids[i] >> (8 * b));
+        return out;
+    };
+    const std::vector<uint32_t> buttons{0x7301, 0x7302, 0x7303};
+    const std::vector<uint32_t> separators{0};
+    struct Case {
+        std::vector<uint32_t> saved;
+        std::vector<size_t> kept;
+    };
+    const Case cases[] = {
+        {{0x7301, 0, 0x7303}, {0, 1, 2}},                       // all known
+        {{0x7301, 0x9999, 0x7302, 0x7301, 0x7302}, {0, 2}},     // stale and repeated ids go
+        {{0x80000000u, 0xFFFFFFFFu, 0x7303}, {0, 1, 2}},        // separators the control marks
+        {{0, 0, 0, 0, 0, 0x7302}, {0, 1, 2, 3, 5}},             // at most 4 separators for 4 records
+        {{}, {}},
+        {{0x1234, 0x4321}, {}},                                 // nothing left: keep the current bar
+    };
+    for (size_t recordBytes : {size_t{4}, size_t{6}})
+        for (const Case& c : cases) {
+            const std::vector<uint8_t> bytes = block(c.saved, recordBytes);
+            EXPECT_EQ(ToolbarRecordsToRestore(bytes.data(), c.saved.size(), recordBytes, buttons, separators), c.kept)
+                << c.saved.size() << " records of " << recordBytes;
+        }
+    // Thousands of stale or repeated records keep one record per button.
+    std::vector<uint32_t> many(16000, 0x5555);
+    for (size_t i = 0; i < many.size(); i += 3) many[i] = buttons[(i / 3) % 3];
+    const std::vector<uint8_t> bytes = block(many, 4);
+    EXPECT_EQ(ToolbarRecordsToRestore(bytes.data(), many.size(), 4, buttons, separators).size(), 3u);
+    // Records too short to hold an id, or no block, keep nothing.
+    EXPECT_TRUE(ToolbarRecordsToRestore(bytes.data(), 4, 3, buttons, separators).empty());
+    EXPECT_TRUE(ToolbarRecordsToRestore(nullptr, 4, 4, buttons, separators).empty());
+}
+
 TEST(ToolbarTips, PerTextOption) {
     EXPECT_FALSE(ToolbarButtonHasTip(-1, false));
     EXPECT_FALSE(ToolbarButtonHasTip(0, false));

@@ -172,5 +172,25 @@ TEST(HexDumpKeys, ScrollingIntoViewKeepsTheLineOnScreen) {
     EXPECT_EQ(HexScrollIntoView(99, 0, 16, 0), 96u);     // a page of no line still shows it
 }
 
+TEST(HexDumpKeys, AResizeKeepsTheFirstLineWithinTheScrollRange) {
+    struct Case {
+        size_t first, n, p, count, expected;
+    };
+    const Case cases[] = {
+        {48, 16, 64, 256, 48},   // fits: unchanged
+        {192, 16, 64, 256, 192}, // the last page exactly
+        {224, 16, 64, 256, 192}, // a taller window: up to the last full page
+        {224, 32, 256, 256, 0},  // everything fits now
+        {200, 8, 64, 256, 192},  // narrower: the line of the old first cell
+        {200, 32, 64, 250, 192}, // wider: a line start, within the range (8 lines, 2 a page)
+        {40, 16, 0, 100, 32},    // no whole line on the page: the last line may be first
+        {40, 0, 64, 100, 0},     // no layout yet
+        {0, 16, 64, 0, 0},       // no data
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HexClampFirstVisible(c.first, c.n, c.p, c.count), c.expected)
+            << c.first << " " << c.n << " " << c.p << " " << c.count;
+}
+
 } // namespace
 } // namespace brx

@@ -16,8 +16,6 @@ namespace brx {
 namespace {
 
 constexpr DWORD kCtrlStyle = TBSTYLE_TRANSPARENT | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
-// A restored separator: the control marks it with the top bit of its id.
-constexpr DWORD kSavedSeparatorBit = 0x80000000u;
 
 bool IsSeparator(const TBBUTTON& b) { return (b.fsStyle & BTNS_SEP) != 0; }
 
@@ -216,11 +214,10 @@ LRESULT CToolBarEx::OnRestore(NMTBRESTORE& restore) {
         ToolbarOptionsHeader header =
             DecodeToolbarOptions(reinterpret_cast<const uint8_t*>(restore.pData), restore.pData ? restore.cbData : 0);
         if (!header.present) return 1; // too short to be ours: keep the current buttons
-        restore.cButtons = static_cast<int>(
-            ToolbarRecordCount(restore.cbData, static_cast<size_t>(std::max(restore.cbBytesPerRecord, 1))));
         SetTextOption(header.textOption, false);
         SetIconOptions(header.iconOption, false);
         restore.pCurrent = restore.pData + kToolbarOptionBytes / sizeof(DWORD);
+        restore.cButtons = static_cast<int>(KeepRestorableRecords(restore));
         if (restore.cButtons == 0) {
             RefreshButtons();
             UpdateBandSize();
@@ -233,6 +230,23 @@ LRESULT CToolBarEx::OnRestore(NMTBRESTORE& restore) {
     if (!IsSeparator(b) && !(id & kSavedSeparatorBit))
         if (const TBBUTTONEX* record = FindRecord(b.idCommand)) b = record->tbinfo;
     return 0;
+}
+
+size_t CToolBarEx::KeepRestorableRecords(NMTBRESTORE& restore) const {
+    // The control inserts every record it is given, one relayout each, and
+    // only then drops those nobody completed: stale or repeated records
+    // (a damaged or hostile saved value) would cost minutes at start-up.
+    // The records kept are moved to the front of the control's block.
+    const size_t recordBytes = static_cast<size_t>(std::max(restore.cbBytesPerRecord, 1));
+    const size_t count = ToolbarRecordCount(restore.cbData, recordBytes);
+    std::vector<uint32_t> buttonIds, separatorIds;
+    for (const TBBUTTONEX& record : m_buttons)
+        (IsSeparator(record.tbinfo) ? separatorIds : buttonIds).push_back(static_cast<uint32_t>(record.tbinfo.idCommand));
+    auto* records = reinterpret_cast<uint8_t*>(restore.pCurrent);
+    const std::vector<size_t> kept = ToolbarRecordsToRestore(records, count, recordBytes, buttonIds, separatorIds);
+    for (size_t k = 0; k < kept.size(); ++k)
+        if (kept[k] != k) std::memmove(records + k * recordBytes, records + kept[k] * recordBytes, recordBytes);
+    return kept.size();
 }
 
 bool CToolBarEx::OnReflectedNotify(NMHDR& nm, LRESULT& result) {

@@ -65,6 +65,8 @@ private:
     LRESULT OnSave(NMTBSAVE& save);
     LRESULT OnRestore(NMTBRESTORE& restore);
     const TBBUTTONEX* FindRecord(int id) const;
+    // Moves the saved records worth restoring to the front; their count.
+    size_t KeepRestorableRecords(NMTBRESTORE& restore) const;
     void DeleteAllButtons();
     void ReplaceImageList(UINT msg, int resource, int size);
 

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "framework/CommonControls.h"
+#include "toolkit/controls/res/header_cursor_ids.h"
 
 namespace brx {
 
@@ -19,8 +20,10 @@ struct HEADER_COLUMN_INFO {
 
 // Posted by the list after a column drag: hidden columns go to the back again.
 constexpr UINT HCM_FIXORDER = WM_APP + 0x4D;
-constexpr int kHeaderDividerCursor = 136;
-constexpr int kHeaderSplitCursor = 138;
+// The divider cursors: toolkit/controls/res/header_cursors.rc, which every
+// program showing the header includes in its resources.
+constexpr int kHeaderDividerCursor = IDC_HEADER_DIVIDER;
+constexpr int kHeaderSplitCursor = IDC_HEADER_SPLIT;
 
 class CHeaderCtrlEx : public CHeaderCtrl {
 public:

@@ -554,6 +554,11 @@ bool CHexDumpCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_ENABLE: Invalidate(FALSE); result = 0; return true;
     case WM_SIZE:
         Relayout();
+        // A new width can change the cells per line and a new height the
+        // page: the view keeps its first line but never scrolls past the
+        // scroll bar's range.
+        m_firstVisible = HexClampFirstVisible(m_firstVisible, static_cast<size_t>(std::max(1, m_cellsPerLine)),
+                                              static_cast<size_t>(std::max(0, m_cellsPerPage)), m_data.size());
         return false;
     }
     return CWnd::OnWndMsg(msg, wp, lp, result);

@@ -133,8 +133,21 @@ bool CDPMiniFrame::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             if (static_cast<CDP*>(pane)->CanClose()) manager_.ClosePane(static_cast<CDP*>(pane));
         return true;
     }
-    case WM_MOVE:
     case WM_DESTROY:
+        if (node_) {
+            node_->rect = ToDockRect(GetWindowRect());
+            // The views inside are children of this frame's group windows:
+            // they go back to the owner frame before those windows die with
+            // this one (at exit the owner frame destroys its floating
+            // frames first, before it detaches its views itself).
+            if (node_->Child()) {
+                std::vector<CDPBase*> panes;
+                node_->Child()->CollectNodes(DP_NODE_PANE, panes);
+                for (CDPBase* pane : panes) manager_.DetachHostWindow(static_cast<CDP*>(pane));
+            }
+        }
+        break;
+    case WM_MOVE:
         if (node_) node_->rect = ToDockRect(GetWindowRect());
         break;
     case WM_NCDESTROY:

@@ -25,6 +25,9 @@ bool FocusInside(HWND wnd) {
     return wnd && focus && (focus == wnd || ::IsChild(wnd, focus));
 }
 
+// Posted to the manager's own window: compact the current layout.
+constexpr UINT DPM_COMPACT = WM_APP + 0x7C1;
+
 } // namespace
 
 CDPManager::CDPManager() {
@@ -282,6 +285,17 @@ bool CDPManager::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         IdleUpdate();
         result = 0;
         return true;
+    case DPM_COMPACT:
+        // Nodes that floated or docked elsewhere leave empty groups, empty
+        // splitters and hidden frames behind: without this every float and
+        // re-dock would add some until exit. Homes are kept.
+        compactPosted_ = false;
+        if (layout_) {
+            layout_->RefreshHomes();
+            layout_->Compact();
+        }
+        result = 0;
+        return true;
     case WM_SYSCOLORCHANGE:
         DockColorTable().Update(system_);
         DelayRecalcLayouts();
@@ -367,6 +381,11 @@ void CDPManager::BarsChanged(CDPSplitterContainer& splitter) {
         }
         bars->bars.push_back(bar);
     }
+}
+
+void CDPManager::CompactNeeded() {
+    if (compactPosted_ || !m_hWnd) return;
+    compactPosted_ = ::PostMessageW(m_hWnd, DPM_COMPACT, 0, 0) != FALSE;
 }
 
 void CDPManager::NodeDeleting(CDPBase& node) {

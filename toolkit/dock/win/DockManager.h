@@ -217,6 +217,7 @@ public:
     void FrameChanged(CDPMiniWnd&) override;
     void RelayoutNeeded(CDPMiniWnd* frame) override;
     void FocusPane(CDP&) override;
+    void CompactNeeded() override;
     DockRect ScreenRect(const CDPBase& node) const override;
     bool PaneHasFocus(const CDP& pane) const override { return HasFocus(&pane); }
 
@@ -232,6 +233,7 @@ private:
     std::unordered_map<UINT, HICON> icons_;
     DockOutline* outline_ = nullptr;
     std::unique_ptr<DockOutline> desktopOutline_;
+    bool compactPosted_ = false;
 };
 
 } // namespace brx

@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/res/frame_ids.h"
 #include "tests/app/frame/win/FrameTestUtil.h"
@@ -49,6 +51,51 @@ RECT PaneRect(CStatusBarEx& bar, int part) {
 }
 
 RECT ChildRect(HWND child) { return test::ChildRect(child); }
+
+// What the screen shows in a window's client rectangle, read after Wine
+// copied the drawing there.
+struct ScreenPicture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Pixels of the rectangle (client coordinates) whose colour is not `c`.
+    int CountOther(const RECT& r, COLORREF c) const {
+        int n = 0;
+        for (LONG y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, height); ++y)
+            for (LONG x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, width); ++x) n += At(x, y) != c;
+        return n;
+    }
+};
+
+ScreenPicture ReadScreen(HWND wnd) {
+    test::FlushToScreen();
+    ScreenPicture pic;
+    RECT rc{};
+    ::GetClientRect(wnd, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(wnd, &origin);
+    pic.width = rc.right;
+    pic.height = rc.bottom;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib && bits) {
+        HGDIOBJ old = ::SelectObject(memory, dib);
+        ::BitBlt(memory, 0, 0, pic.width, pic.height, screen, origin.x, origin.y, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0, n = static_cast<size_t>(pic.width) * pic.height; i < n; ++i)
+            pic.pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+    }
+    if (dib) ::DeleteObject(dib);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pic;
+}
 
 TEST(MainToolBar, SlotsImagesAndStyles) {
     testing::TestRegistry registry;
@@ -250,6 +297,38 @@ TEST(MainToolBar, Screenshot) {
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(frame.m_hWnd, "main_bars.bmp"));
+
+    // What the screen shows: every button's image, the two labels, and the
+    // gauge filled to about a third of its pane.
+    CToolBarMain& bar = frame.toolbar;
+    const ScreenPicture tools = ReadScreen(bar);
+    ASSERT_GT(tools.width, 0);
+    const COLORREF background = tools.At(tools.width - 2, tools.height / 2);  // beyond the last button
+    for (int i = 0; i < kMainToolBarButtons; ++i) {
+        const TBBUTTON b = ButtonAt(bar, i);
+        if (b.fsStyle & BTNS_SEP) continue;
+        RECT r{};
+        bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+        const RECT image{r.left + 3, r.top + 3, r.left + 19, r.bottom - 3};
+        EXPECT_GT(tools.CountOther(image, background), 20) << "no image on button " << b.idCommand;
+    }
+    for (int id : {ID_CAPTURE_START, ID_CAPTURE_STOP}) {
+        RECT r{};
+        bar.SendMessage(TB_GETRECT, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&r));
+        const RECT label{r.left + 24, r.top + 3, r.right - 3, r.bottom - 3};
+        EXPECT_GT(tools.CountOther(label, background), 30) << "no label on button " << id;
+    }
+    const ScreenPicture status = ReadScreen(frame.status);
+    const RECT gauge = PaneRect(frame.status, 1);
+    const int y = (gauge.top + gauge.bottom) / 2;
+    const int width = gauge.right - gauge.left;
+    ASSERT_GT(width, 20);
+    const COLORREF empty = status.At(gauge.right - 4, y);
+    const int third = width * 3 / 10, half = width / 2;
+    EXPECT_GT(status.CountOther(RECT{gauge.left + 3, y, gauge.left + third, y + 1}, empty), (third - 3) / 2)
+        << "the gauge shows no fill";
+    EXPECT_LT(status.CountOther(RECT{gauge.left + half, y, gauge.right - 4, y + 1}, empty), (half - 4) / 10)
+        << "the gauge is filled beyond its value";
 }
 
 } // namespace

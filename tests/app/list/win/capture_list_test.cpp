@@ -79,10 +79,12 @@ public:
     };
     std::vector<Entry> shown;
     int menus = 0;
+    POINT at{};  // where the last menu opened (screen)
 
 protected:
-    UINT TrackMenu(HMENU menu, POINT) override {
+    UINT TrackMenu(HMENU menu, POINT screen) override {
         ++menus;
+        at = screen;
         shown.clear();
         for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
             wchar_t text[256] = L"";
@@ -624,7 +626,29 @@ TEST_F(CaptureListTest, ReferenceAndContextMenu) {
     }
     EXPECT_TRUE(issueText);
     EXPECT_TRUE(referenceMenu);
-    // Keyboard menu on the header's rectangle is the header's.
+    // A right click on the header is the header's: the list shows no menu.
+    RECT header{};
+    ::GetWindowRect(list->GetHeader(), &header);
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd),
+                      MAKELPARAM(header.left + 40, (header.top + header.bottom) / 2));
+    EXPECT_EQ(list->menus, 1);
+    // The keyboard's menu is the list's, even though its point (-1, -1) lies
+    // nowhere: it opens at the selected row's image...
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd), MAKELPARAM(-1, -1));
+    ASSERT_EQ(list->menus, 2);
+    RECT icon{};
+    list->GetItemRect(rows.bulkInDone, icon, LVIR_ICON);
+    POINT row{icon.left, (icon.top + icon.bottom) / 2};
+    ::ClientToScreen(*list, &row);
+    EXPECT_EQ(list->at.y, row.y);
+    EXPECT_GE(list->at.x, row.x);
+    // ...and, with no row selected, under the header's first column.
+    list->SetItemState(rows.bulkInDone, 0, LVIS_SELECTED);
+    ASSERT_LT(list->GetSelectedRow(), 0);
+    list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd), MAKELPARAM(-1, -1));
+    ASSERT_EQ(list->menus, 3);
+    EXPECT_EQ(list->at.y, header.bottom);
+    EXPECT_EQ(list->at.x, header.left);
     list->SetReference(123, 4);
     EXPECT_TRUE(list->HasReference());
     EXPECT_EQ(list->GetReferenceSequence(), 4u);
@@ -765,6 +789,81 @@ TEST_F(CaptureListTest, KeysAndClicksMoveTheOneSelectedRow) {
 }
 
 // Last: clears the shared log.
+// The header's pixels on the screen against the header's own drawing of
+// itself, where the list shows it (the header is as wide as the columns and
+// moves left as the list scrolls sideways): the count of pixels that differ.
+int HeaderPixelsOff(HWND header) {
+    FlushToScreen();
+    RECT rc{};
+    ::GetClientRect(header, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(header, &origin);
+    RECT list{};
+    ::GetClientRect(::GetParent(header), &list);
+    ::MapWindowPoints(::GetParent(header), header, reinterpret_cast<POINT*>(&list), 2);
+    RECT seen{};
+    if (!::IntersectRect(&seen, &rc, &list)) return -1;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    void* shownBits = nullptr;
+    void* ownBits = nullptr;
+    HBITMAP shown = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &shownBits, nullptr, 0);
+    HBITMAP own = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &ownBits, nullptr, 0);
+    int off = -1;
+    if (shown && own && shownBits && ownBits) {
+        HGDIOBJ old = ::SelectObject(memory, shown);
+        ::BitBlt(memory, seen.left, seen.top, seen.right - seen.left, seen.bottom - seen.top, screen,
+                 origin.x + seen.left, origin.y + seen.top, SRCCOPY);
+        ::SelectObject(memory, own);
+        ::SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+        ::SelectObject(memory, old);
+        ::GdiFlush();
+        off = 0;
+        const auto* a = static_cast<const uint32_t*>(shownBits);
+        const auto* b = static_cast<const uint32_t*>(ownBits);
+        for (LONG y = seen.top; y < seen.bottom; ++y)
+            for (LONG x = seen.left; x < seen.right; ++x) {
+                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(rc.right) + static_cast<size_t>(x);
+                off += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+            }
+    }
+    if (shown) ::DeleteObject(shown);
+    if (own) ::DeleteObject(own);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return off;
+}
+
+TEST_F(CaptureListTest, TheHeaderDrawsRightWhileTheListScrollsAndColumnsChange) {
+    CHeaderCtrlEx& header = list->GetHeader();
+    Show(0);
+    Pump();
+    EXPECT_EQ(HeaderPixelsOff(header), 0) << "at the top";
+    // Sideways: the header moves with the columns.
+    list->SendMessage(WM_HSCROLL, SB_PAGERIGHT, 0);
+    ::UpdateWindow(*list);
+    Pump();
+    ASSERT_GT(::GetScrollPos(*list, SB_HORZ), 0);
+    EXPECT_EQ(HeaderPixelsOff(header), 0) << "scrolled sideways";
+    SaveScreenshot(::GetParent(*list), "capture_list_scrolled.bmp");
+    // A column wider, then a page down and back to the left.
+    list->SendMessage(LVM_SETCOLUMNWIDTH, 5, 260);
+    ::UpdateWindow(*list);
+    Pump();
+    EXPECT_EQ(HeaderPixelsOff(header), 0) << "a column wider";
+    list->SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+    ::UpdateWindow(*list);
+    Pump();
+    EXPECT_EQ(HeaderPixelsOff(header), 0) << "a page down";
+    list->SendMessage(WM_HSCROLL, SB_LEFT, 0);
+    ::UpdateWindow(*list);
+    Pump();
+    EXPECT_EQ(HeaderPixelsOff(header), 0) << "back to the left";
+    list->SendMessage(LVM_SETCOLUMNWIDTH, 5, 160);
+}
+
 TEST_F(CaptureListTest, ZzClearingTheLogEmptiesEveryPane) {
     Click(rows.bulkInDone);
     ASSERT_FALSE(raw.GetData().empty());

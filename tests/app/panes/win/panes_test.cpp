@@ -505,6 +505,7 @@ TEST_F(PanesTest, EveryRecordOfASimulatedCaptureShowsByTheRules) {
     const uint32_t rows = capture.log.GetRecordCount();
     ASSERT_GT(rows, 50u);
     int bulkIn = 0, bulkOut = 0, statusWrappers = 0, failedWrappers = 0, named = 0;
+    int markers = 0, withoutData = 0, controlIn = 0, controlOut = 0, otherUrbs = 0;
     for (uint32_t row = 0; row < rows; ++row) {
         SCOPED_TRACE(row);
         selected = ReadBack(capture.log, row);
@@ -532,12 +533,33 @@ TEST_F(PanesTest, EveryRecordOfASimulatedCaptureShowsByTheRules) {
         // Bulk transfers: IN data on a good completion only, OUT data on the
         // issue only.
         const Bytes shown = raw.GetData();
-        if (r.type != RECORD_TYPE_REQUEST || r.kind != uint32_t{KIND_URB_FIRST} + URB_FN_BULK_OR_INTERRUPT) {
-            const RECORD_DATA_BYTES d = GetRecordDataBytes(r, selected->layout);
-            EXPECT_EQ(shown, Bytes(d.bytes, d.bytes + d.length));
+        const bool good = r.completion && GetRequestStatus(r.buffer, r.copied, selected->layout) == 0;
+        // Markers and requests that carry no data of their own show none.
+        const bool ioctl = IsKernelIoctlKind(r.kind) || (r.kind >= KIND_UMIO_FIRST && r.kind <= KIND_HUB_FIRST + 99);
+        if (r.type != RECORD_TYPE_REQUEST || (!IsUrbKind(r.kind) && !ioctl)) {
+            EXPECT_EQ(shown, Bytes{});
+            ++(r.type != RECORD_TYPE_REQUEST ? markers : withoutData);
             continue;
         }
-        const bool good = r.completion && GetRequestStatus(r.buffer, r.copied, selected->layout) == 0;
+        if (ioctl) continue;  // the device-control blocks have their own tests
+        const uint32_t function = r.kind - KIND_URB_FIRST;
+        if (function == URB_FN_CONTROL_TRANSFER || function == URB_FN_GET_DESCRIPTOR_FROM_DEVICE) {
+            // Control transfers: the transfer bytes in their direction's
+            // phase (IN when the transfer flags say so at URB offset 20, and
+            // every descriptor read), and only after a good completion (the
+            // URB's status too) for IN.
+            ASSERT_TRUE(r.urb && r.urbLength >= 24);
+            const bool in = function == URB_FN_GET_DESCRIPTOR_FROM_DEVICE || (r.urb[20] & 1) != 0;
+            const bool urbGood = (r.urb[7] & 0x80) == 0;
+            const Bytes data = r.dataLength ? Bytes(r.data, r.data + r.dataLength) : Bytes{};
+            EXPECT_EQ(shown, (in ? good && urbGood : !r.completion) ? data : Bytes{});
+            ++(in ? controlIn : controlOut);
+            continue;
+        }
+        if (function != URB_FN_BULK_OR_INTERRUPT) {
+            ++otherUrbs;
+            continue;
+        }
         if (r.direction == DIRECTION_IN) {
             ++bulkIn;
             EXPECT_EQ(shown, good && r.dataLength ? Bytes(r.data, r.data + r.dataLength) : Bytes{});
@@ -553,6 +575,9 @@ TEST_F(PanesTest, EveryRecordOfASimulatedCaptureShowsByTheRules) {
     }
     EXPECT_GT(bulkIn, 4);
     EXPECT_GT(bulkOut, 4);
+    EXPECT_GT(markers, 0);
+    EXPECT_GT(withoutData, 0);
+    EXPECT_GT(controlIn, 0);
     EXPECT_GT(statusWrappers, 1);
     EXPECT_GT(failedWrappers, 0);
     EXPECT_GT(named, 0) << "no summary named its device object";

@@ -202,6 +202,30 @@ TEST(ToolBarEx, ShortSavedBlocksKeepTheButtons) {
     ClearSection();
 }
 
+TEST(ToolBarEx, RestoreTakesEachOfTheBarsButtonsOnceAndDropsStaleRecords) {
+    // Options (no text, large icons), then Open twice, Start, a separator,
+    // hundreds of ids the bar does not have, and Stop.
+    std::vector<uint32_t> words{2, 1, kOpen, kOpen, kStart, 0};
+    for (int i = 0; i < 600; ++i) words.push_back(0x9000u + static_cast<uint32_t>(i % 7));
+    words.push_back(kStop);
+    ClearSection();
+    ASSERT_TRUE(WriteAppRegBinary(kSection, L"E800", words.data(), static_cast<uint32_t>(words.size() * 4)));
+    CToolFrame frame;
+    ASSERT_TRUE(frame.Build());
+    frame.rebar.LoadState(kSection);
+    test::Pump();
+    EXPECT_EQ(frame.bar.GetTextOption(), 2);
+    EXPECT_EQ(frame.bar.GetIconOption(), 1);
+    EXPECT_EQ(frame.Ids(), (std::vector<int>{kOpen, kStart, 0, kStop}));
+    // Nothing but stale records: the bar keeps its buttons.
+    const std::vector<int> before = frame.Ids();
+    const uint32_t stale[] = {1, 0, 0x9001, 0x9002, 0x9001};
+    ASSERT_TRUE(WriteAppRegBinary(kSection, L"E800", stale, sizeof stale));
+    frame.rebar.LoadState(kSection);
+    EXPECT_EQ(frame.Ids(), before);
+    ClearSection();
+}
+
 TEST(ToolBarEx, ResetShowsTheDefaultButtonsInRecordOrder) {
     CToolFrame frame;
     ASSERT_TRUE(frame.Build());

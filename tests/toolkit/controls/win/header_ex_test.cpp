@@ -133,12 +133,77 @@ TEST_F(HeaderExTest, DividerDragsBesideAHiddenColumnResizeTheVisibleOne) {
 }
 
 TEST_F(HeaderExTest, ADoubleClickOnAHiddenColumnsDividerAsksForTheVisibleOne) {
+    header.ShowColumn(2, FALSE);  // order 0 1 3 4 5 2: column 2 sits, zero wide, on column 5's right edge
+    // The system's header procedure, called past the extended header.
+    WNDCLASSW systemClass{};
+    ASSERT_TRUE(::GetClassInfoW(nullptr, WC_HEADERW, &systemClass));
+    auto systemHeader = [&](LPARAM at) {
+        ::CallWindowProcW(systemClass.lpfnWndProc, header, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    };
+    auto rightEdge = [&](int column) {
+        RECT r{};
+        Header_GetItemRect(header, column, &r);
+        return MAKELPARAM(r.right, 5);
+    };
+    // The list sizes the column named in a request to its content; once
+    // that is done, the dividers stay where they are.
+    for (int column : {5, 0}) systemHeader(rightEdge(column));
+    for (int column : {5, 0}) {
+        SCOPED_TRACE(column);
+        const LPARAM at = rightEdge(column);
+        // What the system's header alone reports for the divider...
+        host.dividerDoubleClicks.clear();
+        systemHeader(at);
+        const std::vector<int> system = host.dividerDoubleClicks;
+        // ...and the extended header: on the divider of the hidden column
+        // one request more, for the visible column, before the system's own;
+        // on an ordinary divider the system's alone.
+        host.dividerDoubleClicks.clear();
+        header.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        if (column == 0) {
+            EXPECT_EQ(host.dividerDoubleClicks, system);
+            continue;
+        }
+        ASSERT_EQ(host.dividerDoubleClicks.size(), system.size() + 1) << system.size();
+        EXPECT_EQ(host.dividerDoubleClicks.front(), 5);
+        EXPECT_EQ(std::vector<int>(host.dividerDoubleClicks.begin() + 1, host.dividerDoubleClicks.end()), system);
+    }
+}
+
+// The cursor the header sets when the mouse is at a point of its client area.
+HCURSOR CursorAt(CHeaderCtrlEx& header, POINT client) {
+    POINT screen = client;
+    ::ClientToScreen(header, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::SetCursor(nullptr);
+    EXPECT_EQ(header.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(header.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    return ::GetCursor();
+}
+
+TEST_F(HeaderExTest, DividersShowTheHeadersOwnCursors) {
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HCURSOR divider = ::LoadCursorW(module, MAKEINTRESOURCEW(kHeaderDividerCursor));
+    const HCURSOR split = ::LoadCursorW(module, MAKEINTRESOURCEW(kHeaderSplitCursor));
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    ASSERT_NE(divider, nullptr);
+    ASSERT_NE(split, nullptr);
+    EXPECT_NE(divider, split);
+    ::SetForegroundWindow(host);
+    // On a divider, on one that borders a hidden column, and over an item.
+    EXPECT_EQ(CursorAt(header, POINT{80, 5}), divider);
     header.ShowColumn(2, FALSE);
-    host.dividerDoubleClicks.clear();
-    header.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5 * 80, 5));
-    // Whatever the header reports for the shared divider, column 2 is never named.
-    for (int column : host.dividerDoubleClicks) EXPECT_NE(column, 2);
-    EXPECT_FALSE(host.dividerDoubleClicks.empty());
+    EXPECT_EQ(CursorAt(header, POINT{5 * 80, 5}), divider);
+    EXPECT_EQ(CursorAt(header, POINT{40, 5}), arrow);
+    // A visible column the user narrowed to nothing: its divider offers the
+    // split cursor where the header reports the divider as opening it.
+    header.ShowColumn(2, TRUE);
+    header.SetColumnWidth(1, 0);
+    HDHITTESTINFO hit{};
+    hit.pt = POINT{80, 5};
+    header.HitTest(hit);
+    const HCURSOR expected = (hit.flags & HHT_ONDIVOPEN) && header.FindVisibleColumn(hit.iItem) == 1 ? split : divider;
+    EXPECT_EQ(CursorAt(header, POINT{80, 5}), expected) << hit.flags << " " << hit.iItem;
 }
 
 } // namespace

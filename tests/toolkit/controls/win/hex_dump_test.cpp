@@ -131,6 +131,48 @@ TEST_F(HexDumpTest, KeyboardMovesTheSelectionAndStopsAtTheLastLine) {
     EXPECT_EQ(hex.GetSelectionStart(), 10u);
 }
 
+TEST_F(HexDumpTest, AResizeClampsTheFirstVisibleLineAndTheScrollBarFollows) {
+    std::vector<uint8_t> bytes(256);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+    hex.SetData(bytes.data(), bytes.size());
+    hex.MoveWindow(CRect(0, 0, 600, 120));
+    Pump();
+    const HWND bar = ::GetDlgItem(hex, 100);
+    ASSERT_NE(bar, nullptr);
+    hex.SendMessage(WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(bar));
+    Pump();
+    const size_t n = static_cast<size_t>(hex.GetLayout().cellsPerLine);
+    ASSERT_EQ(n, 16u);
+    ASSERT_GT(hex.GetFirstVisible(), 0u);
+    // Taller by a few lines: the last line moves down to the bottom edge.
+    hex.MoveWindow(CRect(0, 0, 600, 200));
+    Pump();
+    const HEXDUMP_LAYOUT taller = hex.GetLayout();
+    const size_t lines = bytes.size() / n, pageLines = static_cast<size_t>(taller.cellsPerPage) / n;
+    ASSERT_LT(pageLines, lines);
+    EXPECT_EQ(hex.GetFirstVisible(), (lines - pageLines) * n);
+    EXPECT_EQ(static_cast<size_t>(::GetScrollPos(bar, SB_CTL)), lines - pageLines);
+    // Tall enough for everything: back at the top, no scroll bar.
+    hex.MoveWindow(CRect(0, 0, 600, 1000));
+    Pump();
+    EXPECT_EQ(hex.GetFirstVisible(), 0u);
+    EXPECT_FALSE(::IsWindowVisible(bar));
+    // Narrower at the bottom: a line start of the new width, within the range.
+    hex.MoveWindow(CRect(0, 0, 600, 120));
+    hex.SetBytesPerLine(0, FALSE);
+    Pump();
+    hex.SendMessage(WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(bar));
+    Pump();
+    hex.MoveWindow(CRect(0, 0, 300, 120));
+    Pump();
+    const HEXDUMP_LAYOUT narrow = hex.GetLayout();
+    const size_t m = static_cast<size_t>(narrow.cellsPerLine);
+    ASSERT_GT(m, 0u);
+    EXPECT_EQ(hex.GetFirstVisible() % m, 0u);
+    EXPECT_LE(hex.GetFirstVisible() / m, (bytes.size() + m - 1) / m - static_cast<size_t>(narrow.cellsPerPage) / m);
+    EXPECT_EQ(static_cast<size_t>(::GetScrollPos(bar, SB_CTL)), hex.GetFirstVisible() / m);
+}
+
 TEST_F(HexDumpTest, ANarrowWindowStillShowsOneCellPerLine) {
     hex.SetBytesPerLine(0, FALSE);
     hex.MoveWindow(CRect(0, 0, 20, 200));

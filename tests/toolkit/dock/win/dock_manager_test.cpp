@@ -65,7 +65,11 @@ public:
         for (const auto& note : notes) n += note.first == code;
         return n;
     }
+    // Which views still existed when the frame heard WM_DESTROY (exit).
+    std::map<BYTE, bool> viewsAtDestroy;
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_DESTROY)
+            for (const auto& [id, view] : views) viewsAtDestroy[id] = ::IsWindow(view) != FALSE;
         if (msg != DP_NOTIFY) return CFrameWnd::OnWndMsg(msg, wp, lp, result);
         notes.emplace_back(wp, lp);
         result = 0;
@@ -513,7 +517,7 @@ TEST_F(DockManagerTest, DraggingACaptionDocksJoinsOrFloatsWithCtrl) {
 
 TEST_F(DockManagerTest, FloatingAndRedockingRoundTripThroughTheBlob) {
     ApplyDefault();
-    CDPTabbedContainer* home = GroupOf(1);
+    const DockRect homeRect = GroupOf(1)->rect;
     manager_->ToggleDocking(GroupOf(1));
     Pump();
     CDP* pane = manager_->FindPane(1);
@@ -548,14 +552,84 @@ TEST_F(DockManagerTest, FloatingAndRedockingRoundTripThroughTheBlob) {
     EXPECT_EQ(floating.left, frame->GetWindowRect().left);
     EXPECT_EQ(floating.top, frame->GetWindowRect().top);
 
-    // Double-clicking the frame's title docks the panes in their homes.
+    // Double-clicking the frame's title docks the panes in their homes: the
+    // loaded layout's copies of the groups they sat in before floating.
+    CDPTabbedContainer* dockedHome = Layout().GetHome(pane, false);
+    CDPTabbedContainer* dockedHome3 = Layout().GetHome(manager_->FindPane(3), false);
+    ASSERT_NE(nullptr, dockedHome);
+    ASSERT_NE(nullptr, dockedHome3);
+    EXPECT_EQ(nullptr, dockedHome->FloatingFrame());
     ::SendMessageW(*frame, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
     Pump();
-    EXPECT_EQ(nullptr, manager_->FindPane(1)->FloatingFrame());
+    pane = manager_->FindPane(1);
+    EXPECT_EQ(nullptr, pane->FloatingFrame());
     EXPECT_EQ(0u, FrameCountShown());
-    EXPECT_EQ(manager_->FindPane(1)->Group(), manager_->FindPane(1)->Group());
-    EXPECT_TRUE(manager_->FindPane(1)->Group()->IsPlaced());
-    (void)home;
+    EXPECT_EQ(dockedHome, pane->Group());
+    EXPECT_EQ(dockedHome3, manager_->FindPane(3)->Group());
+    EXPECT_TRUE(pane->Group()->IsPlaced());
+    EXPECT_EQ(homeRect, pane->Group()->rect);
+}
+
+// Every node kind of the current layout, counted.
+std::map<uint8_t, size_t> NodeKinds(const CDPLayout& layout) {
+    std::map<uint8_t, size_t> kinds;
+    for (size_t i = 0; i < layout.NodeCount(); ++i) ++kinds[layout.Node(i)->Type()];
+    return kinds;
+}
+
+TEST_F(DockManagerTest, FloatingAndRedockingAgainAndAgainKeepsTheLayoutBounded) {
+    ApplyDefault();
+    // One cycle: the group floats where it is dragged to (a new frame each
+    // time), then docks again, by a double click on the frame's title or by
+    // a drag onto the edge of another group.
+    auto cycle = [&](bool drag) {
+        CDPMiniWnd* floating = Layout().FloatNode(GroupOf(1), DockRect{300, 200, 560, 420});
+        ASSERT_NE(nullptr, floating);
+        Pump();
+        auto* frame = static_cast<CDPMiniFrame*>(floating->window);
+        ASSERT_NE(nullptr, frame);
+        EXPECT_TRUE(frame->IsWindowVisible());
+        if (drag)
+            ASSERT_TRUE(Layout().DockNodeAt(floating->Child(), DP_DOCK_BELOW, GroupOf(5)));
+        else
+            ::SendMessageW(*frame, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+        Pump();
+        EXPECT_EQ(nullptr, manager_->FindPane(1)->FloatingFrame());
+        EXPECT_TRUE(GroupOf(1)->IsPlaced());
+        EXPECT_EQ(0u, FrameCountShown());
+    };
+    for (bool drag : {false, true}) {
+        SCOPED_TRACE(drag);
+        for (int i = 0; i < 2; ++i) cycle(drag);
+        const size_t nodes = Layout().NodeCount();
+        const std::map<uint8_t, size_t> kinds = NodeKinds(Layout());
+        for (int i = 0; i < 50; ++i) cycle(drag);
+        EXPECT_EQ(nodes, Layout().NodeCount());
+        EXPECT_EQ(kinds, NodeKinds(Layout()));
+        // Floating frames: at most one per pane (a hidden one is a home).
+        EXPECT_LE(NodeKinds(Layout())[DP_NODE_FLOATING], Layout().PaneInfos().size());
+    }
+    // The pane still toggles between its homes.
+    manager_->ToggleDocking(manager_->FindPane(1));
+    Pump();
+    EXPECT_NE(nullptr, manager_->FindPane(1)->FloatingFrame());
+    EXPECT_EQ(1u, FrameCountShown());
+}
+
+TEST_F(DockManagerTest, ViewsInsideFloatingFramesAreDetachedBeforeTheFramesCloseAtExit) {
+    ApplyDefault();
+    manager_->ToggleDocking(GroupOf(1));
+    Pump();
+    CDP* pane = manager_->FindPane(1);
+    ASSERT_NE(nullptr, pane->FloatingFrame());
+    const HWND view = frame_->views[1];
+    ASSERT_EQ(view, CDPManager::HostWindow(pane));
+    ASSERT_TRUE(::IsChild(*static_cast<CDPMiniFrame*>(pane->FloatingFrame()->window), view));
+    // Exit: the owner frame goes, and with it first the frames it owns.
+    frame_->DestroyWindow();
+    EXPECT_TRUE(frame_->viewsAtDestroy[1]) << "the floating pane's view died with its frame";
+    EXPECT_EQ(nullptr, CDPManager::HostWindow(pane));
+    for (const auto& [id, alive] : frame_->viewsAtDestroy) EXPECT_TRUE(alive) << int(id);
 }
 
 } // namespace

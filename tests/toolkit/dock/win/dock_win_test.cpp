@@ -15,6 +15,7 @@
 #include "toolkit/dock/DockLayout.h"
 #include "toolkit/dock/DockPaint.h"
 #include "toolkit/dock/ScreenSetBlob.h"
+#include "toolkit/dock/win/DockManager.h"
 #include "toolkit/dock/win/DockPaintWin.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
 
@@ -103,7 +104,7 @@ void PumpMessages() {
     }
 }
 
-// ---- Group windows painted by the theme, as the tabbed groups will be.
+// ---- Group windows painted by the theme.
 
 struct Painter {
     CDPSystemGdi system;
@@ -111,45 +112,12 @@ struct Painter {
     std::unique_ptr<CDPPaintManager> theme = CreateDockTheme(1, colors);
     Painter() { theme->UpdateMetrics(system); }
 };
-Painter* g_painter = nullptr;
 
-LRESULT CALLBACK GroupWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return 1;
-    if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
-    auto* group = reinterpret_cast<CDPTabbedContainer*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    PAINTSTRUCT ps;
-    HDC target = ::BeginPaint(wnd, &ps);
-    RECT client;
-    ::GetClientRect(wnd, &client);
-    {
-        CDoubleBufferDC dc(target, client);
-        CDPDCCanvas canvas(dc, g_painter->system);
-        g_painter->theme->DrawFrame(canvas, *group, ToDockRect(client));
-    }
-    ::EndPaint(wnd, &ps);
-    return 0;
-}
-
-// The tab records a group's window builds: short titles measured in the tab
-// font, 28 pixels for icon and margins, then fitted by the theme.
-void BuildTabs(CDPTabbedContainer& group, HDC dc, const RECT& client, HICON icon) {
-    group.tabs.clear();
-    const HGDIOBJ old = ::SelectObject(dc, g_painter->system.Font(DockFont::Tab));
-    for (CDP* pane : group.Panes()) {
-        DP_TAB tab;
-        pane->GetShortTitle(tab.text, DP_SHORT_TITLE_CHARS);
-        RECT r{0, 0, 0, 0};
-        ::DrawTextW(dc, reinterpret_cast<const wchar_t*>(tab.text), -1, &r,
-                    DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
-        tab.rect = DockRect{0, 0, (tab.text[0] ? r.right : 10) + 28, r.bottom};
-        tab.pane = pane;
-        tab.active = pane == group.GetActivePane();
-        tab.icon = icon;
-        group.tabs.push_back(tab);
-    }
-    ::SelectObject(dc, old);
-    g_painter->theme->FitTabs(group, ToDockRect(client));
-}
+class CGroupsFrame : public CFrameWnd {
+public:
+    CGroupsFrame() { m_bAutoDelete = false; }
+    ~CGroupsFrame() override { DestroyWindow(); }
+};
 
 TEST(DockPaintWin, MetricsAndColoursFromTheSystem) {
     Painter painter;
@@ -176,74 +144,54 @@ TEST(DockPaintWin, MetricsAndColoursFromTheSystem) {
 }
 
 TEST(DockPaintWin, GroupWindowsPaintedByTheTheme) {
-    Painter painter;
-    g_painter = &painter;
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = GroupWndProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = L"BrxDockGroupTest";
-    ::RegisterClassW(&wc);
-    WNDCLASSW frameClass = wc;
-    frameClass.lpfnWndProc = ::DefWindowProcW;
-    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    frameClass.lpszClassName = L"BrxDockFrameTest";
-    ::RegisterClassW(&frameClass);
+    // The docking manager's own group windows in a frame: they build their
+    // tab records and paint them with the theme.
+    CGroupsFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, L"", WS_POPUP | WS_CLIPCHILDREN, RECT{20, 20, 640, 220}));
+    CDPManager manager;
+    manager.Create(&frame);
+    manager.SetTheme(1);
+    const HICON icon = static_cast<HICON>(
+        ::LoadImageW(nullptr, reinterpret_cast<LPCWSTR>(IDI_INFORMATION), IMAGE_ICON, 16, 16, LR_SHARED));
+    for (UINT id : {1u, 2u, 3u}) manager.SetPaneIcon(id, icon);
 
     // Group A: three panes with icons, the second active. Group B: one pane
     // that cannot be closed.
-    CDPLayout layout;
-    CDP* tree = layout.AddPane(1, DockRect{0, 0, 380, 180}, DP_DOCK_LEFT, nullptr);
+    CDP* tree = manager.AddPane(1, RECT{0, 0, 380, 180}, DP_DOCK_LEFT, nullptr);
+    CDP* stack = manager.AddPane(4, RECT{0, 0, 220, 180}, DP_DOCK_RIGHT, nullptr);
+    CDPLayout& layout = *manager.GetLayout();
     CDP* request = layout.Make<CDP>(2);
     CDP* raw = layout.Make<CDP>(3);
     tree->SetTitles(u"Device Tree", u"Devices");
     request->SetTitles(u"Request Details of the selected record", u"Request");
     raw->SetTitles(u"Raw Data", u"");
+    stack->SetTitles(u"Device Stack", u"Stack");
+    stack->SetFlags(DP_PANE_NO_CLOSE);
     CDPTabbedContainer* groupA = tree->Group();
+    CDPTabbedContainer* groupB = stack->Group();
     groupA->AddTab(request);
     groupA->AddTab(raw);
     groupA->SetActivePane(request, false);
-    CDP* stack = layout.AddPane(4, DockRect{0, 0, 220, 180}, DP_DOCK_RIGHT, nullptr);
-    stack->SetTitles(u"Device Stack", u"Stack");
-    stack->SetFlags(DP_PANE_NO_CLOSE);
-    CDPTabbedContainer* groupB = stack->Group();
-
-    HWND frame = ::CreateWindowExW(0, L"BrxDockFrameTest", L"", WS_POPUP | WS_CLIPCHILDREN, 20, 20, 620, 200,
-                                   nullptr, nullptr, instance, nullptr);
-    ASSERT_NE(nullptr, frame);
-    const RECT rectA{8, 10, 388, 190};
-    const RECT rectB{392, 10, 612, 190};
-    HWND wndA = ::CreateWindowExW(0, L"BrxDockGroupTest", L"", WS_CHILD | WS_VISIBLE, rectA.left, rectA.top,
-                                  rectA.right - rectA.left, rectA.bottom - rectA.top, frame, nullptr, instance, nullptr);
-    HWND wndB = ::CreateWindowExW(0, L"BrxDockGroupTest", L"", WS_CHILD | WS_VISIBLE, rectB.left, rectB.top,
-                                  rectB.right - rectB.left, rectB.bottom - rectB.top, frame, nullptr, instance, nullptr);
-    ::SetWindowLongPtrW(wndA, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(groupA));
-    ::SetWindowLongPtrW(wndB, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(groupB));
-
-    const HICON icon = static_cast<HICON>(
-        ::LoadImageW(nullptr, reinterpret_cast<LPCWSTR>(IDI_INFORMATION), IMAGE_ICON, 16, 16, LR_SHARED));
-    const DockMetrics& m = painter.theme->Metrics();
-    for (auto [wnd, group] : {std::pair{wndA, groupA}, std::pair{wndB, groupB}}) {
-        RECT client;
-        ::GetClientRect(wnd, &client);
-        group->SetRect(ToDockRect(client), m);  // the layout pass: tabs from two panes on
-        HDC dc = ::GetDC(wnd);
-        BuildTabs(*group, dc, client, icon);
-        ::ReleaseDC(wnd, dc);
-    }
+    frame.ShowWindow(SW_SHOWNOACTIVATE);
+    frame.RecalcLayout();
+    PumpMessages();
+    CDPGroupWnd* windowA = CDPManager::GroupWindow(groupA);
+    CDPGroupWnd* windowB = CDPManager::GroupWindow(groupB);
+    ASSERT_NE(nullptr, windowA);
+    ASSERT_NE(nullptr, windowB);
     ASSERT_TRUE(groupA->HasTabs());
     ASSERT_FALSE(groupB->HasTabs());
     ASSERT_TRUE(groupA->HasCaption());
+    ASSERT_EQ(3u, groupA->tabs.size());
 
-    ::ShowWindow(frame, SW_SHOWNOACTIVATE);
-    ::UpdateWindow(frame);
-    PumpMessages();
     ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const Picture a = Capture(wndA);
-    const Picture b = Capture(wndB);
+    PumpMessages();
+    const Picture a = Capture(*windowA);
+    const Picture b = Capture(*windowB);
     const Picture all = Capture(frame);
     EXPECT_TRUE(all.SaveBmp(std::string(BRX_TEST_OUTPUT_DIR) + "/dock_groups.bmp"));
+    const DockMetrics& m = manager.Theme()->Metrics();
+    const CDPColorTable& colors = DockColorTable();
 
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
@@ -265,15 +213,15 @@ TEST(DockPaintWin, GroupWindowsPaintedByTheTheme) {
     EXPECT_EQ(shadow, a.At(60, outlineBottom - 2));
     // The strip, the active tab and its letters, the separators.
     const int stripTop = a.height - m.tabHeight + 2;
-    EXPECT_EQ(painter.colors.Get(DP_COLOR_TAB_STRIP), a.At(a.width - 4, stripTop + 4));
+    EXPECT_EQ(colors.Get(DP_COLOR_TAB_STRIP), a.At(a.width - 4, stripTop + 4));
     const DP_TAB& active = groupA->tabs[1];
     ASSERT_TRUE(active.active);
     EXPECT_EQ(stripTop, active.rect.top);
-    EXPECT_EQ(painter.colors.Get(DP_COLOR_ACTIVE_TAB), a.At(active.rect.left + 1, active.rect.top + 1));
+    EXPECT_EQ(colors.Get(DP_COLOR_ACTIVE_TAB), a.At(active.rect.left + 1, active.rect.top + 1));
     EXPECT_EQ(shadow, a.At(active.rect.left, active.rect.top + 5));
     EXPECT_GT(a.Count(RECT{active.rect.left + 22, active.rect.top, active.rect.right - 6, active.rect.bottom}, text), 10);
-    EXPECT_EQ(painter.colors.Get(DP_COLOR_TAB_SEPARATOR), a.At(groupA->tabs[0].rect.left, stripTop + 6));
-    EXPECT_EQ(painter.colors.Get(DP_COLOR_TAB_SEPARATOR), a.At(groupA->tabs[2].rect.right, stripTop + 6));
+    EXPECT_EQ(colors.Get(DP_COLOR_TAB_SEPARATOR), a.At(groupA->tabs[0].rect.left, stripTop + 6));
+    EXPECT_EQ(colors.Get(DP_COLOR_TAB_SEPARATOR), a.At(groupA->tabs[2].rect.right, stripTop + 6));
     // An empty short title still gets a tab: 10 + 28 pixels.
     EXPECT_EQ(38, groupA->tabs[2].rect.right - groupA->tabs[2].rect.left);
 
@@ -283,8 +231,7 @@ TEST(DockPaintWin, GroupWindowsPaintedByTheTheme) {
     EXPECT_EQ(light, b.At(60, b.height - 1));
     EXPECT_EQ(face, b.At(60, b.height - 10));
 
-    ::DestroyWindow(frame);
-    g_painter = nullptr;
+    manager.ResetLayout();
 }
 
 TEST(DockPaintWin, HalftoneBrushIsACheckerboard) {
