@@ -928,6 +928,16 @@ TEST_F(CaptureLogTest, EveryRefusedOpenSaysWhyOnce) {
     EXPECT_EQ(prompts.boxes[0].text, damaged);
     EXPECT_TRUE(log->IsLive());
 
+    // A failure without a text of its own (a folder cannot be read as a
+    // file) is named with the system's text for its code.
+    prompts.boxes.clear();
+    EXPECT_FALSE(log->OpenFile(files.c_str()));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    const std::wstring cannot = L"Cannot open the log file " + files + L".\n\n";
+    EXPECT_EQ(prompts.boxes[0].text.substr(0, cannot.size()), cannot);
+    EXPECT_GT(prompts.boxes[0].text.size(), cannot.size()) << "the system's text";
+    EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+
     prompts.boxes.clear();
     EXPECT_EQ(manager->OpenLog(wide.c_str()), nullptr);
     ASSERT_EQ(prompts.boxes.size(), 1u);
