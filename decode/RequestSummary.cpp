@@ -518,16 +518,22 @@ void QueryId(SUMMARY_CONTEXT& ctx, const ByteReader& block) {
     while (i < units && text.u16le_or(2 * i) != 0) oneString("\t");
 }
 
+// The blocks of the query requests begin with their own length: they end at
+// the smaller of it and the bytes the record holds.
+ByteReader LengthLimited(const ByteReader& block) {
+    return block.sub(0, std::min<size_t>(block.size(), block.u32le_or(0)));
+}
+
 void PnpMinorLines(SUMMARY_CONTEXT& ctx, uint8_t minor) {
     const ByteReader block = Block(ctx);
     switch (minor) {
-    case 7: QueryDeviceRelations(ctx, block); return;
-    case 8: QueryInterface(ctx, block); return;
-    case 12: QueryDeviceText(ctx, block); return;
+    case 7: QueryDeviceRelations(ctx, LengthLimited(block)); return;
+    case 8: QueryInterface(ctx, LengthLimited(block)); return;
+    case 12: QueryDeviceText(ctx, LengthLimited(block)); return;
     case 18:
         if (block.size() >= 4) AppendRtfTextLine(ctx, "Set Lock", block.u8or(0) == 1 ? "Lock" : "Unlock");
         return;
-    case 19: QueryId(ctx, block); return;
+    case 19: QueryId(ctx, LengthLimited(block)); return;
     case 20: {
         if (!Successful(ctx) || block.size() < 4) return;
         const uint32_t state = block.u32le_or(0);

@@ -489,10 +489,12 @@ int UrbDetails(const UrbRecord& u) {
 
 int FileNameDetails(const REQUEST_DETAILS_CONTEXT& ctx, const ByteReader& data) {
     if (data.size() < 32 || data.u32le_or(0) < 32) return 0;
-    uint16_t count = data.u16le_or(18);
-    uint32_t offset = data.u32le_or(20);
-    if (count == 0 || !data.has(16 + static_cast<size_t>(offset), count)) return 0;
-    const uint8_t* chars = data.data() + 16 + offset;
+    const uint16_t count = data.u16le_or(18);
+    // 64-bit: an offset near 2^32 must not wrap round to the block's start
+    // where size_t has 32 bits.
+    const uint64_t at = 16ull + data.u32le_or(20);
+    if (count == 0 || at > data.size() || count > data.size() - at) return 0;
+    const uint8_t* chars = data.data() + static_cast<size_t>(at);
     size_t n = count / 2;
     char16_t name[kMaxFileNameChars + 1];
     // The part after the last backslash.

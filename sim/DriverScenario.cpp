@@ -45,8 +45,8 @@ CDriverScenario::CDriverScenario() {
     DeviceSpec mouse = MakeDevice(SIM_MOUSE_OBJECT, 0x03, 0x01, 0x02, 0x89B20200);
     DeviceSpec keyboard = MakeDevice(SIM_KEYBOARD_OBJECT, 0x03, 0x01, 0x01, 0x89B20200);
     DeviceSpec serial = MakeDevice(SIM_SERIAL_OBJECT, 0x0A, 0x00, 0x00, 0x89B40200);
-    mousePipe_ = {0x81, 0x8A2C2000, 0x0201};
-    keyboardPipe_ = {0x81, 0x8A3C2000, 0x0301};
+    mousePipe_ = {0x81, 0x8A2C2000, 0x0201, PIPE_TYPE_INTERRUPT};
+    keyboardPipe_ = {0x81, 0x8A3C2000, 0x0301, PIPE_TYPE_INTERRUPT};
     serialIn_ = {0x82, 0x8A4C2100, 0};
     serialOut_ = {0x02, 0x8A4C2200, 0};
 

@@ -271,7 +271,7 @@ Bytes RecordBuilder::UrbBlock(const DeviceSpec& d, const UrbSpec& u, bool comple
     if (shape.pipePosition) {
         b[URB_BLOCK_PIPE_INFO] = d.configurationValue;
         b[URB_BLOCK_PIPE_INFO + 1] = d.interfaceNumber;
-        b[URB_BLOCK_PIPE_INFO + 3] = u.pipe.endpoint;
+        b[URB_BLOCK_PIPE_INFO + 3] = PackedEndpoint(u.pipe);
     }
     if (shape.shape == S::Bulk) PutU16(b, URB_BLOCK_HID_PIPE_KEY, u.pipe.hidKey);
 
@@ -440,10 +440,16 @@ Bytes RecordBuilder::IoctlCompletion(const DeviceSpec& d, uint16_t kind, uint32_
 // ---------------------------------------------------------------------------
 // URB descriptions
 
+uint8_t PackedEndpoint(const PipeSpec& pipe) {
+    if (pipe.endpoint == 0xFF) return 0xFF;
+    return static_cast<uint8_t>((pipe.endpoint & 0x8F) | ((pipe.transferType & 3) << 5));
+}
+
 UrbSpec ControlTransfer(const uint8_t setup[8], Bytes data) {
     UrbSpec u;
     u.function = URB_FN_CONTROL_TRANSFER;
     u.pipe.endpoint = 0x00;
+    u.pipe.transferType = PIPE_TYPE_CONTROL;
     u.pipe.handle = 0;
     std::memcpy(u.setup, setup, 8);
     u.bufferLength = static_cast<uint32_t>(setup[6] | (setup[7] << 8));
@@ -501,6 +507,7 @@ UrbSpec IsochTransfer(const PipeSpec& pipe, uint32_t packets, uint32_t length, B
     UrbSpec u;
     u.function = URB_FN_ISOCH_TRANSFER;
     u.pipe = pipe;
+    u.pipe.transferType = PIPE_TYPE_ISOCHRONOUS;
     u.transferFlags = (pipe.endpoint & 0x80) ? 1 : 0;
     u.isoPackets = packets;
     u.bufferLength = length;
@@ -533,7 +540,7 @@ UrbSpec SelectConfiguration(uint8_t interfaceNumber, uint8_t interfaceClass, uin
         PutU16(t, p, 512);                      // MaximumPacketSize
         t[p + 2] = pipes[i].endpoint;
         t[p + 3] = 0;                           // interval
-        PutU32(t, p + 4, 2);                    // UsbdPipeTypeBulk
+        PutU32(t, p + 4, pipes[i].transferType);   // the system's pipe type numbers match
         PutU32(t, p + 8, pipes[i].handle);
         PutU32(t, p + 12, 0x10000);             // MaximumTransferSize
     }

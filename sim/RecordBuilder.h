@@ -106,12 +106,22 @@ struct DeviceSpec {
     uint8_t interfaceNumber = 0;
 };
 
+// Transfer types of a pipe, as an endpoint descriptor's bmAttributes bits
+// 0-1 and the system's pipe types number them.
+enum : uint8_t { PIPE_TYPE_CONTROL = 0, PIPE_TYPE_ISOCHRONOUS = 1, PIPE_TYPE_BULK = 2, PIPE_TYPE_INTERRUPT = 3 };
+
 // One pipe of that device.
 struct PipeSpec {
     uint8_t endpoint = 0x81;     // endpoint address, FFh when the driver does not know it
     uint32_t handle = 0x8A0C2000;
     uint16_t hidKey = 0;         // block +42
+    uint8_t transferType = PIPE_TYPE_BULK;
 };
+
+// The endpoint byte of a URB block (+35) as the driver packs it: bits 0-3
+// the endpoint number, bits 5-6 the transfer type, bit 7 the direction; FFh
+// when the endpoint is not known.
+uint8_t PackedEndpoint(const PipeSpec& pipe);
 
 // What a URB record carries. The same description serves issue and completion.
 struct UrbSpec {

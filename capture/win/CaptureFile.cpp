@@ -12,6 +12,7 @@
 #include "base/ByteReader.h"
 #include "capture/CompoundFileCheck.h"
 #include "capture/Product.h"
+#include "capture/PropertySetCheck.h"
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/CaptureStore.h"
 #include "capture/win/FileLockBytes.h"
@@ -773,14 +774,59 @@ HRESULT ReadUInt(IPropertyStorage* set, PROPID id, uint32_t* value) {
     return hr;
 }
 
+// The property set's own stream is whole and sound (its counts and sizes lie
+// inside it): the system's reader trusts them. 0, STG_E_FILENOTFOUND when the
+// set is missing, or STG_E_DOCFILECORRUPT.
+HRESULT CheckPropertySet(IStorage* root, const FILE_GUID& fmtid) {
+    const std::u16string name =
+        fmtid == FMTID_SUMMARY_INFORMATION ? std::u16string(SUMMARY_INFORMATION_STREAM) : StreamNameFromGuid(fmtid);
+    CRef<IStream> stream;
+    if (FAILED(root->OpenStream(Wide(name.c_str()), nullptr, kReadMode, 0, &stream))) return STG_E_FILENOTFOUND;
+    uint64_t size = 0;
+    if (FAILED(StreamSize(stream.Get(), &size)) || size > MAX_PROPERTY_SET_STREAM) return STG_E_DOCFILECORRUPT;
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    if (FAILED(ReadExact(stream.Get(), 0, bytes.data(), static_cast<uint32_t>(size))) ||
+        !CheckPropertySetStream(bytes.data(), bytes.size(), fmtid))
+        return STG_E_DOCFILECORRUPT;
+    return S_OK;
+}
+
+// Opens a property set of the root for reading, once its stream passed the
+// check.
 HRESULT OpenPropertySet(IStorage* root, const FILE_GUID& fmtid, IPropertyStorage** set) {
+    HRESULT hr = CheckPropertySet(root, fmtid);
+    if (FAILED(hr)) return hr;
     CRef<IPropertySetStorage> sets;
-    HRESULT hr = StgCreatePropSetStg(root, 0, &sets);
+    hr = StgCreatePropSetStg(root, 0, &sets);
     if (FAILED(hr)) return hr;
     return sets->Open(ToGuid(fmtid), kReadMode, set);
 }
 
-// The structure of a capture file; 0 or STG_E_DOCFILECORRUPT.
+// The driver information and the record layout that a PID 12 value gives:
+// the empty information and the default layout without a blob.
+void DriverInfoFromProperty(const PROPVARIANT& value, DRIVER_INFO& info, RECORD_LAYOUT& layout) {
+    info = MakeEmptyDriverInfo();
+    layout = kDefaultRecordLayout;
+    if (value.vt != VT_BLOB) return;
+    info = DriverInfoFromBlob(value.blob.pBlobData, value.blob.cbSize);
+    BuildRecordLayout(info, layout);   // impossible information gives the default
+}
+
+// The record layout an open of the file will use.
+RECORD_LAYOUT FileRecordLayout(IPropertyStorage* own) {
+    PROPSPEC spec = PropId(LOG_PID_DRIVER_INFO);
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    if (FAILED(own->ReadMultiple(1, &spec, &value))) PropVariantInit(&value);
+    DRIVER_INFO info;
+    RECORD_LAYOUT layout;
+    DriverInfoFromProperty(value, info, layout);
+    PropVariantClear(&value);
+    return layout;
+}
+
+// The structure of a capture file, its records measured by the layout the
+// open will use; 0 or STG_E_DOCFILECORRUPT.
 HRESULT CheckStructure(IStorage* root, uint64_t fileSize) {
     STATSTG stat{};
     if (FAILED(root->Stat(&stat, STATFLAG_NONAME)) || !IsEqualGUID(stat.clsid, ToGuid(CLSID_CAPTURE_FILE)))
@@ -789,6 +835,7 @@ HRESULT CheckStructure(IStorage* root, uint64_t fileSize) {
     if (FAILED(OpenPropertySet(root, FMTID_SUMMARY_INFORMATION, &summary)) ||
         FAILED(OpenPropertySet(root, FMTID_CAPTURE_LOG, &own)))
         return STG_E_DOCFILECORRUPT;
+    const uint32_t minimumRecord = MinimumRecordSize(FileRecordLayout(own.Get()));
     CRef<IStorage> storage;
     CRef<IStream> data, index;
     if (FAILED(root->OpenStorage(Wide(CAPTURE_STORAGE_NAME), nullptr, kReadMode, nullptr, 0, &storage)) ||
@@ -804,7 +851,7 @@ HRESULT CheckStructure(IStorage* root, uint64_t fileSize) {
     uint8_t header[INDEX_HEADER_SIZE];
     uint32_t n = 0;
     if (FAILED(ReadExact(index.Get(), 0, header, sizeof header)) ||
-        Failed(ParseIndexHeader(header, sizeof header, indexSize, dataSize, RECORD_HEADER_SIZE, &n)))
+        Failed(ParseIndexHeader(header, sizeof header, indexSize, dataSize, minimumRecord, &n)))
         return STG_E_DOCFILECORRUPT;
     // The offset table reads whole: its last offset is enough to read.
     uint8_t last[4];
@@ -818,7 +865,7 @@ HRESULT CheckStructure(IStorage* root, uint64_t fileSize) {
         const uint64_t take = std::min<uint64_t>({kRecordHead, room, dataSize - std::min<uint64_t>(offset, dataSize)});
         if (take < 4 || FAILED(ReadExact(data.Get(), offset, head, static_cast<uint32_t>(take)))) return false;
         const uint32_t size = GetRecordSize(head, take);
-        if (GetRecordType(head, take) == 0 || size < RECORD_HEADER_SIZE || size > room) return false;
+        if (GetRecordType(head, take) == 0 || size < minimumRecord || size > room) return false;
         return ReadsWhole(data.Get(), offset, untilRoom ? room : size);
     };
     if (n > 1) {
@@ -867,7 +914,9 @@ HRESULT CCaptureStore::CFileIo::ReadLogProperties(CCaptureStore& s, IStorage* ro
     s.driverInfo_ = MakeEmptyDriverInfo();
     s.layout_ = kDefaultRecordLayout;
     CRef<IPropertyStorage> own;
-    if (FAILED(OpenPropertySet(root, FMTID_CAPTURE_LOG, &own))) return S_OK;
+    const HRESULT opened = OpenPropertySet(root, FMTID_CAPTURE_LOG, &own);
+    if (opened == STG_E_DOCFILECORRUPT) return opened;   // never handed to the system's reader
+    if (FAILED(opened)) return S_OK;
     PROPSPEC specs[3] = {PropId(LOG_PID_BITNESS), PropId(LOG_PID_BASE_BLOCK), PropId(LOG_PID_DRIVER_INFO)};
     PROPVARIANT values[3];
     for (PROPVARIANT& v : values) PropVariantInit(&v);
@@ -875,6 +924,7 @@ HRESULT CCaptureStore::CFileIo::ReadLogProperties(CCaptureStore& s, IStorage* ro
     HRESULT hr = S_OK;
     if (values[0].vt == VT_UI4 && values[0].ulVal == LOG_BITNESS_64) {
         AppMessageBox(kText64BitCapture, nullptr, MB_ICONHAND);
+        s.openRefusalShown_ = true;
         hr = STG_E_DOCFILECORRUPT;
     } else {
         if (values[1].vt == VT_BLOB) {
@@ -883,10 +933,7 @@ HRESULT CCaptureStore::CFileIo::ReadLogProperties(CCaptureStore& s, IStorage* ro
             // Older files keep only the time of the first record.
             s.baseBlock_.firstTime = static_cast<uint64_t>(values[1].hVal.QuadPart);
         }
-        if (values[2].vt == VT_BLOB) {
-            s.driverInfo_ = DriverInfoFromBlob(values[2].blob.pBlobData, values[2].blob.cbSize);
-            BuildRecordLayout(s.driverInfo_, s.layout_);   // impossible information gives the default
-        }
+        DriverInfoFromProperty(values[2], s.driverInfo_, s.layout_);
     }
     FreePropVariantArray(3, values);
     return hr;
@@ -970,6 +1017,7 @@ HRESULT CCaptureStore::OpenCaptureFile(const wchar_t* path, IMessageTarget* prog
         progress.Send(1);
         CSectionGuard guard(lock_);
         if (rootStorage_) return STG_E_FILEALREADYEXISTS;
+        openRefusalShown_ = false;
         ReleaseContent();
         live_ = false;
         saveCount_ = 0;

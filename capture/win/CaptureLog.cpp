@@ -42,6 +42,25 @@ void ShowFailure(const std::wstring& text, HRESULT code) {
     AppMessageBox((text + ErrorText(code)).c_str(), nullptr, MB_ICONEXCLAMATION);
 }
 
+// Why a capture file was not opened: the file is missing, held by another
+// process, damaged, or the system's text for any other failure.
+void ShowOpenRefusal(const wchar_t* path, HRESULT code) {
+    const wchar_t* format = L"Cannot open the log file %s.\n\n";
+    UINT icon = MB_ICONEXCLAMATION;
+    if (code == STG_E_FILENOTFOUND) {
+        format = L"The log file %s was not found.\n";
+    } else if (code == STG_E_SHAREVIOLATION) {
+        format = L"Cannot access the log file %s because it is being used by another process.\n";
+    } else if (code == STG_E_DOCFILECORRUPT) {
+        format = L"The log file %s appears to be damaged or corrupted.\n";
+        icon = MB_ICONHAND;
+    }
+    std::wstring text = format;
+    text.replace(text.find(L"%s"), 2, path);
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, L"\n\n") == 0) text += ErrorText(code);
+    AppMessageBox(text.c_str(), nullptr, icon);
+}
+
 // The file name part of a path (after the last '\', '/' or ':'), at most 256
 // characters.
 std::wstring FileTitle(const std::wstring& path) {
@@ -166,12 +185,14 @@ BOOL CCaptureLog::CreateTempCaptureFile() {
 
 BOOL CCaptureLog::OpenFile(const wchar_t* path) {
     bool opened = false;
+    HRESULT refusal = E_UNEXPECTED;
     try {
         store_.Close();
         Notify(LOG_NOTIFY_CLEARED);
         SetModifiedFlag(false);
         CWaitCursor wait;
-        opened = SUCCEEDED(store_.OpenCaptureFile(path, messages_));
+        refusal = store_.OpenCaptureFile(path, messages_);
+        opened = SUCCEEDED(refusal);
     } catch (...) {
         opened = false;
     }
@@ -190,6 +211,8 @@ BOOL CCaptureLog::OpenFile(const wchar_t* path) {
         }
         return TRUE;
     }
+    // Every refused file says why, unless the store said so already.
+    if (!store_.OpenRefusalShown()) ShowOpenRefusal(path, refusal);
     store_.Close();
     CreateTempCaptureFile();
     return FALSE;
@@ -512,21 +535,7 @@ CCaptureLog* CLogTemplate::OpenLogFile(const wchar_t* path, BOOL visible) {
         if (AppMessageBox(text.c_str(), nullptr, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) != IDYES)
             return fallBack();
     } else if (check != S_OK) {
-        const wchar_t* format = nullptr;
-        UINT icon = MB_ICONEXCLAMATION;
-        if (check == STG_E_FILENOTFOUND) {
-            format = L"The log file %s was not found.\n";
-        } else if (check == STG_E_SHAREVIOLATION) {
-            format = L"Cannot access the log file %s because it is being used by another process.\n";
-        } else if (check == STG_E_DOCFILECORRUPT) {
-            format = L"The log file %s appears to be damaged or corrupted.\n";
-            icon = MB_ICONHAND;
-        }
-        if (format) {
-            std::wstring text = format;
-            text.replace(text.find(L"%s"), 2, path);
-            AppMessageBox(text.c_str(), nullptr, icon);
-        }
+        ShowOpenRefusal(path, check);
         return fallBack();
     }
 

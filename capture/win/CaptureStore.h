@@ -175,6 +175,9 @@ public:
     HRESULT OpenCaptureFile(const wchar_t* path, IMessageTarget* progress = nullptr);
     // The records the last open left out because they could not be read.
     uint32_t GetSkippedRecords() const { return skippedRecords_; }
+    // Whether the last failed open told the user why itself (the 64-bit
+    // message), so that its caller does not say it again.
+    bool OpenRefusalShown() const { return openRefusalShown_; }
     // Save As of a store opened from a capture file: the opened file is
     // copied whole into a temporary
     // file beside the target, which then replaces the target; a failure
@@ -194,6 +197,7 @@ protected:
     IStorage* storage0000_ = nullptr;
     IStream* dataStream_ = nullptr;
     uint32_t skippedRecords_ = 0;
+    bool openRefusalShown_ = false;
 
     // Releases the opened file and empties index, maps, tables and base block.
     void ReleaseContent();

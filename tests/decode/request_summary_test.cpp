@@ -6,12 +6,15 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "capture/RequestKind.h"
 #include "decode/RequestSummary.h"
 #include "decode/SummaryLines.h"
+#include "sim/DriverScenario.h"
 #include "sim/RecordBuilder.h"
 #include "tests/capture/FakeFilterLog.h"
 #include "tests/decode/SummaryText.h"
@@ -112,7 +115,7 @@ TEST_F(RequestSummaryTest, InterruptReportWithObjectNames) {
     DeviceSpec hid = Interface(0x03);
     devices.Add({hid.deviceObject, hid.deviceKey}, u"\\Device\\USBPDO-{5}");
     drivers.Add({hid.driverKey0, hid.driverKey1}, u"\\Driver\\hidusb");
-    PipeSpec in{0xE1, 0x8A0C7000, 1};  // endpoint 81h, interrupt
+    PipeSpec in{0x81, 0x8A0C7000, 1, PIPE_TYPE_INTERRUPT};
     UrbSpec read = BulkTransfer(in, 8);
     read.transferFlags = 1;
     UrbSpec answered = read;
@@ -139,6 +142,34 @@ TEST_F(RequestSummaryTest, InterruptReportWithObjectNames) {
               "Buffer Length\t8\n");
 }
 
+// The simulated driver's traffic names its transfer types: the HID devices'
+// reports come on interrupt pipes, the stick's commands and data and the
+// serial port's bytes on bulk pipes.
+TEST_F(RequestSummaryTest, SimulatedTrafficShowsBulkAndInterrupt) {
+    CDriverScenario scenario;
+    std::vector<Bytes> records;
+    const std::set<uint32_t> all = {SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+    for (int round = 0; round < 2; ++round) scenario.NextRound(all, records);
+    std::map<std::string, std::set<std::string>> endpoints;   // device object -> endpoint lines
+    for (const Bytes& r : records) {
+        const uint32_t i = Add(r);
+        const std::string text = Text(i);
+        if (text.find("BULK_OR_INTERRUPT") == std::string::npos) continue;
+        const size_t device = text.find("Device Object\t");
+        const size_t at = text.find("\nEndpoint ");
+        ASSERT_NE(at, std::string::npos) << text;
+        endpoints[text.substr(device, text.find('\n', device) - device)].insert(
+            text.substr(at + 1, text.find('\n', at + 1) - at - 1));
+    }
+    const std::map<std::string, std::set<std::string>> expected = {
+        {"Device Object\t89A11030h", {"Endpoint 02h\t2 Out, Bulk", "Endpoint 81h\t1 In, Bulk"}},
+        {"Device Object\t89A21030h", {"Endpoint 81h\t1 In, Interrupt"}},
+        {"Device Object\t89A31030h", {"Endpoint 81h\t1 In, Interrupt"}},
+        {"Device Object\t89A41030h", {"Endpoint 02h\t2 Out, Bulk", "Endpoint 82h\t2 In, Bulk"}},
+    };
+    EXPECT_EQ(endpoints, expected);
+}
+
 TEST_F(RequestSummaryTest, ObjectsWithoutNamesShowTheirPointers) {
     DeviceSpec d;
     const uint32_t i = Add(builder.Close(d, builder.NewIrp()));
@@ -147,7 +178,7 @@ TEST_F(RequestSummaryTest, ObjectsWithoutNamesShowTheirPointers) {
 
 TEST_F(RequestSummaryTest, HidReportIdsFromTheReportDescriptor) {
     DeviceSpec hid = Interface(0x03);
-    PipeSpec out{0x62, 0x8A0C7100, 7};  // endpoint 02h, interrupt OUT
+    PipeSpec out{0x02, 0x8A0C7100, 7, PIPE_TYPE_INTERRUPT};
     // A report descriptor with a report ID, known for the pipe's key.
     const Bytes descriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 0x75, 0x08,
                               0x95, 0x02, 0x91, 0x02, 0xC0};
@@ -177,7 +208,7 @@ TEST_F(RequestSummaryTest, StartAndDropMarkers) {
 
 TEST_F(RequestSummaryTest, BulkLengthLinesByDirectionAndPhase) {
     DeviceSpec d = Interface(0x08, 0x06, 0x50);
-    PipeSpec in{0xC1, 0x8A0C3100, 0};  // 81h bulk
+    PipeSpec in{0x81, 0x8A0C3100, 0, PIPE_TYPE_BULK};
     PipeSpec out{0x42, 0x8A0C3000, 0}; // 02h bulk
     UrbSpec read = BulkTransfer(in, 512);
     read.transferFlags = 1;
@@ -359,7 +390,7 @@ TEST_F(RequestSummaryTest, SuperSpeedPortStatusShowsTheLinkState) {
 
 TEST_F(RequestSummaryTest, CdcNotificationOnInterruptIn) {
     DeviceSpec cdc = Interface(0x02, 0x02);
-    PipeSpec notify{0xE3, 0x8A0C2200, 0};
+    PipeSpec notify{0x83, 0x8A0C2200, 0, PIPE_TYPE_INTERRUPT};
     UrbSpec u = BulkTransfer(notify, 10);
     u.transferFlags = 1;
     UrbSpec done = u;
@@ -375,6 +406,7 @@ TEST_F(RequestSummaryTest, CdcNotificationOnInterruptIn) {
 TEST_F(RequestSummaryTest, PlugAndPlayRequests) {
     // QUERY_INTERFACE: the all-zero GUID, version 0100h; a known GUID, version 3.
     Bytes query(28, 0);
+    PutU32(query, 0, 28);   // the block's own length
     PutU16(query, 22, 0x0100);
     EXPECT_EQ(Body(Pnp(8, query)), "IRP Minor Function\tIRP_MN_QUERY_INTERFACE\n\n"
                                    "Interface Type\tGUID_BOGUS_INTERFACE\n\t\t{00000000-0000-0000-0000-000000000000}\n"
@@ -390,6 +422,7 @@ TEST_F(RequestSummaryTest, PlugAndPlayRequests) {
 
     // QUERY_DEVICE_RELATIONS: 40 relations, 32 shown; one of them named.
     Bytes relations(12 + 8 * 40, 0);
+    PutU32(relations, 0, static_cast<uint32_t>(relations.size()));
     PutU32(relations, 4, 0);
     PutU32(relations, 8, 40);
     for (uint32_t k = 0; k < 40; ++k) {
@@ -412,6 +445,7 @@ TEST_F(RequestSummaryTest, PlugAndPlayRequests) {
     Append(ids, {0, 0});
     Append(ids, Utf16Bytes(u"USB\\VID_1234"));
     Append(ids, {0, 0, 0, 0});
+    PutU32(ids, 0, static_cast<uint32_t>(ids.size()));
     EXPECT_EQ(Body(Pnp(19, ids, true)), "IRP Minor Function\tIRP_MN_QUERY_ID\n\n"
                                         "Hardware IDs\tUSB\\VID_1234&PID_5678\n\t\tUSB\\VID_1234\n");
     EXPECT_EQ(Body(Pnp(19, ids)), "IRP Minor Function\tIRP_MN_QUERY_ID\n\nType\tHardware IDs\n");
@@ -423,6 +457,49 @@ TEST_F(RequestSummaryTest, PlugAndPlayRequests) {
     // A failed completion: the status and the minor function.
     EXPECT_EQ(Body(Pnp(18, {1, 0, 0, 0}, true, 0xC00000BB)),
               "IRP Minor Function\tIRP_MN_SET_LOCK\nIRP Status\tSTATUS_NOT_SUPPORTED\n\nSet Lock\tLock\n");
+}
+
+// The query blocks end at their own leading length when the record holds
+// more: bytes after it (the driver's buffer beyond the structure) are never
+// read as IDs, texts, relations or GUIDs; a length of 0 reads nothing.
+TEST_F(RequestSummaryTest, APnpBlockEndsAtItsLeadingLength) {
+    const char* header = "IRP Minor Function\tIRP_MN_QUERY_ID\n\n";
+    // Two hardware IDs, the length covering the first only.
+    Bytes ids(8, 0);
+    PutU32(ids, 4, 1);
+    Append(ids, Utf16Bytes(u"USB\\VID_1234&PID_5678"));
+    Append(ids, {0, 0});
+    const uint32_t first = static_cast<uint32_t>(ids.size());
+    Append(ids, Utf16Bytes(u"USB\\VID_1234"));
+    Append(ids, {0, 0, 0, 0});
+    PutU32(ids, 0, first);
+    EXPECT_EQ(Body(Pnp(19, ids, true)), std::string(header) + "Hardware IDs\tUSB\\VID_1234&PID_5678\n");
+    PutU32(ids, 0, 0);
+    EXPECT_EQ(Body(Pnp(19, ids, true)), std::string(header));
+
+    // A device text cut by its length after three characters.
+    Bytes text(12, 0);
+    PutU32(text, 4, 0);   // description
+    Append(text, Utf16Bytes(u"Mouse port"));
+    Append(text, {0, 0});
+    PutU32(text, 0, 12 + 6);
+    const std::string body = Body(Pnp(12, text, true));
+    EXPECT_NE(body.find("\tMou\n"), std::string::npos) << body;
+    EXPECT_EQ(body.find("port"), std::string::npos) << body;
+
+    // Relations: a count of 3 whose length holds two objects.
+    Bytes relations(12 + 8 * 3, 0);
+    PutU32(relations, 0, 20);
+    PutU32(relations, 8, 3);
+    for (uint32_t k = 0; k < 3; ++k) PutU32(relations, 12 + 4 * k, 0x8B000000 + k * 0x100);
+    const std::string list = Body(Pnp(7, relations, true));
+    EXPECT_NE(list.find("PDO\t8B000000h\nPDO\t8B000100h\n"), std::string::npos) << list;
+    EXPECT_EQ(list.find("8B000200h"), std::string::npos) << list;
+
+    // An interface query whose length stops inside the GUID shows nothing.
+    Bytes query(28, 0);
+    PutU32(query, 0, 12);
+    EXPECT_EQ(Body(Pnp(8, query)), "IRP Minor Function\tIRP_MN_QUERY_INTERFACE\n\n");
 }
 
 TEST_F(RequestSummaryTest, PowerRequests) {
@@ -618,8 +695,8 @@ TEST_F(RequestSummaryTest, DocumentGoldens) {
     const Bytes langs = {4, 3, 0x09, 0x04};
     const uint32_t control =
         Urb(hidDevice, Control({0x80, 0x06, 0, 3, 0, 0, 4, 0}), Control({0x80, 0x06, 0, 3, 0, 0, 4, 0}, langs)) + 1;
-    const uint32_t cancelled = Urb(hidDevice, BulkTransfer(PipeSpec{0xE1, 0x8A0C7000, 0}, 8),
-                                   BulkTransfer(PipeSpec{0xE1, 0x8A0C7000, 0}, 8), 0xC0000120) + 1;
+    const uint32_t cancelled = Urb(hidDevice, BulkTransfer(PipeSpec{0x81, 0x8A0C7000, 0, PIPE_TYPE_INTERRUPT}, 8),
+                                   BulkTransfer(PipeSpec{0x81, 0x8A0C7000, 0, PIPE_TYPE_INTERRUPT}, 8), 0xC0000120) + 1;
     const uint32_t pending = Add(builder.Complete(hidDevice, KIND_POWER_FIRST + 0, {1, 0x8A123000}, 0x103));
     const uint32_t tooSmall = IoctlDone(KIND_HUB_FIRST + 0, {}, 0xC0000023, 76);
     const uint32_t start = Add(builder.StartMarker());

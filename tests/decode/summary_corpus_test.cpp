@@ -81,7 +81,7 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         both(dfu, ControlTransfer(status), ControlTransfer(status, {0, 0, 0, 0, 2, 0}), r);
         DeviceSpec cdc = d;
         cdc.interfaceClass = 0x02;
-        UrbSpec notify = BulkTransfer(PipeSpec{0xE3, 0x8A0C2200, 0}, 10);
+        UrbSpec notify = BulkTransfer(PipeSpec{0x83, 0x8A0C2200, 0, PIPE_TYPE_INTERRUPT}, 10);
         notify.transferFlags = 1;
         UrbSpec notified = notify;
         notified.data = {0xA1, 0x20, 0, 0, 0, 0, 2, 0, 3, 0};
@@ -140,6 +140,39 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         r.push_back(b.StartMarker());
         r.push_back(b.DropMarker());
         seeds.push_back({"long_names", Stream(r, 0x0B)});
+    }
+    {
+        // Query blocks whose leading length is shorter than the bytes held,
+        // and create and cleanup names at offsets near 2^32.
+        std::vector<Bytes> r;
+        Bytes ids(8, 0);
+        PutU32(ids, 0, 12);
+        PutU32(ids, 4, 1);
+        const Bytes text = Utf16Bytes(u"USB\\VID_1234&PID_5678");
+        ids.insert(ids.end(), text.begin(), text.end());
+        ids.insert(ids.end(), {0, 0, 0, 0});
+        r.push_back(b.Request(Completed(KIND_PNP_FIRST + 19, 27, ids)));
+        Bytes relations(12 + 8 * 3, 0);
+        PutU32(relations, 0, 16);
+        PutU32(relations, 8, 3);
+        r.push_back(b.Request(Completed(KIND_PNP_FIRST + 7, 27, relations)));
+        Bytes deviceText(12, 0);
+        PutU32(deviceText, 0, 14);
+        deviceText.insert(deviceText.end(), text.begin(), text.end());
+        r.push_back(b.Request(Completed(KIND_PNP_FIRST + 12, 27, deviceText)));
+        Bytes query(28, 0);
+        PutU32(query, 0, 0xFFFFFFFF);
+        r.push_back(b.Request(Completed(KIND_PNP_FIRST + 8, 27, query)));
+        for (uint32_t offset : {0xFFFFFFF0u, 0xFFFFFFF8u}) {
+            Bytes create(32, 0);
+            PutU32(create, 0, 32);
+            PutU16(create, 18, 8);
+            PutU32(create, 20, offset);
+            create.insert(create.end(), text.begin(), text.end());
+            r.push_back(b.Request(Completed(KIND_CREATE, 0, create)));
+            r.push_back(b.Request(Completed(KIND_CLEANUP, 18, create)));
+        }
+        seeds.push_back({"hostile_irps", Stream(r)});
     }
     return seeds;
 }

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the capture file's readers: the first byte picks
-// the compound-file structure check (the rest is the file) or the re-indexing
+// the compound-file structure check (the rest is the file), the re-indexing
 // of a file's records (a 4-byte index length, the index stream, then the data
-// stream, read in small chunks). Checks that both end, stay inside the bytes,
+// stream, read in small chunks) or the property-set check (the rest is the
+// stream of the log's own set). Checks that both end, stay inside the bytes,
 // and index only records that lie wholly inside the data.
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "capture/CaptureFileFormat.h"
 #include "capture/CompoundFileCheck.h"
+#include "capture/PropertySetCheck.h"
 
 using namespace brx;
 
@@ -41,7 +43,7 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    const uint8_t mode = data[0] & 1;
+    const uint8_t mode = data[0] % 3;
     ++data;
     --size;
     // The bytes in a buffer of their own, so that ASan catches any read past them.
@@ -49,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mode == 0) {
         Source file(bytes.data(), bytes.size());
         CheckCompoundFileStructure(file, bytes.size());
+        return 0;
+    }
+    if (mode == 2) {
+        CheckPropertySetStream(bytes.data(), bytes.size(), FMTID_CAPTURE_LOG);
         return 0;
     }
     if (size < 4) return 0;

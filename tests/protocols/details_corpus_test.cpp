@@ -3,6 +3,9 @@
 // device control), built by the record builder.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "capture/RequestKind.h"
 #include "sim/RecordBuilder.h"
 #include "tests/CorpusSeeds.h"
 #include "tests/capture/MixedStream.h"
@@ -81,6 +84,30 @@ std::vector<testing::CorpusSeed> BuildSeeds() {
         r.push_back(b.Pnp(d, 0x13, b.NewIrp()));
         r.push_back(b.Create(d, b.NewIrp()));
         seeds.push_back({"urbs_and_irps", Stream(r)});
+    }
+    {
+        // Create and cleanup names at offsets near 2^32: 16 + offset must not
+        // wrap round to the block where size_t has 32 bits.
+        std::vector<Bytes> r;
+        for (uint32_t offset : {0xFFFFFFF0u, 0xFFFFFFF8u, 0xFFFFFFFFu}) {
+            RequestSpec spec;
+            spec.hasBlock = true;
+            spec.block.assign(32, 0);
+            PutU32(spec.block, 0, 64);
+            PutU16(spec.block, 18, 8);
+            PutU32(spec.block, 20, offset);
+            for (char16_t c : std::u16string(u"\\Device\\COM3")) {
+                spec.block.push_back(static_cast<uint8_t>(c));
+                spec.block.push_back(static_cast<uint8_t>(c >> 8));
+            }
+            spec.kind = KIND_CREATE;
+            spec.majorFunction = 0;
+            r.push_back(b.Request(spec));
+            spec.kind = KIND_CLEANUP;
+            spec.majorFunction = 18;
+            r.push_back(b.Request(spec));
+        }
+        seeds.push_back({"create_name_offsets", Stream(r)});
     }
     return seeds;
 }

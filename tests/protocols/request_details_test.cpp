@@ -244,6 +244,18 @@ TEST_F(RequestDetailsTest, IrpRequests) {
     Bytes cut = create;
     cut.resize(cut.size() - 2); // the name runs past the block
     EXPECT_EQ(Text(irp(1, cut)), u"(untouched)");
+    // Offsets near 2^32 lie far past the block; where size_t has 32 bits,
+    // 16 + offset must not wrap round to the block's own header (Create and
+    // Cleanup alike).
+    for (uint32_t offset : {0xFFFFFFF0u, 0xFFFFFFF8u, 0xFFFFFFFFu, 0xFFFFFFF4u}) {
+        Bytes wrapped = create;
+        wrapped[20] = static_cast<uint8_t>(offset);
+        wrapped[21] = static_cast<uint8_t>(offset >> 8);
+        wrapped[22] = static_cast<uint8_t>(offset >> 16);
+        wrapped[23] = static_cast<uint8_t>(offset >> 24);
+        EXPECT_EQ(Text(irp(1, wrapped)), u"(untouched)") << offset;
+        EXPECT_EQ(Text(irp(18, wrapped)), u"(untouched)") << offset;
+    }
 }
 
 TEST_F(RequestDetailsTest, HubIoctlsNeedTheirPortBytes) {

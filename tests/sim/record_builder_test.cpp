@@ -114,7 +114,7 @@ TEST(RecordBuilder, BulkBlockMatchesHandWrittenBytes) {
     put16(0, static_cast<uint16_t>(want.size()));   // block length
     put16(2, 48);                                   // URB offset in the block
     want[12] = 0x03; want[13] = 0x01; want[14] = 0x02;   // interface class, subclass, protocol
-    want[32] = 1; want[33] = 2; want[35] = 0x81;    // configuration, interface, endpoint
+    want[32] = 1; want[33] = 2; want[35] = 0xC1;    // configuration, interface, endpoint 81h of a bulk pipe
     put32(36, 3);                                   // DATA_REFERENCE: length 3
     put16(40, 48 + 72);                             // ... at the end of the URB
     put16(42, 0x0005);                              // HID key word
@@ -229,7 +229,7 @@ TEST(RecordBuilder, BulkUrbBlockWithDataReference) {
     EXPECT_EQ(r[blk + 12], 0x03);
     EXPECT_EQ(r[blk + 32], 1);
     EXPECT_EQ(r[blk + 33], 2);
-    EXPECT_EQ(r[blk + 35], 0x02);
+    EXPECT_EQ(r[blk + 35], 0x42);   // endpoint 02h, bulk
     EXPECT_EQ(U16(r, blk + 42), 0x1234);
     const size_t urb = blk + urbOff;
     EXPECT_EQ(U16(r, urb), 72);                     // URB Length
@@ -344,9 +344,9 @@ TEST(RecordBuilder, MassStorageCommandIsSixLinkedRecords) {
     }
     // CBW out at issue, INQUIRY data in at completion, CSW in at completion.
     EXPECT_EQ(U32(recs[0], kBlockLong + 36) & 0x0FFFFFFF, 31u);
-    EXPECT_EQ(recs[0][kBlockLong + 35], 0x02);
+    EXPECT_EQ(recs[0][kBlockLong + 35], 0x42);   // bulk OUT 02h
     EXPECT_EQ(U32(recs[3], kBlockLong + 36) & 0x0FFFFFFF, 36u);
-    EXPECT_EQ(recs[3][kBlockLong + 35], 0x81);
+    EXPECT_EQ(recs[3][kBlockLong + 35], 0xC1);   // bulk IN 81h
     EXPECT_EQ(U32(recs[5], kBlockLong + 36) & 0x0FFFFFFF, 13u);
     EXPECT_EQ(U32(recs[2], kBlockLong + 36), 0u);   // IN data stage issue carries no bytes
 }
@@ -459,4 +459,34 @@ TEST(RecordBuilder, StreamKeepsOffsets) {
         off += U32(s.bytes(), off) & 0xFFFFFF;
     }
     EXPECT_EQ(off, s.bytes().size());
+}
+
+// The endpoint byte of a URB block packs the transfer type in bits 5-6 as the
+// driver writes it: control, isochronous, bulk and interrupt pipes, both
+// directions, and the unknown endpoint FFh left as it is.
+TEST(RecordBuilder, EndpointByteCarriesTheTransferType) {
+    RecordBuilder b;
+    DeviceSpec d;
+    const uint8_t getStatus[8] = {0x80, 0, 0, 0, 0, 0, 2, 0};
+    struct Case {
+        const char* what;
+        UrbSpec urb;
+        uint8_t packed;
+    };
+    const Case cases[] = {
+        {"control", ControlTransfer(getStatus), 0x00},
+        {"isochronous in", IsochTransfer(PipeSpec{0x83, 1, 0}, 2, 64), 0xA3},
+        {"isochronous out, pipe said bulk", IsochTransfer(PipeSpec{0x04, 1, 0, PIPE_TYPE_BULK}, 2, 64), 0x24},
+        {"bulk in", BulkTransfer(PipeSpec{0x81, 1, 0}, 8), 0xC1},
+        {"bulk out", BulkTransfer(PipeSpec{0x02, 1, 0}, 8), 0x42},
+        {"interrupt in", BulkTransfer(PipeSpec{0x83, 1, 0, PIPE_TYPE_INTERRUPT}, 8), 0xE3},
+        {"interrupt out", BulkTransfer(PipeSpec{0x05, 1, 0, PIPE_TYPE_INTERRUPT}, 8), 0x65},
+        {"reset of an interrupt pipe", PipeRequest(URB_FN_RESET_PIPE, PipeSpec{0x81, 1, 0, PIPE_TYPE_INTERRUPT}), 0xE1},
+        {"unknown endpoint", BulkTransfer(PipeSpec{0xFF, 1, 0, PIPE_TYPE_INTERRUPT}, 8), 0xFF},
+    };
+    for (const Case& c : cases) {
+        const Bytes block = b.UrbBlock(d, c.urb, false);
+        ASSERT_GT(block.size(), 35u) << c.what;
+        EXPECT_EQ(block[35], c.packed) << c.what;
+    }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <new>
 
 #include "app/devices/UsbReplies.h"
 #include "base/ByteReader.h"
@@ -35,6 +36,10 @@ constexpr uint32_t kPathMaxChars = 512;
 constexpr uint32_t kItemTextChars = 1024;
 // Bounds of the configuration-manager walks and the information-set walks.
 constexpr uint32_t kMaxDepth = 32;
+// USB chains at most five external hubs below a root hub (tier 0): a hub
+// deeper than that (one that reports itself or its parent on a port) is not
+// walked.
+constexpr uint32_t kMaxHubTier = 5;
 constexpr uint32_t kMaxSiblings = 4096;
 constexpr DWORD kMaxSetMembers = 65536;
 constexpr ULONG kMaxIdListChars = 0x10000;
@@ -377,6 +382,14 @@ void CDeviceEnumerator::Clear() {
 }
 
 void CDeviceEnumerator::LoadDriverData(CCaptureDriver& driver) {
+    try {
+        LoadDriverDataOrThrow(driver);
+    } catch (const std::bad_alloc&) {
+        Clear();   // no stacks and no names rather than an exception out of the caller
+    }
+}
+
+void CDeviceEnumerator::LoadDriverDataOrThrow(CCaptureDriver& driver) {
     Clear();
     DriverBuffer buffer;
     if (uint32_t n = driver.QueryRefreshData(buffer))
@@ -436,7 +449,13 @@ void CDeviceEnumerator::Enumerate(IDeviceNodeSink& sink, DEVICE_ITEM root, bool 
     allDevices_ = host.SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     hubInterfaces_ = host.SetupDiGetClassDevsW(&BRX_GUID_DEVINTERFACE_USB_HUB, nullptr, nullptr,
                                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    EnumerateHostControllers(root);
+    // No exception leaves the walk: a failed allocation ends it with the
+    // nodes inserted so far, and the information sets are freed below.
+    try {
+        EnumerateHostControllers(root);
+    } catch (const std::bad_alloc&) {
+        ::OutputDebugStringW(L"brx: out of memory while enumerating USB devices\n");
+    }
     for (HDEVINFO* set : {&allDevices_, &hubInterfaces_}) {
         if (*set != INVALID_HANDLE_VALUE)
             host.SetupDiDestroyDeviceInfoList(*set);
@@ -534,10 +553,12 @@ void CDeviceEnumerator::EnumerateRootHub(DEVICE_ITEM parent, HANDLE controller, 
     ++counts_.rootHubs;
     hub->symbolicName = GetRootHubName(Host(), controller);
     if (!hub->symbolicName.empty())
-        EnumerateHub(item, std::move(hub));
+        EnumerateHub(item, std::move(hub), 0);
 }
 
-void CDeviceEnumerator::EnumerateHub(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE> node) {
+void CDeviceEnumerator::EnumerateHub(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE> node, uint32_t tier) {
+    if (tier > kMaxHubTier)
+        return;
     IUsbHost& host = Host();
     const WString path = u"\\\\.\\" + node->symbolicName;
     HostHandle hub(host, OpenDevice(host, W(path)));
@@ -571,11 +592,11 @@ void CDeviceEnumerator::EnumerateHub(DEVICE_ITEM parent, std::unique_ptr<DEVICE_
     const uint32_t ports = node->PortCount();
     DEVICE_ITEM item = Insert(parent, node, text);
     if (item)
-        EnumeratePorts(item, hub.get(), id, ports);
+        EnumeratePorts(item, hub.get(), id, ports, tier);
 }
 
 void CDeviceEnumerator::EnumeratePorts(DEVICE_ITEM parent, HANDLE hub, const WString& hubInstanceId,
-                                       uint32_t portCount) {
+                                       uint32_t portCount, uint32_t hubTier) {
     IUsbHost& host = Host();
     for (uint32_t port = 1; port <= portCount; ++port) {
         std::unique_ptr<PORT_CONNECTION_INFO> connection = GetNodeConnectionInfo(host, hub, port);
@@ -616,7 +637,7 @@ void CDeviceEnumerator::EnumeratePorts(DEVICE_ITEM parent, HANDLE hub, const WSt
             ++counts_.externalHubs;
             node->symbolicName = GetConnectionString(host, hub, port, IOCTL_USB_GET_NODE_CONNECTION_NAME);
             if (!node->symbolicName.empty())
-                EnumerateHub(parent, std::move(node));
+                EnumerateHub(parent, std::move(node), hubTier + 1);
             continue;
         }
 

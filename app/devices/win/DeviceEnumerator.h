@@ -7,6 +7,8 @@
 //
 // User-interface thread only. Every failed request, open or look-up leaves
 // its field absent and the walk goes on; nothing is reported to the user.
+// The walk is bounded (hub tiers, devnode depth, set members) and no
+// exception leaves it.
 #pragma once
 #include <windows.h>
 
@@ -60,7 +62,7 @@ public:
     // What the capture driver reports for a refresh: the refresh data and
     // list (kept until the end of the next Enumerate) and the driver and
     // device names (kept for the device stack view). Each replaces the
-    // previous copy; without a connection all are empty.
+    // previous copy; without a connection (or without memory) all are empty.
     void LoadDriverData(CCaptureDriver& driver);
     // Empties the name tables, the refresh buffers and the counts.
     void Clear();
@@ -88,6 +90,7 @@ public:
 
 private:
     IUsbHost& Host() const { return host_ ? *host_ : UsbHost(); }
+    void LoadDriverDataOrThrow(CCaptureDriver& driver);
     std::unique_ptr<DEVICE_NODE> NewNode(uint32_t kind);
     DEVICE_ITEM Insert(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE>& node, const WString& text);
     void MergeDeviceStack(DEVICE_NODE& node);
@@ -95,8 +98,10 @@ private:
 
     void EnumerateHostControllers(DEVICE_ITEM parent);
     void EnumerateRootHub(DEVICE_ITEM parent, HANDLE controller, const WString& instanceId, const WString& path);
-    void EnumerateHub(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE> node);
-    void EnumeratePorts(DEVICE_ITEM parent, HANDLE hub, const WString& hubInstanceId, uint32_t portCount);
+    // tier: 0 for a root hub, one more per external hub below it.
+    void EnumerateHub(DEVICE_ITEM parent, std::unique_ptr<DEVICE_NODE> node, uint32_t tier);
+    void EnumeratePorts(DEVICE_ITEM parent, HANDLE hub, const WString& hubInstanceId, uint32_t portCount,
+                        uint32_t hubTier);
     void EnumerateDeviceComponents(DEVICE_ITEM parent, const WString& instanceId);
     void EnumerateChildren(DEVICE_ITEM parent, DEVINST devinst, uint32_t depth);
     bool IsTopLevel(const WString& instanceId) const;

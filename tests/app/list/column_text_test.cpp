@@ -284,7 +284,9 @@ TEST_F(Columns, PipeAddressColumn) {
         {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0x81, 1, 0}, 8), b.NewIrp())), "01:00:81"},
         {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0x02, 1, 0}, 8), b.NewIrp())), "01:00:02"},
         {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0xFF, 1, 0}, 8), b.NewIrp())), "01:00:??"},
-        {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0x00, 1, 0}, 8), b.NewIrp())), "--:--:00"},
+        {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0x00, 1, 0, PIPE_TYPE_CONTROL}, 8), b.NewIrp())), "--:--:00"},
+        // Endpoint number 0 of another transfer type is a pipe of its own.
+        {Add(b.UrbIssue(d, BulkTransfer(PipeSpec{0x00, 1, 0, PIPE_TYPE_BULK}, 8), b.NewIrp())), "01:00:00"},
         {Add(b.UrbIssue(d, PipeRequest(URB_FN_RESET_PIPE, PipeSpec{0x83, 1, 0}), b.NewIrp())), "01:00:83"},
         // A control transfer flagged for the default pipe.
         {Add(b.UrbIssue(d, ControlTransfer(setup), b.NewIrp())), "--:--:00"},

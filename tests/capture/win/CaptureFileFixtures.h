@@ -244,6 +244,29 @@ inline void SetStreamSize(IStream* stream, uint64_t size) {
     ASSERT_EQ(stream->SetSize(s), S_OK);
 }
 
+// Replaces the bytes of one of the root's streams (a property set's, for one).
+inline void ReplaceRootStream(IStorage* root, const std::u16string& name, const std::vector<uint8_t>& bytes) {
+    IStream* stream = nullptr;
+    ASSERT_EQ(root->OpenStream(reinterpret_cast<const wchar_t*>(name.c_str()), nullptr,
+                               STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stream),
+              S_OK);
+    SetStreamSize(stream, bytes.size());
+    WriteAt(stream, 0, bytes.data(), static_cast<ULONG>(bytes.size()));
+    stream->Release();
+}
+
+// A driver information blob whose layout DWORDs all hold one value.
+inline PROPVARIANT DriverInfoOfDwords(std::vector<uint8_t>& storage, uint32_t value) {
+    storage.assign(DRIVER_INFO_SIZE, 0);
+    for (size_t i = 0; i < DRIVER_INFO_SIZE; i += 4) std::memcpy(storage.data() + i, &value, 4);
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_BLOB;
+    v.blob.cbSize = DRIVER_INFO_SIZE;
+    v.blob.pBlobData = storage.data();
+    return v;
+}
+
 // Writes or deletes properties of one of the root's property sets.
 inline void EditProperties(IStorage* root, const FILE_GUID& fmtid,
                            const std::function<void(IPropertyStorage*)>& fn) {

@@ -16,11 +16,14 @@
 
 #include "capture/win/CaptureFile.h"
 #include "capture/win/CaptureStore.h"
+#include "capture/PropertySetCheck.h"
+#include "tests/capture/PropertySetBuilder.h"
 #include "tests/capture/win/CaptureFileFixtures.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 
 using namespace brx;
 using namespace brx::fixtures;
+using brx::fixtures::PropertySetBuilder;
 
 namespace {
 
@@ -410,6 +413,78 @@ TEST_F(CaptureFile, OlderBaseBlockAndAMissingFirstTime) {
 
 // ---------------------------------------------------------------------------
 // Damaged files
+
+// A property set whose counts and sizes its stream does not hold never
+// reaches the system's property-set reader: check and open refuse the file.
+TEST_F(CaptureFile, PropertySetsWithImpossibleCountsAreRefusedUnread) {
+    SampleLog log(20, kDefaultRecordLayout);   // the layout a file without driver information gets
+    const std::wstring good = Saved(log);
+    const std::vector<uint8_t> goodBytes = ReadFileBytes(good);
+    // The own set with the version, then a vector of 1000 strings that holds
+    // none; and the summary with a title longer than its section.
+    PropertySetBuilder own(FMTID_CAPTURE_LOG);
+    own.UInt(LOG_PID_VERSION, CAPTURE_FILE_VERSION);
+    own.Raw(LOG_PID_RESERVED3, {0x1F, 0x10, 0, 0, 0xE8, 0x03, 0, 0});
+    PropertySetBuilder summary(FMTID_SUMMARY_INFORMATION);
+    summary.Raw(SUMMARY_PID_TITLE, {0x1F, 0, 0, 0, 0x00, 0x00, 0x01, 0x00, 'a', 0, 0, 0});
+    struct Row {
+        const char* what;
+        std::u16string stream;
+        std::vector<uint8_t> bytes;
+        HRESULT open;   // an open reads the own set only
+    };
+    const Row rows[] = {
+        {"own set, vector of 1000 strings", StreamNameFromGuid(FMTID_CAPTURE_LOG), own.Bytes(), STG_E_DOCFILECORRUPT},
+        {"own set, section past its stream", StreamNameFromGuid(FMTID_CAPTURE_LOG), own.Bytes(64),
+         STG_E_DOCFILECORRUPT},
+        {"summary, title past its section", SUMMARY_INFORMATION_STREAM, summary.Bytes(), S_OK},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const std::wstring path = files.File(L"hostile.bdx");
+        WriteFileBytes(path, goodBytes.data(), goodBytes.size());
+        EditFile(path, [&](IStorage* root) { ReplaceRootStream(root, r.stream, r.bytes); });
+        EXPECT_EQ(CCaptureStore::CheckCaptureFileFormat(path.c_str()), STG_E_DOCFILECORRUPT);
+        CCaptureStore store(&opening);
+        EXPECT_EQ(Open(path, store), r.open);
+    }
+    // The sound set written the same way opens.
+    PropertySetBuilder sound(FMTID_CAPTURE_LOG);
+    sound.UInt(LOG_PID_VERSION, CAPTURE_FILE_VERSION);
+    const std::wstring path = files.File(L"rewritten.bdx");
+    WriteFileBytes(path, goodBytes.data(), goodBytes.size());
+    EditFile(path, [&](IStorage* root) { ReplaceRootStream(root, StreamNameFromGuid(FMTID_CAPTURE_LOG), sound.Bytes()); });
+    EXPECT_EQ(CCaptureStore::CheckCaptureFileFormat(path.c_str()), S_OK);
+    CCaptureStore store(&opening);
+    EXPECT_EQ(Open(path, store), S_OK);
+    EXPECT_EQ(store.GetRecordCount(), log.store->GetRecordCount());
+}
+
+// The check measures records by the layout the open will use: driver
+// information that no record of the file can satisfy is refused by the check,
+// not found out by the open.
+TEST_F(CaptureFile, TheCheckUsesTheLayoutTheOpenWillUse) {
+    SampleLog log(20);
+    const std::wstring path = Saved(log);
+    std::vector<uint8_t> blob;
+    EditFile(path, [&](IStorage* r) {
+        EditProperties(r, FMTID_CAPTURE_LOG, [&](IPropertyStorage* p) {
+            WriteProperty(p, LOG_PID_DRIVER_INFO, DriverInfoOfDwords(blob, 0xFFFF));
+        });
+    });
+    EXPECT_EQ(CCaptureStore::CheckCaptureFileFormat(path.c_str()), STG_E_DOCFILECORRUPT);
+    CCaptureStore store(&opening);
+    EXPECT_EQ(Open(path, store), STG_E_DOCFILECORRUPT);
+    // DWORDs of FFFFFFFFh make no layout at all: the default one reads the
+    // records, and check and open agree.
+    EditFile(path, [&](IStorage* r) {
+        EditProperties(r, FMTID_CAPTURE_LOG, [&](IPropertyStorage* p) {
+            WriteProperty(p, LOG_PID_DRIVER_INFO, DriverInfoOfDwords(blob, 0xFFFFFFFF));
+        });
+    });
+    const HRESULT check = CCaptureStore::CheckCaptureFileFormat(path.c_str());
+    EXPECT_EQ(Open(path, store), check);
+}
 
 TEST_F(CaptureFile, DamagedFilesAreRefusedOrOpenedToTheirLastWholeRecord) {
     SampleLog log(80);

@@ -888,6 +888,63 @@ TEST_F(CaptureLogTest, OpeningTellsHowManyRecordsWereLeftOut) {
     }
 }
 
+// Every refused open says why, once: a layout no record satisfies is found by
+// the check; a file the open itself refuses (opened without the check) gets
+// the same message; the 64-bit refusal keeps its own message alone.
+TEST_F(CaptureLogTest, EveryRefusedOpenSaysWhyOnce) {
+    StartManager();
+    CCaptureLog* log = manager->NewLog();
+    ASSERT_NE(log, nullptr);
+    Capture(*log, 20);
+    const std::wstring saved = File(L"sound.bdx");
+    ASSERT_TRUE(log->DoSave(saved.c_str(), FALSE));
+    const std::vector<uint8_t> savedBytes = ReadAll(saved);
+    std::vector<uint8_t> blob;
+    auto edited = [&](const wchar_t* name, PROPID id, PROPVARIANT value) {
+        const std::wstring path = File(name);
+        WriteAll(path, savedBytes);
+        fixtures::EditFile(path, [&](IStorage* r) {
+            fixtures::EditProperties(r, FMTID_CAPTURE_LOG, [&](IPropertyStorage* p) { fixtures::WriteProperty(p, id, value); });
+        });
+        return path;
+    };
+    const std::wstring layout = edited(L"layout.bdx", LOG_PID_DRIVER_INFO, fixtures::DriverInfoOfDwords(blob, 0xFFFF));
+    const std::wstring wide = edited(L"wide.bdx", LOG_PID_BITNESS, fixtures::UInt32Value(LOG_BITNESS_64));
+    const std::wstring damaged = L"The log file " + layout + L" appears to be damaged or corrupted.\n";
+
+    // Through the manager: the check refuses the layout.
+    prompts.boxes.clear();
+    EXPECT_EQ(manager->OpenLog(layout.c_str()), nullptr);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, damaged);
+    EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONHAND));
+    log = GetActiveLog();
+    ASSERT_NE(log, nullptr);
+
+    // The open alone (as Save As reopens a file) says the same.
+    prompts.boxes.clear();
+    EXPECT_FALSE(log->OpenFile(layout.c_str()));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, damaged);
+    EXPECT_TRUE(log->IsLive());
+
+    // A failure without a text of its own (a folder cannot be read as a
+    // file) is named with the system's text for its code.
+    prompts.boxes.clear();
+    EXPECT_FALSE(log->OpenFile(files.c_str()));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    const std::wstring cannot = L"Cannot open the log file " + files + L".\n\n";
+    EXPECT_EQ(prompts.boxes[0].text.substr(0, cannot.size()), cannot);
+    EXPECT_GT(prompts.boxes[0].text.size(), cannot.size()) << "the system's text";
+    EXPECT_EQ(prompts.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+
+    prompts.boxes.clear();
+    EXPECT_EQ(manager->OpenLog(wide.c_str()), nullptr);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, std::wstring(kText64BitCapture));
+    GetActiveLog()->Close();
+}
+
 // New, records through the driver, save, clear, open the saved file, save
 // as: the files hold exactly the records captured.
 TEST_F(CaptureLogTest, ScriptedRunThroughTheLogManager) {

@@ -2,6 +2,7 @@
 // view will, and prints it as indented lines for whole-tree comparisons.
 #pragma once
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
 
     // Items whose text starts with this are refused (the insert fails).
     std::wstring refusePrefix;
+    // Inserting an item whose text starts with this runs out of memory.
+    std::wstring throwPrefix;
 
     DEVICE_ITEM Root() { return &root_; }
 
@@ -29,6 +32,8 @@ public:
             return nullptr;
         if (!refusePrefix.empty() && std::wstring(text).rfind(refusePrefix, 0) == 0)
             return nullptr;
+        if (!throwPrefix.empty() && std::wstring(text).rfind(throwPrefix, 0) == 0)
+            throw std::bad_alloc();
         auto* p = static_cast<Item*>(parent);
         auto item = std::make_unique<Item>();
         item->parent = p;

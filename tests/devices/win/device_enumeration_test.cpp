@@ -453,6 +453,40 @@ TEST_F(DeviceEnumerationTest, RefusedInsertFreesTheNodeAndSkipsItsChildren) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "    Port3: USB Serial Device (COM3)"), lines.end());
 }
 
+// A hub that reports itself on one of its ports is walked no deeper than
+// USB's five external hub tiers; the walk ends with every handle closed.
+TEST_F(DeviceEnumerationTest, AHubThatReportsItselfEndsAtTheLastHubTier) {
+    Port(kExternalHub, 3) = Port(kRootHub20, kHubPort);
+    Refresh();
+    size_t hubs = 0, deepest = 0;
+    for (const std::string& line : tree.Lines()) {
+        if (line.find("Generic USB Hub") == std::string::npos)
+            continue;
+        ++hubs;
+        deepest = std::max(deepest, line.find_first_not_of(' '));
+    }
+    EXPECT_EQ(hubs, 5u);
+    EXPECT_EQ(deepest, 4u + 2 * 4);   // the first external hub at 4, then 2 per tier
+    EXPECT_EQ(enumerator.Counts().externalHubs, 6u);   // the sixth is met, not walked
+    // The devices of the first hub are still there.
+    EXPECT_NE(tree.Find(L"HID-compliant mouse"), nullptr);
+}
+
+// Memory that runs out while the tree takes a node ends the walk there: the
+// exception stays inside the enumeration, the nodes inserted so far stay, and
+// every handle and information set is closed (Refresh checks).
+TEST_F(DeviceEnumerationTest, AnAllocationFailureEndsTheWalkWithoutAnException) {
+    tree.throwPrefix = L"Port2: USB Input";
+    EXPECT_NO_THROW(Refresh());
+    EXPECT_NE(tree.Find(L"HID-compliant mouse"), nullptr);
+    EXPECT_EQ(tree.Find(L"Port2: USB Input"), nullptr);
+    EXPECT_EQ(tree.Find(L"Port3: USB Serial"), nullptr);
+    // The next refresh walks the whole machine again.
+    tree.throwPrefix.clear();
+    Refresh();
+    EXPECT_EQ(tree.Lines(), kWholeTree);
+}
+
 TEST_F(DeviceEnumerationTest, DriveLetterTextIsCutTo31Characters) {
     SimUsbTopology& t = host.Topology();
     const uint32_t disk = t.FindDevnode(u"USBSTOR\\DISK&VEN_BRINDLEX&PROD_SIM_DISK&REV_1.00\\0123456789ABCDEF&0");
