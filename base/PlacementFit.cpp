@@ -33,6 +33,7 @@ PlacementRect NormalizeRect(PlacementRect r) {
 }
 
 bool RectsOverlap(const PlacementRect& a, const PlacementRect& b) {
+    if (a.left >= a.right || a.top >= a.bottom || b.left >= b.right || b.top >= b.bottom) return false;
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 

@@ -22,13 +22,13 @@ inline bool operator==(const PlacementRect& a, const PlacementRect& b) {
 PlacementRect NormalizeRect(PlacementRect r);
 
 // Whether two normalised rectangles share at least one pixel (touching edges
-// do not count).
+// do not count, and an empty rectangle has none).
 bool RectsOverlap(const PlacementRect& a, const PlacementRect& b);
 
 // Moves a rectangle that overlaps the work area but is not wholly inside it
 // back onto the work area, keeping its size, and narrows it at the area's
 // left (top) edge when it is wider (taller) than the area. A rectangle wholly
-// outside the area is returned normalised and otherwise unchanged: what then
+// outside the area (or empty) is returned normalised and otherwise unchanged: what then
 // happens to the window (centred on its parent, or left to the system) is the
 // caller's choice, which it makes with RectsOverlap. Never overflows,
 // whatever the stored edges.

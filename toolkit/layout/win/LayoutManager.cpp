@@ -134,10 +134,14 @@ void CLM::ApplyPlacements() {
                 simpleCombos.push_back(hwnd);
             }
         }
-        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (p.kind == LayoutPlacement::Frame) ::InvalidateRect(hwnd, nullptr, TRUE);
+        // A control already in place is not moved again: every move costs
+        // the control a round of messages.
+        CRect now = ChildRectIn(hwnd, m_pLayoutHost->m_hWnd);
+        if (now.left == r.left && now.top == r.top && now.right == r.right && now.bottom == r.bottom) continue;
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
         if (batch) batch = ::DeferWindowPos(batch, hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
         if (!batch) ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
-        if (p.kind == LayoutPlacement::Frame) ::InvalidateRect(hwnd, nullptr, TRUE);
     }
     if (batch) ::EndDeferWindowPos(batch);
     // A simple combo box ends at the bottom of its list.

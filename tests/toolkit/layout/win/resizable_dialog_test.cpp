@@ -218,6 +218,53 @@ TEST_F(ResizableDialog, ControlsFollowTheSize) {
     d->DestroyWindow();
 }
 
+TEST_F(ResizableDialog, BackgroundIsPaintedOnlyWhereNoVisibleChildCovers) {
+    auto d = Open();
+    Resize(*d, 460, 330);
+    // A tab control paints its tabs, not its display area; a hidden control
+    // is painted over.
+    CRect tabRect(20, 160, 200, 230);
+    HWND tab = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, tabRect.left,
+                                 tabRect.top, tabRect.Width(), tabRect.Height(), *d, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(tab);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(L"General");
+    ::SendMessageW(tab, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ::ShowWindow(d->Item(IDC_CHECK), SW_HIDE);
+
+    CRect client = d->GetClientRect();
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.Width(), client.Height());
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    const COLORREF sentinel = RGB(255, 0, 255);
+    HBRUSH fill = ::CreateSolidBrush(sentinel);
+    ::FillRect(dc, &client, fill);
+    ::DeleteObject(fill);
+    d->EraseBackground(dc);
+
+    auto painted = [&](POINT p) { return ::GetPixel(dc, p.x, p.y) != sentinel; };
+    auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    CRect group = ChildRect(d->Item(IDC_GROUP)), list = ChildRect(d->Item(IDC_LIST));
+    CRect display = tabRect;
+    ::SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    EXPECT_FALSE(painted(centre(list))) << "a visible control is left alone";
+    EXPECT_FALSE(painted(centre(ChildRect(d->Item(IDOK)))));
+    EXPECT_TRUE(painted(POINT{group.left + 2, group.top + 2})) << "the group box is painted over";
+    EXPECT_TRUE(painted(centre(ChildRect(d->Item(IDC_CHECK))))) << "a hidden control is painted over";
+    EXPECT_TRUE(painted(POINT{2, 2})) << "the margin";
+    EXPECT_TRUE(painted(centre(display))) << "the tab control's display area";
+    EXPECT_FALSE(painted(POINT{tabRect.left + 10, tabRect.top + 5})) << "the tabs themselves";
+
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::DestroyWindow(tab);
+    d->DestroyWindow();
+}
+
 TEST_F(ResizableDialog, TrackingStopsAtTheTreesMinimumAndMaximum) {
     auto d = Open();
     CSize minimum, maximum;
@@ -408,6 +455,7 @@ TEST_F(ResizableDialog, DamagedOrOffScreenPlacementsAreCentredOnTheParent) {
         {"a wrong length field", record({100, 100, 500, 400}, SW_SHOWNORMAL, 40)},
         {"wholly right of the screen", record({work.right + 100, 100, work.right + 500, 400})},
         {"wholly above the screen", record({100, work.top - 600, 500, work.top - 300})},
+        {"an empty rectangle", record({300, 200, 300, 200})},
     };
     for (const Case& c : cases) {
         test::App().WriteProfileBinary(kSection, L"WindowPlacement", c.bytes.data(), c.bytes.size());
