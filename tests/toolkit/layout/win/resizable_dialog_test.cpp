@@ -407,6 +407,34 @@ TEST_F(ResizableDialog, MaximisingHidesTheGripAndRestoringShowsIt) {
     again->DestroyWindow();
 }
 
+TEST_F(ResizableDialog, MissingControlsAndAGripLeftHidden) {
+    auto d = std::make_unique<CTestDialog>(host_->m_hWnd, kSection, FALSE);
+    d->build = [](CTestDialog& t) {
+        // A missing control gives an item without window that keeps its
+        // given size; a missing frame frames nothing.
+        CLM::CPaneBase ghost = t.MakeItem(9999, LM_FIXED_W | LM_FIXED_H, 40, 30);
+        auto* item = dynamic_cast<LayoutItem*>(ghost.get());
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->window, 0u);
+        EXPECT_EQ(item->GetMinWidth(), 40);
+        CLM::CPane root = t.CreateRoot(LM_COLUMN);
+        CLM::CPane frame = t.MakePaneCtrl(9998, LM_COLUMN, 0, 5, 0, 10);
+        frame->AddItem(t.MakeItem(IDC_LIST, 0));
+        root->AddItem(ghost)->AddPane(frame);
+        t.SetRoot(root);
+    };
+    ASSERT_TRUE(d->Create(IDD_RESIZABLE, host_->m_hWnd));
+    Resize(*d, 400, 300);
+    EXPECT_EQ(ChildRect(d->Item(IDC_LIST)).top, 5 + 30 + 5 + 10) << "below the empty item and the caption space";
+    EXPECT_FALSE(d->IsSizeGripVisible());
+    EXPECT_FALSE(::GetWindowLongPtrW(d->Grip(), GWL_STYLE) & WS_VISIBLE);
+    // Maximising and restoring do not bring a grip the dialog did not want.
+    ::SendMessageW(*d, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600));
+    ::SendMessageW(*d, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
+    EXPECT_FALSE(d->IsSizeGripVisible());
+    d->DestroyWindow();
+}
+
 TEST_F(ResizableDialog, PlacementIsSavedAndRestored) {
     auto d = Open();
     ::SetWindowPos(*d, nullptr, 310, 220, 480, 360, SWP_NOZORDER | SWP_NOACTIVATE);
