@@ -66,11 +66,16 @@ TEST(LayoutDistribution, SizesFillTheSpaceWheneverTheLimitsAllowIt) {
         std::vector<int32_t> sizes = Distribute(slots, space);
         for (size_t i = 0; i < slots.size(); ++i) {
             EXPECT_GE(sizes[i], slots[i].minimum) << space << " child " << i;
-            if (slots[i].maximum != -1) EXPECT_LE(sizes[i], slots[i].maximum) << space << " child " << i;
+            if (slots[i].maximum != -1) {
+                EXPECT_LE(sizes[i], slots[i].maximum) << space << " child " << i;
+            }
         }
         int32_t total = std::accumulate(sizes.begin(), sizes.end(), 0);
-        if (space >= minimums + 60) EXPECT_EQ(total, space) << space;
-        else EXPECT_GE(total, std::min(space, minimums)) << space;
+        if (space >= minimums + 60) {
+            EXPECT_EQ(total, space) << space;
+        } else {
+            EXPECT_GE(total, std::min(space, minimums)) << space;
+        }
     }
 }
 
