@@ -10,7 +10,7 @@
 // Building a tree (after the controls exist, at the end of OnInitDialog):
 //
 //   CLM::CPane root = CreateRoot(LM_COLUMN);            // gap 5, border 0
-//   CLM::CPane group = MakePaneCtrl(IDC_GROUP, LM_COLUMN, 0);
+//   CLM::CPane group = MakePaneCtrl(IDC_GROUP, LM_COLUMN, 0, 5, 7, 10); // border 7, caption 10
 //   group->AddItem(MakeItem(IDC_LIST, 0));               // shares the height
 //   CLM::CPane buttons = MakePane(LM_ROW, LM_FIXED_H);
 //   buttons->AddItem(MakeGrowingSpacer(0))               // pushes the buttons right
@@ -24,7 +24,9 @@
 // LM_PERCENT_* (a percentage of what the fixed ones leave) or neither (a
 // share of the rest, never below its minimum; MakeItem's minimum -1 means the
 // control's current size). LM_ALIGN_* place a fixed control in a larger
-// cell; LM_FILL_* stretch it and let it take leftover space.
+// cell; LM_FILL_* stretch it and let it take leftover space. Fill a pane
+// before adding it to its parent: a fixed pane of size 0 takes its minimum
+// at that moment.
 #pragma once
 #include <windows.h>
 #include <string>
