@@ -115,10 +115,13 @@ BOOL CLM::ResizeRoot(const CRect& rect) {
 }
 
 void CLM::ApplyPlacements() {
-    // Everything moves in one batch; frames are repainted after the host
-    // erased its background over them.
+    // Everything moves in one batch without drawing (a move that redraws
+    // costs several times the move itself); then the moved controls are
+    // invalidated, and the host erases its background around them (frames
+    // are repainted after that).
     HDWP batch = ::BeginDeferWindowPos(static_cast<int>(m_placements.size()));
     std::vector<HWND> simpleCombos;
+    m_moved.clear();
     for (const LayoutPlacement& p : m_placements) {
         HWND hwnd = reinterpret_cast<HWND>(p.window);
         if (!::IsWindow(hwnd)) continue;
@@ -139,11 +142,15 @@ void CLM::ApplyPlacements() {
         // the control a round of messages.
         CRect now = ChildRectIn(hwnd, m_pLayoutHost->m_hWnd);
         if (now.left == r.left && now.top == r.top && now.right == r.right && now.bottom == r.bottom) continue;
-        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW;
         if (batch) batch = ::DeferWindowPos(batch, hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
         if (!batch) ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+        m_moved.push_back(hwnd);
     }
     if (batch) ::EndDeferWindowPos(batch);
+    // One invalidation for all: the host and every child.
+    if (!m_moved.empty())
+        ::RedrawWindow(m_pLayoutHost->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     // A simple combo box ends at the bottom of its list.
     HWND host = m_pLayoutHost->m_hWnd;
     for (HWND combo : simpleCombos) {

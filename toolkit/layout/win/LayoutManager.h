@@ -30,6 +30,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "framework/Geometry.h"
 #include "framework/Wnd.h"
@@ -123,6 +124,7 @@ private:
     void AttachUpDowns() const;
 
     LayoutPlacements m_placements; // reused by every layout pass
+    std::vector<HWND> m_moved;
     bool m_bInLayout = false;
 };
 

@@ -354,6 +354,9 @@ TEST_F(ResizableDialog, TheSystemsSizingLoopIsHeldToTheLimits) {
     EXPECT_EQ(after.Width(), minimum.cx + 100) << "dragged outwards, it follows";
     EXPECT_EQ(after.Height(), minimum.cy + 70);
     EXPECT_EQ(ChildRect(d->Item(IDCANCEL)).right, d->GetClientRect().right - 5);
+    // What the layout's own invalidation leaves on the screen after the drag.
+    test::Pump();
+    EXPECT_TRUE(test::SaveScreenshot(*d, "resizable_dragged.bmp"));
     EXPECT_EQ(::SendMessageW(d->Grip(), WM_NCHITTEST, 0, 0), HTBOTTOMRIGHT) << "the grip sizes the dialog";
     EXPECT_EQ(::SendMessageW(d->Grip(), WM_GETDLGCODE, 0, 0), DLGC_STATIC) << "and never takes the focus";
     d->DestroyWindow();
