@@ -38,47 +38,4 @@ void DecodeMostRecentScreenset(uint32_t stored, bool& useMostRecent, uint32_t& m
         mostRecent = stored;
 }
 
-PlacementRect NormalizeRect(PlacementRect r) {
-    if (r.left > r.right)
-        std::swap(r.left, r.right);
-    if (r.top > r.bottom)
-        std::swap(r.top, r.bottom);
-    return r;
-}
-
-namespace {
-
-// One axis of the fitting, in 64 bits: stored edges may be anything.
-void FitSpan(int64_t& low, int64_t& high, int64_t areaLow, int64_t areaHigh) {
-    if (low < areaLow) {
-        int64_t d = areaLow - low;
-        low += d;
-        high += d;
-    }
-    if (high > areaHigh) {
-        int64_t d = high - areaHigh;
-        low -= d;
-        high -= d;
-    }
-    if (low < areaLow)
-        low = areaLow;
-}
-
-} // namespace
-
-PlacementRect FitRectToWorkArea(PlacementRect r, const PlacementRect& workArea) {
-    r = NormalizeRect(r);
-    const PlacementRect& w = workArea;
-    bool overlaps = r.left < w.right && w.left < r.right && r.top < w.bottom && w.top < r.bottom;
-    bool inside = r.left >= w.left && r.right <= w.right && r.top >= w.top && r.bottom <= w.bottom;
-    if (!overlaps || inside)
-        return r;
-    int64_t left = r.left, right = r.right, top = r.top, bottom = r.bottom;
-    FitSpan(left, right, w.left, w.right);
-    FitSpan(top, bottom, w.top, w.bottom);
-    // After fitting each edge lies within the work area's span.
-    return PlacementRect{static_cast<int32_t>(left), static_cast<int32_t>(top),
-                         static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
-}
-
 } // namespace brx

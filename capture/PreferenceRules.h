@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "base/PlacementFit.h"
+
 namespace brx {
 
 // Defaults of the preferences.
@@ -50,24 +52,6 @@ uint32_t EncodeMostRecentScreenset(bool useMostRecent, uint32_t mostRecent);
 // flag and is taken as the set when it lies in 1..4.
 void DecodeMostRecentScreenset(uint32_t stored, bool& useMostRecent, uint32_t& mostRecent);
 
-struct PlacementRect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
-
-inline bool operator==(const PlacementRect& a, const PlacementRect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// Swaps edges so that left <= right and top <= bottom.
-PlacementRect NormalizeRect(PlacementRect r);
-
-// Moves a rectangle that overlaps the work area but is not wholly inside it
-// back onto the work area, narrowing it when it is wider (or taller) than the
-// work area; one wholly outside stays where it is. Never overflows, whatever
-// the stored edges.
-PlacementRect FitRectToWorkArea(PlacementRect r, const PlacementRect& workArea);
+// PlacementRect, NormalizeRect and FitRectToWorkArea: base/PlacementFit.h.
 
 } // namespace brx

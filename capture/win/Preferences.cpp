@@ -39,6 +39,17 @@ RECT WorkArea() {
     return work;
 }
 
+// The work area of the monitor nearest to a rectangle (the primary one's when
+// the system cannot say).
+RECT WorkAreaNearest(const RECT& r) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoW(monitor, &info))
+        return info.rcWork;
+    return WorkArea();
+}
+
 } // namespace
 
 CPreferences::CPreferences()
@@ -144,8 +155,9 @@ void CPreferences::SetMainWindowPlacement(const WINDOWPLACEMENT* placement) {
     if (!placement || placement->length != PREF_PLACEMENT_LENGTH)
         return;
     placement_ = *placement;
-    placement_.rcNormalPosition = ToRect(
-        FitRectToWorkArea(ToPlacementRect(placement_.rcNormalPosition), ToPlacementRect(WorkArea())));
+    PlacementRect normal = NormalizeRect(ToPlacementRect(placement_.rcNormalPosition));
+    placement_.rcNormalPosition =
+        ToRect(FitRectToWorkArea(normal, ToPlacementRect(WorkAreaNearest(ToRect(normal)))));
     if (placement_.showCmd == PREF_SHOW_MINIMIZED)
         placement_.showCmd = PREF_SHOW_NORMAL;
 }
