@@ -107,7 +107,7 @@ public:
     void UpdateRowCount();
     // How long the item count waits between two updates while records
     // arrive, and the timer that keeps the wait.
-    static constexpr UINT kRowCountInterval = 40;     // ms: 25 updates a second
+    static constexpr UINT kRowCountInterval = 100;    // ms: 10 updates a second
     static constexpr UINT_PTR kRowCountTimer = 0x4A7;
 
     // Handlers, public so that the main frame and tests can run them as the
