@@ -121,7 +121,7 @@ TEST_F(CaptureRoad, AFloodFillsTheLogAndTheWindowKeepsUp) {
     GetLogManager()->NewLog();
     GetActiveLog()->SetWrapMode(0);
     SelectAllDevices();
-    Pump();
+    Pump(300);
     Flood flood(sim(), 0);
     frame->ExecuteCommand(ID_CAPTURE_START);
     ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
@@ -153,7 +153,7 @@ TEST_F(CaptureRoad, AFloodFillsTheLogAndTheWindowKeepsUp) {
     // Start is refused now; nothing waits in the queue.
     EXPECT_FALSE(Enabled(ID_CAPTURE_START));
     EXPECT_FALSE(Enabled(ID_CAPTURE_STOP));
-    Pump();
+    Pump(300);
     EXPECT_EQ(DispatchQueuedLogMessages().Total(), 0u);
     EXPECT_EQ(prompts().boxes.size(), 1u);
     ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
@@ -165,7 +165,7 @@ TEST_F(CaptureRoad, StopPostedAsAClickWorksWhileRecordsPourIn) {
     GetLogManager()->NewLog();
     GetActiveLog()->SetWrapMode(0);
     SelectAllDevices();
-    Pump();
+    Pump(300);
     Flood flood(sim(), 20000);   // 64 MB would last about 10 s
     frame->m_bAutoScroll = 1;
     frame->ExecuteCommand(ID_CAPTURE_START);
