@@ -117,8 +117,49 @@ void CFilter::OnLogNotify(uint32_t code) {
     PostNotify(code, 0);
 }
 
+namespace {
+
+bool IsNotifyCode(uint32_t code) { return code >= LOG_NOTIFY_NEW && code <= LOG_NOTIFY_FULL; }
+
+} // namespace
+
 void CFilter::PostNotify(uint32_t code, intptr_t lParam) {
-    if (IMessageTarget* target = target_.load()) target->Post(WM_LOGCHANGED, code, lParam);
+    if (IsNotifyCode(code)) Deliver(code, lParam);
+}
+
+void CFilter::RepostOwed() {
+    if (owed_.load()) Deliver(0, 0);
+}
+
+void CFilter::Deliver(uint32_t code, intptr_t lParam) {
+    IMessageTarget* target = target_.load();
+    if (!target) return;   // nobody listens: the next receiver reads the state anew
+    // What the target refused before goes out with it, in code order.
+    const uint32_t owed = owed_.exchange(0);
+    for (uint32_t c = LOG_NOTIFY_NEW; c <= LOG_NOTIFY_FULL; ++c) {
+        const uint32_t bit = 1u << c;
+        if (owed & bit) {
+            // Still pending: it never reached the receiver.
+        } else if (c == code) {
+            // A notice of this code that waits already covers this change:
+            // its receiver reads the log as it is then.
+            if (pending_.fetch_or(bit) & bit) continue;
+        } else {
+            continue;
+        }
+        if (!target->Post(WM_LOGCHANGED, c, c == code ? lParam : 0)) owed_.fetch_or(bit);
+    }
+}
+
+void CFilter::TakeNotify(uint32_t code) {
+    if (!IsNotifyCode(code)) return;
+    const uint32_t bit = 1u << code;
+    // An owed notice stays pending: it has not reached the receiver.
+    if (!(owed_.load() & bit)) pending_.fetch_and(~bit);
+}
+
+bool CFilter::IsNotifyPending(uint32_t code) const {
+    return IsNotifyCode(code) && (pending_.load() & (1u << code)) != 0;
 }
 
 uint32_t CFilter::GetRowCount() {

@@ -12,6 +12,14 @@
 // tests only the records appended since the last look, so an append costs in
 // proportion to what was appended; the rows stay equal to a full filtering of
 // the log.
+//
+// Notices are coalesced: a code is posted only while no notice of that code
+// waits for the receiver, which takes it (TakeNotify) before it reads the
+// log's state. However fast the reader appends, the list's queue holds at
+// most one notice of each code, and since the receiver reads the state as it
+// is when it handles a notice, none that changes the state is lost: a notice
+// that was not posted is covered by the one that waits. A post the target
+// refuses is owed and goes out with the next notice of any code.
 #pragma once
 #include <atomic>
 #include <cstddef>
@@ -57,8 +65,13 @@ public:
 
     // Set once at start-up, before a capture can run.
     void SetLogSource(LogSource source);
-    // The capture list's target (null: nothing is posted).
-    void SetNotifyTarget(IMessageTarget* target) { target_.store(target); }
+    // The capture list's target (null: nothing is posted). A new target has
+    // no notice waiting.
+    void SetNotifyTarget(IMessageTarget* target) {
+        target_.store(target);
+        owed_.store(0);
+        pending_.store(0);
+    }
 
     uint32_t IsApplied() const { return applied_.load(); }
 
@@ -81,7 +94,18 @@ public:
     // A change of the active log: acts on it, then posts the code. Codes
     // outside 1..6 are neither acted on nor posted.
     void OnLogNotify(uint32_t code);
+    // Posts WM_LOGCHANGED with the code unless a notice of that code waits
+    // for the receiver already; first posts again what is owed. Codes
+    // outside 1..6 are not posted.
     void PostNotify(uint32_t code, intptr_t lParam);
+    // The receiver took the notice of this code off its queue (call it
+    // before reading the log's state): the next change of that kind is
+    // posted again.
+    void TakeNotify(uint32_t code);
+    // Posts again what the target refused (nothing when nothing is owed).
+    void RepostOwed();
+    // Whether a notice of this code was posted and not taken yet, or is owed.
+    bool IsNotifyPending(uint32_t code) const;
 
     // Row accessors.
     uint32_t GetRowCount();
@@ -104,6 +128,8 @@ public:
 
 private:
     IFilterLog* ActiveLog() const { return source_ ? source_() : nullptr; }
+    // Posts what is owed, then `code` (0: none) unless one of it waits.
+    void Deliver(uint32_t code, intptr_t lParam);
     // These run with the rows lock held.
     void EmptyRows();
     void Rebuild();
@@ -117,6 +143,10 @@ private:
     std::atomic<uint32_t> applied_{0};
     CFilterSettings criteria_;
     std::atomic<IMessageTarget*> target_{nullptr};
+    // One bit per code (1 << code): posted and not taken yet, or owed.
+    std::atomic<uint32_t> pending_{0};
+    // The codes whose post the target refused; posted with the next notice.
+    std::atomic<uint32_t> owed_{0};
     LogSource source_;
     CFilterIndexArray rows_;        // passing record indices, ascending
     uint32_t checked_ = 0;          // records of lastLog_ tested so far

@@ -59,7 +59,9 @@ CommandUpdate GetCommandUpdate(uint32_t id, const FrameState& s) {
     case cmd::kExit: return Enabled(true);
     case cmd::kCaptureSettings: return Enabled(!Open(s, DIALOG_CAPTURE_SETTINGS) && s.driverOpen);
     case cmd::kStartCapture: return Radio(s.capturing, canCapture && !Open(s, DIALOG_FILTER));
-    case cmd::kStopCapture: return Radio(!s.capturing, canCapture);
+    // A capture into a store that just became full still runs until it is
+    // stopped: Stop stays available while it does.
+    case cmd::kStopCapture: return Radio(!s.capturing, canCapture || s.capturing);
     case cmd::kCaptureHotPlugged: return Checked(s.driverOpen && s.captureHotPlugged, s.driverOpen);
     case cmd::kCaptureEntireStack: return Checked(s.driverOpen && s.captureEntireStack, s.driverOpen);
     case cmd::kFilterSettings: return Enabled(!Open(s, DIALOG_FILTER) && !s.empty && !s.capturing);

@@ -31,7 +31,7 @@ DWORD CScratchBuffer::Create(const wchar_t* folder, DWORD size) {
     if (size == 0) return ERROR_INVALID_PARAMETER;
 
     if (base_ && size == size_ && SameFolder(folder_, folder)) {
-        write_ = base_;
+        Reset();
         return 0;
     }
 
@@ -77,10 +77,65 @@ DWORD CScratchBuffer::Create(const wchar_t* folder, DWORD size) {
     mapping_ = mapping;
     base_ = static_cast<uint8_t*>(view);
     write_ = base_;
+    writeOffset_ = 0;
+    touched_ = 0;
+    StartToucher();
     return 0;
 }
 
+void CScratchBuffer::StartToucher() {
+    quit_ = false;
+    wake_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);   // set: the first stretch at once
+    if (!wake_) return;   // the writer then touches its own pages
+    toucher_ = CreateThread(nullptr, 0, TouchMain, this, 0, nullptr);
+    if (!toucher_) {
+        CloseHandle(wake_);
+        wake_ = nullptr;
+    }
+}
+
+void CScratchBuffer::StopToucher() {
+    if (toucher_) {
+        quit_ = true;
+        SetEvent(wake_);
+        WaitForSingleObject(toucher_, INFINITE);
+        CloseHandle(toucher_);
+        toucher_ = nullptr;
+    }
+    if (wake_) CloseHandle(wake_);
+    wake_ = nullptr;
+}
+
+DWORD WINAPI CScratchBuffer::TouchMain(void* self) {
+    static_cast<CScratchBuffer*>(self)->TouchAhead();
+    return 0;
+}
+
+void CScratchBuffer::TouchAhead() {
+    constexpr DWORD kPage = 4096;
+    while (WaitForSingleObject(wake_, INFINITE) == WAIT_OBJECT_0 && !quit_.load()) {
+        const DWORD write = writeOffset_.load();
+        const DWORD end = size_ - write > kTouchAhead ? write + kTouchAhead : size_;
+        // Pages the writer reached first are touched already.
+        const DWORD from = write & ~(kPage - 1);
+        for (DWORD at = touched_.load() > from ? touched_.load() : from; at < end && !quit_.load(); at += kPage) {
+            // A locked add of 0: the page is written (so the system makes it
+            // ready for writing) and keeps its bytes, even while the reader
+            // writes into the same page.
+            InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(base_ + at), 0);
+            touched_.store(at + kPage < size_ ? at + kPage : size_);
+        }
+    }
+}
+
+void CScratchBuffer::WakeToucher() {
+    if (!wake_) return;
+    const DWORD touched = touched_.load(), write = writeOffset_.load();
+    if (touched < size_ && (touched <= write || touched - write < kTouchAhead / 2)) SetEvent(wake_);
+}
+
 void CScratchBuffer::Close() {
+    StopToucher();
     if (base_) UnmapViewOfFile(base_);
     if (mapping_) CloseHandle(mapping_);
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
@@ -90,10 +145,15 @@ void CScratchBuffer::Close() {
     file_ = INVALID_HANDLE_VALUE;
     size_ = 0;
     folder_.clear();
+    writeOffset_ = 0;
+    touched_ = 0;
 }
 
 void CScratchBuffer::Reset() {
-    if (base_) write_ = base_;
+    if (!base_) return;
+    // The pages written before stay touched.
+    write_ = base_;
+    writeOffset_ = 0;
 }
 
 BOOL CScratchBuffer::Read(DWORD offset, void* destination, DWORD length, DWORD* bytesRead) const {
@@ -110,6 +170,8 @@ BOOL CScratchBuffer::Read(DWORD offset, void* destination, DWORD length, DWORD* 
 BOOL CScratchBuffer::AdvanceWrite(DWORD n) {
     if (!base_ || n > GetFreeSpan()) return FALSE;
     write_ += n;
+    writeOffset_ = static_cast<DWORD>(write_ - base_);
+    WakeToucher();
     return TRUE;
 }
 

@@ -5,9 +5,16 @@
 // are always one run at the end and a record never wraps. Clearing the log
 // starts writing at the base again. No lock: the capture store serialises
 // every call.
+//
+// The first write into a page of the mapping costs the system far more than
+// the copy itself (it finds and zeroes a page and ties it to the file), so a
+// helper thread touches the pages ahead of the write position (a locked add
+// of 0, which keeps each byte as it is) and the reader's writes find them
+// ready.
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,13 +52,32 @@ public:
     // FALSE (nothing moved) when n would pass it.
     BOOL AdvanceWrite(DWORD n);
 
+    // How far ahead of the write position the helper keeps pages touched.
+    static constexpr DWORD kTouchAhead = 64u << 20;
+    // The bytes from the base whose pages were touched (tests, benchmarks).
+    DWORD GetTouched() const { return touched_.load(); }
+
 private:
+    static DWORD WINAPI TouchMain(void* self);
+    void TouchAhead();
+    void StartToucher();
+    void StopToucher();
+    // Wakes the helper when the write position came near its end.
+    void WakeToucher();
+
     std::wstring folder_;
     DWORD size_ = 0;
     HANDLE file_ = INVALID_HANDLE_VALUE;
     HANDLE mapping_ = nullptr;
     uint8_t* base_ = nullptr;
     uint8_t* write_ = nullptr;
+    // The helper that touches pages ahead of the writer, its wake-up event,
+    // and what it reads: the write offset and whether to end.
+    HANDLE toucher_ = nullptr;
+    HANDLE wake_ = nullptr;
+    std::atomic<bool> quit_{false};
+    std::atomic<DWORD> writeOffset_{0};
+    std::atomic<DWORD> touched_{0};
 };
 
 } // namespace brx

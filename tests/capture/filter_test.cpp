@@ -29,9 +29,11 @@ public:
         std::lock_guard<std::mutex> lock(lock_);
         EXPECT_EQ(message, 0x0400u + 167);
         EXPECT_EQ(lParam, 0);
+        if (refuse) return false;   // a full queue
         codes_.push_back(static_cast<uint32_t>(wParam));
         return true;
     }
+    std::atomic<bool> refuse{false};
     std::vector<uint32_t> codes() {
         std::lock_guard<std::mutex> lock(lock_);
         return codes_;
@@ -195,7 +197,8 @@ TEST(Filter, AppliedRowsMapToPassingRecords) {
     EXPECT_EQ(lo, 2u);
     EXPECT_EQ(hi, 5u);
 
-    // Off again: every record is a row.
+    // Off again: every record is a row (the list took the first notice).
+    f.filter.TakeNotify(LOG_NOTIFY_AFTER);
     f.filter.Apply(0);
     EXPECT_EQ(f.filter.GetRowCount(), 6u);
     EXPECT_EQ(f.filter.RowToRecord(5), 5u);
@@ -246,13 +249,21 @@ TEST(Filter, WithoutAnActiveLog) {
     EXPECT_EQ(filter.GetSequenceRange(first, last), 0);
 }
 
+// The receiver takes every notice it was posted, as the capture list does.
+void TakeAll(CFilter& filter) {
+    for (uint32_t code = 0; code < 8; ++code) filter.TakeNotify(code);
+}
+
 TEST(Filter, RelaysTheSixCodesOnly) {
     Fixture f;
     for (uint32_t code : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 167u, 0xFFFFFFFFu}) f.filter.OnLogNotify(code);
     EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
     // The log's refused window: 3, then 4, then 6 for the same window.
+    TakeAll(f.filter);
     f.recorder.Clear();
     f.filter.Apply(1);
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{4}));
+    TakeAll(f.filter);
     f.recorder.Clear();
     f.filter.OnLogNotify(LOG_NOTIFY_BEFORE);
     f.filter.OnLogNotify(LOG_NOTIFY_AFTER);
@@ -262,6 +273,59 @@ TEST(Filter, RelaysTheSixCodesOnly) {
     f.filter.SetNotifyTarget(nullptr);
     f.filter.OnLogNotify(LOG_NOTIFY_AFTER);
     EXPECT_EQ(f.recorder.codes().size(), 3u);
+}
+
+TEST(Filter, ANoticeWaitingForTheReceiverCoversTheNextOnesOfItsCode) {
+    Fixture f;
+    // A flood of appends the receiver does not keep up with: one 3 and one
+    // 4 wait, however many appends there were.
+    for (int i = 0; i < 1000; ++i) f.Append(MixedStream(f.b, 1));
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{3, 4}));
+    EXPECT_TRUE(f.filter.IsNotifyPending(LOG_NOTIFY_AFTER));
+    // The receiver takes the 4 (and reads the log): the next append posts a
+    // 4 again, not a 3, which still waits.
+    f.filter.TakeNotify(LOG_NOTIFY_AFTER);
+    EXPECT_FALSE(f.filter.IsNotifyPending(LOG_NOTIFY_AFTER));
+    f.Append(MixedStream(f.b, 1));
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{3, 4, 4}));
+    // Each kind waits on its own: a clear and a full store go out at once
+    // while 3 and 4 wait, and a second full store does not.
+    f.filter.OnLogNotify(LOG_NOTIFY_CLEARED);
+    f.filter.OnLogNotify(LOG_NOTIFY_FULL);
+    f.filter.OnLogNotify(LOG_NOTIFY_FULL);
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{3, 4, 4, 5, 6}));
+    // A new receiver has nothing waiting for it.
+    Recorder other;
+    f.filter.SetNotifyTarget(&other);
+    f.Append(MixedStream(f.b, 1));
+    EXPECT_EQ(other.codes(), (std::vector<uint32_t>{3, 4}));
+}
+
+TEST(Filter, ANoticeTheTargetRefusedIsPostedAgainNeverLost) {
+    Fixture f;
+    // The queue is full when the store fills: the 6 is owed.
+    f.recorder.refuse = true;
+    f.filter.OnLogNotify(LOG_NOTIFY_FULL);
+    EXPECT_TRUE(f.recorder.codes().empty());
+    EXPECT_TRUE(f.filter.IsNotifyPending(LOG_NOTIFY_FULL));
+    f.filter.TakeNotify(LOG_NOTIFY_FULL);   // no receiver has it: it stays owed
+    EXPECT_TRUE(f.filter.IsNotifyPending(LOG_NOTIFY_FULL));
+    f.filter.RepostOwed();                  // still refused
+    EXPECT_TRUE(f.recorder.codes().empty());
+    // Once the queue takes posts again, the next notice brings it along.
+    f.recorder.refuse = false;
+    f.filter.OnLogNotify(LOG_NOTIFY_AFTER);
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{4, 6}));
+    f.filter.RepostOwed();                  // nothing owed any more
+    EXPECT_EQ(f.recorder.codes().size(), 2u);
+    // Or the receiver asks for what is owed.
+    TakeAll(f.filter);
+    f.recorder.Clear();
+    f.recorder.refuse = true;
+    f.filter.OnLogNotify(LOG_NOTIFY_CLEARED);
+    f.recorder.refuse = false;
+    f.filter.RepostOwed();
+    EXPECT_EQ(f.recorder.codes(), (std::vector<uint32_t>{5}));
 }
 
 TEST(Filter, SetCriteriaWhileOffChangesNoRowsUntilApply) {

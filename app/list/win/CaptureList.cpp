@@ -125,6 +125,8 @@ void CCaptureList::OnInitialUpdate() {
 }
 
 void CCaptureList::OnDestroy() {
+    if (m_rowCountTimer) ::KillTimer(m_hWnd, kRowCountTimer);
+    m_rowCountTimer = m_rowCountDue = false;
     SaveColumnState();
     for (int i = m_header.m_hWnd ? m_header.GetItemCount() - 1 : -1; i >= 0; --i) DeleteColumn(i);
     if (m_header.m_hWnd && ::IsWindow(m_header.m_hWnd)) m_header.UnsubclassWindow();
@@ -229,6 +231,11 @@ bool CCaptureList::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_LOGCHANGED:
         result = OnLogNotify(wp);
         return true;
+    case WM_TIMER:
+        if (wp != kRowCountTimer) return CListCtrl::OnWndMsg(msg, wp, lp, result);
+        OnRowCountTimer();
+        result = 0;
+        return true;
     case WM_CONTEXTMENU:
         OnContextMenu(PointArg(lp));
         result = 0;
@@ -307,29 +314,41 @@ bool CCaptureList::OnNotify(NMHDR& nm, LRESULT& result) {
 // ---------------------------------------------------------------------------
 // Log notifications and the cache
 
+// Each notice is taken from the filter before the log is read, so a change
+// after that posts a new one; what the list shows is the log as it is when
+// the notice is handled, never as it was when it was posted.
 LRESULT CCaptureList::OnLogNotify(WPARAM code) {
     switch (code) {
     case LOG_NOTIFY_NEW:
+        Filter().TakeNotify(LOG_NOTIFY_NEW);
         ClearReference();
         break;
     case LOG_NOTIFY_OPENED:
+        Filter().TakeNotify(LOG_NOTIFY_OPENED);
         SetItemCountEx(static_cast<int>(Filter().GetRowCount()));
         SelectRow(0);
         EnsureRowVisible(0);
         ClearReference();
         break;
+    case LOG_NOTIFY_BEFORE:
+        Filter().TakeNotify(LOG_NOTIFY_BEFORE);
+        break;
     case LOG_NOTIFY_AFTER:
-        // Records arrive many times a second while capturing: the selected
-        // row and the user's scroll position stay where they are (a plain
-        // count change would drop the selection and scroll back to the focused
-        // row). The rows already shown may have changed with the filter, so
-        // they are repainted.
-        SetItemCountEx(static_cast<int>(Filter().GetRowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        Invalidate(FALSE);
-        if (isAutoScroll && isAutoScroll()) ScrollToEnd();
+        // Records arrive many times a second while capturing: the count
+        // follows at most once an interval. Until the timer's turn the
+        // notice stays untaken, so the filter posts no more of them.
+        if (m_rowCountTimer && m_hWnd) {
+            m_rowCountDue = true;
+            break;
+        }
+        UpdateRowCount();
+        if (m_hWnd && ::SetTimer(m_hWnd, kRowCountTimer, kRowCountInterval, nullptr)) m_rowCountTimer = true;
         break;
     case LOG_NOTIFY_CLEARED:
-        SetItemCountEx(0);
+        Filter().TakeNotify(LOG_NOTIFY_CLEARED);
+        // The rows the log has now: none, unless a capture into the cleared
+        // log brought records before this notice came.
+        SetItemCountEx(static_cast<int>(Filter().GetRowCount()));
         if (m_panes.summary) m_panes.summary->Clear();
         if (m_panes.irpDetails) m_panes.irpDetails->DeleteAllItems();
         if (m_panes.urbDetails) m_panes.urbDetails->DeleteAllItems();
@@ -337,12 +356,42 @@ LRESULT CCaptureList::OnLogNotify(WPARAM code) {
         if (m_panes.dataAnalysis) m_panes.dataAnalysis->Clear();
         break;
     case LOG_NOTIFY_FULL:
+        Filter().TakeNotify(LOG_NOTIFY_FULL);
+        // No record follows a full store's: the list shows them all before
+        // the capture stops.
+        UpdateRowCount();
         if (onCaptureBufferFull) onCaptureBufferFull();
         break;
     default:
         break;
     }
     return 0;
+}
+
+void CCaptureList::UpdateRowCount() {
+    m_rowCountDue = false;
+    if (!m_hWnd) return;
+    CFilter& filter = Filter();
+    filter.TakeNotify(LOG_NOTIFY_AFTER);
+    // The selected row and the user's scroll position stay where they are (a
+    // plain count change would drop the selection and scroll back to the
+    // focused row). The rows already shown may have changed with the filter,
+    // so they are repainted.
+    SetItemCountEx(static_cast<int>(filter.GetRowCount()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    Invalidate(FALSE);
+    if (isAutoScroll && isAutoScroll()) ScrollToEnd();
+    // A notice the list's queue refused goes out again.
+    filter.RepostOwed();
+}
+
+void CCaptureList::OnRowCountTimer() {
+    if (m_rowCountDue) {
+        UpdateRowCount();
+        return;
+    }
+    // An interval without records: the next notice updates at once.
+    ::KillTimer(m_hWnd, kRowCountTimer);
+    m_rowCountTimer = false;
 }
 
 void CCaptureList::OnOdCacheHint(int from, int to) {

@@ -101,6 +101,15 @@ public:
     // The text cache (read by the tests and the export's checks).
     const CListCache& GetCache() const { return m_cache; }
 
+    // Brings the item count up to the filter's rows now, ending a wait for
+    // the update timer (the main frame calls it when a capture stopped or
+    // ended, so that the list shows the final count at once).
+    void UpdateRowCount();
+    // How long the item count waits between two updates while records
+    // arrive, and the timer that keeps the wait.
+    static constexpr UINT kRowCountInterval = 100;    // ms: 10 updates a second
+    static constexpr UINT_PTR kRowCountTimer = 0x4A7;
+
     // Handlers, public so that the main frame and tests can run them as the
     // control would.
     LRESULT OnLogNotify(WPARAM code);
@@ -124,6 +133,7 @@ private:
     int OnCreate();
     void OnDestroy();
     void OnPaint();
+    void OnRowCountTimer();
     void OnHeaderRClick();
     void OnContextMenu(POINT pt);
     CCaptureLog* ActiveLog() const;
@@ -143,6 +153,10 @@ private:
     CAPTURE_LIST_PANES m_panes;
     CFilter* m_filter = nullptr;
     std::function<CCaptureLog*()> m_logSource;
+    // The update timer runs (an update was made less than an interval ago),
+    // and a notice of new records waits for it.
+    bool m_rowCountTimer = false;
+    bool m_rowCountDue = false;
 };
 
 } // namespace brx

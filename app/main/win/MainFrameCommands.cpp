@@ -229,6 +229,8 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
     });
     if (cmd.Is(cmd::kStopCapture)) return cmd.Run([&] {
         driver.StopCapture();
+        // The reader is gone: the list shows every record now.
+        m_wndCaptureList.UpdateRowCount();
         ::DragAcceptFiles(m_hWnd, TRUE);
     });
     if (cmd.Is(cmd::kCaptureHotPlugged)) return cmd.Run([&] {
@@ -496,6 +498,10 @@ bool CMainFrame::OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return true;
     case WM_CAPTUREENDED:
         GetCaptureDriver().HandleCaptureEnd();
+        m_wndCaptureList.UpdateRowCount();
+        // A notice the list's queue refused (a full store's among them) goes
+        // out again.
+        GetRecordFilter().RepostOwed();
         ::DragAcceptFiles(m_hWnd, TRUE);
         result = 0;
         return true;

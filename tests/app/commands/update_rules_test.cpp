@@ -99,6 +99,7 @@ TEST(UpdateRules, TableOverTheFrameStates) {
         {"stop", kStopCapture, NoChange, On, kChecked},
         {"stop while capturing", kStopCapture, Capturing, On, kUnchecked},
         {"stop full", kStopCapture, Full, Off, kChecked},
+        {"stop while capturing into a full store", kStopCapture, [](FrameState& s) { Capturing(s); Full(s); }, On, kUnchecked},
         {"stop file", kStopCapture, NotLive, Off, kChecked},
         {"stop with filter dialog", kStopCapture, [](FrameState& s) { s.openDialogs = DIALOG_FILTER; }, On, kChecked},
         {"hot-plugged", kCaptureHotPlugged, [](FrameState& s) { s.captureHotPlugged = true; }, On, kChecked},

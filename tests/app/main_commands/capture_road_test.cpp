@@ -4,7 +4,10 @@
 // viewer instance of the simulated-machine program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/main/win/App.h"
 #include "capture/MessageTarget.h"
@@ -61,6 +64,141 @@ BOOL CALLBACK FindToolBar(HWND hwnd, LPARAM lp) {
         return FALSE;
     }
     return TRUE;
+}
+
+// The messages of the log found waiting in the queue: the list's notices,
+// the fullness and the capture's end.
+struct QueuedLogMessages {
+    uint32_t notices = 0, fullness = 0, ends = 0;
+    uint32_t Total() const { return notices + fullness + ends; }
+    void KeepMost(const QueuedLogMessages& q) {
+        notices = std::max(notices, q.notices);
+        fullness = std::max(fullness, q.fullness);
+        ends = std::max(ends, q.ends);
+    }
+};
+
+// Takes the messages of the log that wait in this thread's queue, in their
+// order, counts them and dispatches them.
+QueuedLogMessages DispatchQueuedLogMessages() {
+    std::vector<MSG> queued;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, WM_LOGPROGRESS, WM_LOGCHANGED, PM_REMOVE)) queued.push_back(msg);
+    QueuedLogMessages count;
+    for (const MSG& m : queued) {
+        count.notices += m.message == WM_LOGCHANGED;
+        count.fullness += m.message == WM_LOGFULLNESS;
+        count.ends += m.message == WM_CAPTUREENDED;
+        ::DispatchMessageW(&m);
+    }
+    return count;
+}
+
+// The simulated driver's flood for one test: endless rounds, at a rate (0:
+// as fast as the reader reads).
+class Flood {
+public:
+    Flood(CSimulatedDriver& sim, uint32_t recordsPerSecond) : sim_(sim), saved_(sim.GetKnobs()) {
+        CSimulatedDriver::Knobs k = saved_;
+        k.flood = true;
+        k.recordsPerSecond = recordsPerSecond;
+        sim_.SetKnobs(k);
+    }
+    ~Flood() {
+        GetCaptureDriver().StopCapture();
+        sim_.SetKnobs(saved_);
+    }
+
+private:
+    CSimulatedDriver& sim_;
+    CSimulatedDriver::Knobs saved_;
+};
+
+constexpr wchar_t kBufferFull[] = L"Capture buffer is full. Capturing stopped.";
+
+TEST_F(CaptureRoad, AFloodFillsTheLogAndTheWindowKeepsUp) {
+    GetPreferences().SetTempFileSize(MIN_TEMP_FILE_SIZE);
+    GetLogManager()->NewLog();
+    GetActiveLog()->SetWrapMode(0);
+    SelectAllDevices();
+    Pump(300);
+    Flood flood(sim(), 0);
+    frame->ExecuteCommand(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    // The window's loop, looking at its queue between turns.
+    QueuedLogMessages most;
+    uint32_t looks = 0;
+    const DWORD until = ::GetTickCount() + kWait;
+    while ((LastBox() != kBufferFull || GetCaptureDriver().IsCaptureRunning()) && ::GetTickCount() < until) {
+        most.KeepMost(DispatchQueuedLogMessages());
+        ++looks;
+        Pump(10);
+    }
+    std::printf("flood into 8 MB: %u records; at most %u notices, %u fullness and %u ends queued (%u looks)\n",
+                RecordCount(), most.notices, most.fullness, most.ends, looks);
+    RecordProperty("most_queued_notices", static_cast<int>(most.notices));
+    RecordProperty("most_queued_fullness", static_cast<int>(most.fullness));
+    EXPECT_EQ(LastBox(), kBufferFull);
+    EXPECT_EQ(prompts().boxes.size(), 1u) << "said once";
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning()) << "the capture stopped";
+    EXPECT_EQ(GetCaptureDriver().GetCaptureEnd(), CaptureEnd::StoreFull);
+    EXPECT_TRUE(IsActiveLogFull());
+    EXPECT_GT(RecordCount(), 10000u);
+    EXPECT_EQ(ListCount(), RecordCount()) << "the list shows every record without another turn of the loop";
+    // One notice of each kind at most (3, 4 and 6 while capturing), and one
+    // capture end.
+    EXPECT_LE(most.notices, 3u);
+    EXPECT_LE(most.ends, 1u);
+    EXPECT_GT(looks, 1u);
+    // Start is refused now; nothing waits in the queue.
+    EXPECT_FALSE(Enabled(ID_CAPTURE_START));
+    EXPECT_FALSE(Enabled(ID_CAPTURE_STOP));
+    Pump(300);
+    EXPECT_EQ(DispatchQueuedLogMessages().Total(), 0u);
+    EXPECT_EQ(prompts().boxes.size(), 1u);
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    test::SaveScreenshot(frame->m_hWnd, "flood_full.bmp");
+}
+
+TEST_F(CaptureRoad, StopPostedAsAClickWorksWhileRecordsPourIn) {
+    GetPreferences().SetTempFileSize(64u << 20);
+    GetLogManager()->NewLog();
+    GetActiveLog()->SetWrapMode(0);
+    SelectAllDevices();
+    Pump(300);
+    Flood flood(sim(), 20000);   // 64 MB would last about 10 s
+    frame->m_bAutoScroll = 1;
+    frame->ExecuteCommand(ID_CAPTURE_START);
+    ASSERT_TRUE(GetCaptureDriver().IsCaptureRunning());
+    QueuedLogMessages most;
+    uint32_t shown = 0;
+    DWORD until = ::GetTickCount() + kWait;
+    // The list follows while records arrive.
+    while ((RecordCount() < 5000 || ListCount() < 1000) && ::GetTickCount() < until) {
+        most.KeepMost(DispatchQueuedLogMessages());
+        Pump(10);
+        EXPECT_GE(ListCount(), shown) << "the list only grows";
+        shown = ListCount();
+    }
+    EXPECT_GE(ListCount(), 1000u);
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    test::SaveScreenshot(frame->m_hWnd, "flood_capturing.bmp");
+    EXPECT_TRUE(Enabled(ID_CAPTURE_STOP));
+    // Stop as the toolbar button sends it, through the queue.
+    ::PostMessageW(frame->m_hWnd, WM_COMMAND, ID_CAPTURE_STOP, 0);
+    until = ::GetTickCount() + kWait;
+    while (GetCaptureDriver().IsCaptureRunning() && ::GetTickCount() < until) {
+        most.KeepMost(DispatchQueuedLogMessages());
+        Pump(10);
+    }
+    EXPECT_FALSE(GetCaptureDriver().IsCaptureRunning());
+    EXPECT_EQ(GetCaptureDriver().GetCaptureEnd(), CaptureEnd::Stopped);
+    EXPECT_FALSE(IsActiveLogFull());
+    EXPECT_EQ(ListCount(), RecordCount()) << "the list shows every record once stopped";
+    EXPECT_LE(most.notices, 2u) << "one 3 and one 4 at most";
+    EXPECT_EQ(most.ends, 0u) << "a stopped capture did not end by itself";
+    EXPECT_TRUE(prompts().boxes.empty());
+    frame->m_bAutoScroll = 0;
 }
 
 TEST_F(CaptureRoad, StatusBarFollowsFullnessAndProgress) {

@@ -51,8 +51,12 @@ public:
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         std::lock_guard<std::mutex> lock(m_);
         posted_.push_back({message, wParam, lParam});
+        // A receiver that keeps up: each notice is taken as it comes, so
+        // every change is posted.
+        if (taker && message == WM_LOGCHANGED) taker->TakeNotify(static_cast<uint32_t>(wParam));
         return true;
     }
+    CFilter* taker = nullptr;
     intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
         std::lock_guard<std::mutex> lock(m_);
         sent_.push_back({message, wParam, lParam});
@@ -161,6 +165,7 @@ protected:
         ASSERT_TRUE(p.SetTempFileSize(8 * kMB));
         files = scratch.path() + L"\\files";
         ASSERT_TRUE(CreateDirectoryW(files.c_str(), nullptr));
+        codes.taker = &filter;
     }
     void TearDown() override {
         delete manager;
@@ -208,7 +213,7 @@ protected:
     std::wstring files;
     std::vector<std::wstring> created;
     ScriptedPrompts prompts;
-    Recorder codes;      // the filter's WM_LOGCHANGED
+    Recorder codes;      // the filter's WM_LOGCHANGED (taken at once)
     Recorder messages;   // fullness, progress, capture ends
     CFilter filter;
     CLogManager* manager = nullptr;

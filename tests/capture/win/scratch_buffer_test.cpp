@@ -190,3 +190,49 @@ TEST(ScratchBuffer, DestructionDeletesTheFile) {
     }
     EXPECT_TRUE(folder.Files().empty());
 }
+
+// The helper touches the pages ahead of the writer, a stretch at a time, and
+// never changes a byte, also where the writer writes at the same moment.
+TEST(ScratchBuffer, PagesAheadOfTheWriterAreTouchedAndKeepTheirBytes) {
+    ScratchFolder folder;
+    CScratchBuffer s;
+    const DWORD size = CScratchBuffer::kTouchAhead + 8 * kSize;
+    ASSERT_EQ(s.Create(folder.path().c_str(), size), 0u);
+    // Records written while the helper starts from the base.
+    std::vector<DWORD> offsets;
+    uint8_t seed = 0;
+    while (s.GetUsed() < 4 * kSize) {
+        offsets.push_back(s.GetUsed());
+        ASSERT_TRUE(WriteRecord(s, 999, seed++));
+    }
+    auto waitFor = [&s](DWORD touched) {
+        const DWORD until = GetTickCount() + 20000;
+        while (s.GetTouched() < touched && GetTickCount() < until) Sleep(5);
+        return s.GetTouched();
+    };
+    // A stretch ahead of the write position, to the end of its page, no more.
+    const DWORD ahead = (s.GetUsed() + CScratchBuffer::kTouchAhead + 4095) & ~4095u;
+    EXPECT_EQ(waitFor(ahead), ahead);
+    Sleep(50);
+    EXPECT_EQ(s.GetTouched(), ahead);
+    for (size_t i = 0; i < offsets.size(); ++i) ASSERT_TRUE(HoldsRecord(s, offsets[i], 999, static_cast<uint8_t>(i))) << i;
+
+    // Past half the stretch, the rest of the file follows.
+    const DWORD first = s.GetUsed();
+    ASSERT_TRUE(s.AdvanceWrite(CScratchBuffer::kTouchAhead / 2 - first + 1));
+    offsets.clear();
+    while (s.GetFreeSpan() >= 999) {
+        offsets.push_back(s.GetUsed());
+        ASSERT_TRUE(WriteRecord(s, 999, seed++));
+    }
+    EXPECT_EQ(waitFor(size), size);
+    const uint8_t firstSeed = static_cast<uint8_t>(seed - offsets.size());
+    for (size_t i = 0; i < offsets.size(); ++i)
+        ASSERT_TRUE(HoldsRecord(s, offsets[i], 999, static_cast<uint8_t>(firstSeed + i))) << i;
+
+    // Closing while the helper runs ends it first.
+    ASSERT_EQ(s.Create(folder.path().c_str(), size + kSize), 0u);
+    s.Close();
+    EXPECT_EQ(s.GetTouched(), 0u);
+    EXPECT_TRUE(folder.Files().empty());
+}
