@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decode/HtmlWriters.h"
+#include "decode/PageWriter.h"
+#include "decode/SetupRows.h"
+#include "tests/decode/PageTest.h"
+
+using namespace brx;
+using brx::testing::CheckGoldenPage;
+using brx::testing::CheckNesting;
+using brx::testing::Count;
+using brx::testing::PageFixture;
+
+namespace {
+
+TEST(PageBuffer, AppendsStopAtTheBodyLimitAndStayStopped) {
+    PageBuffer page(PageBuffer::kTailReserve + 10);
+    const char* block = page.data();
+    EXPECT_TRUE(page.Append("0123456789"));
+    EXPECT_EQ(page.left(), 0u);
+    EXPECT_FALSE(page.full());
+    EXPECT_FALSE(page.Append("x"));
+    EXPECT_TRUE(page.full());
+    // Full is sticky: nothing more goes in, not even what would fit.
+    EXPECT_FALSE(page.Append(""));
+    EXPECT_FALSE(page.AppendF("%d", 1));
+    EXPECT_EQ(page.view(), "0123456789");
+    // The tail stays for the page's end.
+    EXPECT_TRUE(page.AppendTail(std::string(PageBuffer::kTailReserve, 't')));
+    EXPECT_FALSE(page.AppendTail("t"));
+    EXPECT_EQ(page.size(), page.capacity());
+    // Reset starts again in the same block.
+    page.Reset();
+    EXPECT_EQ(page.data(), block);
+    EXPECT_FALSE(page.full());
+    EXPECT_EQ(page.view(), "");
+}
+
+TEST(PageBuffer, FormattedAndEscapedAppendsAreWholeOrNothing) {
+    PageBuffer page(PageBuffer::kTailReserve + 8);
+    EXPECT_TRUE(page.AppendF("%s", "abc"));
+    EXPECT_FALSE(page.AppendF("%s", "defghi")); // 6 > 5 left
+    EXPECT_EQ(page.view(), "abc");
+    EXPECT_EQ(page.data()[3], '\0');
+    page.Reset();
+    EXPECT_TRUE(page.AppendText("a<b"));        // 6 bytes
+    EXPECT_FALSE(page.AppendText("<"));         // 4 bytes, 2 left
+    EXPECT_EQ(page.view(), "a&lt;b");
+    page.Reset();
+    EXPECT_FALSE(page.AppendWide(u"\U0001F600")); // "&#128512;" is 9 bytes, 8 fit
+    EXPECT_EQ(page.view(), "");
+    page.Reset();
+    EXPECT_TRUE(page.AppendWide(u"\u00E9"));
+    EXPECT_EQ(page.view(), "&#233;");
+    page.Reset();
+    EXPECT_TRUE(page.AppendText("12345"));
+    EXPECT_FALSE(page.AppendWide(u"x\U0001F600"));
+    EXPECT_EQ(page.view(), "12345");
+}
+
+TEST(PageBuffer, MarksRestoreTextAndOpenElements) {
+    PageFixture f;
+    EXPECT_TRUE(BeginIndentDiv(f.ctx));
+    const PageMark mark = f.page.Mark();
+    EXPECT_TRUE(BeginFieldTable(f.ctx));
+    EXPECT_TRUE(BeginTableRow(f.ctx));
+    EXPECT_TRUE(WriteEmptyCell(f.ctx));
+    EXPECT_EQ(f.page.openDepth(), 3u);
+    f.page.Rollback(mark);
+    EXPECT_EQ(f.page.openDepth(), 1u);
+    EXPECT_EQ(f.page.openElement(0), PageElement::Division);
+    EXPECT_EQ(f.page.view(), "<div class=\"uddiv2\">\r\n");
+    // An element closed after the mark is open again after the rollback.
+    const PageMark before = f.page.Mark();
+    EXPECT_TRUE(EndIndentDiv(f.ctx));
+    f.page.Rollback(before);
+    EXPECT_EQ(f.page.openDepth(), 1u);
+}
+
+TEST(PageBuffer, NestingIsCapped) {
+    PageFixture f;
+    for (uint32_t i = 0; i < PageBuffer::kMaxOpen; ++i) ASSERT_TRUE(BeginIndentDiv(f.ctx));
+    EXPECT_FALSE(BeginIndentDiv(f.ctx));
+    EXPECT_TRUE(f.page.full());
+    ClosePage(f.page);
+    EXPECT_EQ(Count(f.page.view(), "</div>"), PageBuffer::kMaxOpen);
+}
+
+std::vector<std::string_view> HeadTexts() {
+    return {DESCRIPTOR_STYLE_SHEET, "", ".extra {color:#00f;}\r\n"};
+}
+
+TEST(PageWriter, PageFrame) {
+    PageFixture f;
+    const auto heads = HeadTexts();
+    EXPECT_TRUE(BeginPage(f.page, "Device <1> & \"friends\" \xB5", heads));
+    ClosePage(f.page);
+    const std::string s(f.page.view());
+    EXPECT_TRUE(s.starts_with("<html><head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=us-ascii\">"
+                              "\r\n<title>Device &lt;1&gt; &amp; &quot;friends&quot; &micro;</title>\r\n"
+                              "<style type=\"text/css\">\r\nbody {"));
+    EXPECT_NE(s.find(std::string(DESCRIPTOR_STYLE_SHEET) + ".extra {color:#00f;}\r\n</style>\r\n</head>\r\n"
+                     "<body><a name=\"top\"></a>\r\n</body>\r\n</html>\r\n"),
+              std::string::npos);
+    EXPECT_EQ(CheckNesting(s), "");
+    EXPECT_TRUE(f.page.closed());
+    // Nothing is written after the end; a second close does nothing.
+    EXPECT_FALSE(f.page.Append("x"));
+    ClosePage(f.page);
+    EXPECT_EQ(f.page.view(), s);
+}
+
+TEST(PageWriter, PropertyRowsCloseTheirBold) {
+    PageFixture f;
+    EXPECT_TRUE(WritePropertyRow(f.page, "Manufacturer", "A<B>"));
+    EXPECT_TRUE(WritePropertyNumberRow(f.page, "Length", 4000000000u));
+    EXPECT_TRUE(WriteEmptyPropertyRow(f.page));
+    EXPECT_TRUE(WriteGeneratedByFooter(f.page, "Brindlex", "https://example.invalid/?a=1&b=2"));
+    EXPECT_EQ(f.Take(),
+              "<tr valign=\"top\"><td><b>Manufacturer</b></td><td>A&lt;B&gt;</td></tr>\r\n"
+              "<tr valign=\"top\"><td><b>Length</b></td><td>4000000000</td></tr>\r\n"
+              "<tr valign=\"top\"><td><b>&nbsp;</b></td><td>&nbsp;</td></tr>\r\n"
+              "<p style=\"text-align:center;color:#808080;font-size:8pt\">This report was generated by "
+              "<a href=\"https://example.invalid/?a=1&amp;b=2\">Brindlex</a></p>\r\n");
+}
+
+// Rows written until the cap: the cap falls inside a row, and the page still
+// ends with every element closed, the truncation line and the document end.
+TEST(PageWriter, CapReachedMidRowStillClosesThePage) {
+    const std::vector<uint8_t> bytes(64, 0x5A);
+    for (size_t capacity : {size_t{3000}, size_t{3333}, size_t{4096}, size_t{5000}}) {
+        PageBuffer page(capacity);
+        DECODE_CONTEXT ctx;
+        ctx.page = &page;
+        const std::string_view noHeads[] = {""};
+        ASSERT_TRUE(BeginPage(page, "capped", noHeads));
+        bool ok = BeginIndentDiv(ctx) && BeginFieldTable(ctx);
+        int rows = 0;
+        while (ok) {
+            ok = WriteBytesRow(ctx, static_cast<uint32_t>(rows * 64), "Data", bytes, "payload");
+            if (ok) ++rows;
+        }
+        EXPECT_TRUE(ctx.full());
+        EXPECT_GT(page.openDepth(), 1u) << capacity;
+        ClosePage(page);
+        const std::string s(page.view());
+        EXPECT_LE(s.size(), capacity);
+        EXPECT_EQ(CheckNesting(s), "") << capacity;
+        EXPECT_EQ(Count(s, "Output truncated"), 1u);
+        EXPECT_TRUE(s.ends_with(std::string(kTruncationLine) + "</body>\r\n</html>\r\n"));
+        if (capacity == 3333) CheckGoldenPage("truncated", s);
+    }
+}
+
+TEST(PageWriter, PageOfFullCapacity) {
+    PageBuffer page;
+    DECODE_CONTEXT ctx;
+    ctx.page = &page;
+    const auto heads = HeadTexts();
+    ASSERT_TRUE(BeginPage(page, "", heads));
+    const uint8_t setup[8] = {0x80, 6, 0, 1, 0, 0, 0x12, 0};
+    ctx.bytes = setup;
+    uint32_t tables = 0;
+    while (!ctx.full()) {
+        WriteSectionTitle(ctx, "Setup Packet");
+        if (BeginFieldTable(ctx) && WriteSetupRequestTypeRow(ctx) && WriteSetupRecipientRow(ctx) &&
+            WriteSetupTypeRow(ctx) && WriteSetupDirectionRow(ctx) && WriteSetupRequestRow(ctx, "GET_DESCRIPTOR") &&
+            WriteSetupValueRow(ctx, nullptr) && WriteSetupIndexRow(ctx, nullptr) && WriteSetupLengthRow(ctx, nullptr)) {
+            ++tables;
+        }
+        EndFieldTable(ctx);
+    }
+    ClosePage(page);
+    EXPECT_GT(tables, 500u);
+    EXPECT_LE(page.size(), PageBuffer::kPageCapacity);
+    EXPECT_GT(page.size(), PageBuffer::kPageCapacity - PageBuffer::kTailReserve - 2000);
+    EXPECT_EQ(CheckNesting(page.view()), "");
+    EXPECT_EQ(page.data()[page.size()], '\0');
+}
+
+uint32_t SampleStrings(uint8_t index, char16_t* buffer, uint32_t size, void*) {
+    const std::u16string text = u"Fancy <Device> & \"Co\" \u00E9";
+    const size_t n = text.size() < size ? text.size() : size;
+    text.copy(buffer, n);
+    return static_cast<uint32_t>(n);
+}
+
+// The sample page: every kind of row, escaping of hostile and non-ASCII text,
+// a descriptor set with anchors, leftovers. Loaded by tools/check_page.py in
+// a real browser (the check_pages test).
+TEST(PageWriter, SamplePage) {
+    PageFixture f(PageBuffer::kPageCapacity);
+    DECODE_CONTEXT& ctx = f.ctx;
+    const auto heads = HeadTexts();
+    ASSERT_TRUE(BeginPage(f.page, "Sample <page> & \"title\"", heads));
+
+    const uint8_t setup[8] = {0x80, 0x06, 0x00, 0x02, 0x00, 0x00, 0x22, 0x00};
+    ctx.bytes = setup;
+    ctx.setupAsSent = true;
+    WriteSectionTitle(ctx, "Setup Packet");
+    BeginFieldTable(ctx);
+    WriteSetupRequestTypeRow(ctx);
+    WriteSetupRecipientRow(ctx);
+    WriteSetupTypeRow(ctx);
+    WriteSetupDirectionRow(ctx);
+    WriteSetupRequestRow(ctx, "GET_DESCRIPTOR");
+    WriteSetupValueLowByteRow(ctx, "Index 0");
+    WriteSetupValueHighByteRow(ctx, "CONFIGURATION");
+    WriteCheckedSetupIndexRow(ctx, 0, nullptr);
+    WriteCheckedSetupLengthRow(ctx, 9, nullptr);
+    EndFieldTable(ctx);
+
+    const std::vector<uint8_t> set = {9, 2, 0x22, 0, 1, 1, 0, 0xA0, 50, 9, 4, 0, 0, 1, 3, 1, 2, 0,
+                                      7, 5, 0x81, 3, 8, 0, 10, 0xDE, 0xAD, 0xBE, 0xEF};
+    ctx.anchorBase = set;
+    ctx.stringCallback = SampleStrings;
+    WriteSubsectionTitle(ctx, "Data stage: 29 bytes held, 34 announced");
+    BeginIndentDiv(ctx);
+    char anchor[24];
+    char title[256];
+    FormatDescriptorAnchorName(ctx, set.data(), anchor, sizeof anchor);
+    FormatDescriptorTitle("Configuration", "1 Interface", title, sizeof title);
+    WriteDescriptorAnchorTitle(ctx, anchor, title);
+    ctx.bytes = std::span(set).first(9);
+    BeginFieldTable(ctx);
+    WriteBLengthRow(ctx, 9);
+    WriteByteRow(ctx, 1, "bDescriptorType", 1, 2, "CONFIGURATION");
+    WriteErrorWordRow(ctx, 2, "wTotalLength", 2, 0x22, "Should be 29 (the bytes held)");
+    WriteByteRow(ctx, 6, "iConfiguration", 1, 0, nullptr);
+    WriteByteRow(ctx, 7, "bmAttributes", 1, 0xA0, nullptr);
+    WriteBitFieldRow(ctx, "Remote Wakeup", 1, 0x20, 0xA0, "Supported");
+    WriteErrorBitFieldRow(ctx, "Reserved", 1, 0x1F, 0xA0, "Should be zero");
+    WriteByteRow(ctx, 8, "bMaxPower", 1, 50, "100 mA");
+    EndFieldTable(ctx);
+
+    BeginIndentDiv(ctx);
+    FormatDescriptorAnchorName(ctx, set.data() + 9, anchor, sizeof anchor);
+    FormatDescriptorTitle("Interface", "HID, 1 Endpoint", title, sizeof title);
+    WriteDescriptorAnchorTitle(ctx, anchor, title);
+    ctx.bytes = std::span(set).subspan(9, 9);
+    BeginFieldTable(ctx);
+    WriteBLengthRow(ctx, 9);
+    char text[300];
+    GetStringDescriptorText(ctx, 2, text, sizeof text);
+    WriteByteRow(ctx, 8, "iInterface", 1, 2, text);
+    WriteQuotedRow(ctx, 8, "String", 0, "Caf\xE9 <b>not bold</b> \xB5" "A", "captured text, escaped");
+    EndFieldTable(ctx);
+
+    ctx.bytes = std::span(set).subspan(18, 7);
+    ctx.descriptor.interface = std::span(set).subspan(9, 9);
+    RenderUnrecognizedDescriptor(ctx);
+    EndIndentDiv(ctx);
+    EndIndentDiv(ctx);
+
+    WriteSectionTitle(ctx, "Every cell kind");
+    ctx.bytes = set;
+    BeginFieldTable(ctx);
+    WriteDwordRow(ctx, 0, "dSignature", 4, 0x43425355, "USBC");
+    WriteQwordRow(ctx, 4, "qwLba", 8, 0xFFFFFFFF00000001ull, "unsigned 64-bit");
+    const uint8_t tri[3] = {0x01, 0x02, 0x03};
+    WriteValueRow(ctx, 12, "bTriple", tri, "24-bit");
+    const uint8_t guid[16] = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
+                              0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+    WriteGuidRow(ctx, 16, "PlatformCapabilityUUID", guid, nullptr);
+    WriteWordArrayRow(ctx, 32, "wLangIds", std::span(set).first(19), "odd byte kept");
+    std::vector<uint8_t> many(300);
+    for (size_t i = 0; i < many.size(); ++i) many[i] = static_cast<uint8_t>(i * 7);
+    WriteBytesRow(ctx, 0, "Data", many, "300 bytes");
+    WriteErrorBytesRow(ctx, 0, "Bad", std::span(many).first(5), "error dump");
+    WriteSpacerRow(ctx);
+    WriteUndecodedBytesRow(ctx, 25, std::span(set).subspan(25));
+    EndFieldTable(ctx);
+
+    BeginHtmlTable(f.page);
+    WritePropertyRow(f.page, "Product", "Widget <2000> \"Pro\" & co");
+    WritePropertyNumberRow(f.page, "Configurations", 1);
+    WriteEmptyPropertyRow(f.page);
+    EndHtmlTable(f.page);
+    WriteGeneratedByFooter(f.page, "Brindlex", "https://brindlex.invalid/?from=report&v=1");
+    ClosePage(f.page);
+
+    const std::string page(f.page.view());
+    EXPECT_EQ(CheckNesting(page), "");
+    EXPECT_EQ(Count(page, "Output truncated"), 0u);
+    EXPECT_EQ(page.find("<b>not bold"), std::string::npos);
+    for (unsigned char c : page) ASSERT_LT(c, 0x80);
+    CheckGoldenPage("sample", page);
+}
+
+} // namespace
