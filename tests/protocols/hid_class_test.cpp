@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "decode/HtmlWriters.h"
@@ -36,7 +37,9 @@ std::string Descriptor(const Bytes& d, bool expectWritten = true) {
     EXPECT_EQ(RenderHidDescriptor(f.ctx), expectWritten);
     std::string s = f.Take();
     EXPECT_EQ(CheckNesting(s), "");
-    if (!expectWritten) EXPECT_EQ(s, "");
+    if (!expectWritten) {
+        EXPECT_EQ(s, "");
+    }
     return s;
 }
 
@@ -128,10 +131,12 @@ TEST(HidClass, HidDescriptorBoundedByTheBytesHeld) {
 }
 
 struct Request {
+    Request(Bytes s, Bytes d = {}, bool present = false, uint8_t cls = 3)
+        : setup(std::move(s)), data(std::move(d)), dataPresent(present), interfaceClass(cls) {}
     Bytes setup;
     Bytes data;
-    bool dataPresent = false;
-    uint8_t interfaceClass = 3;
+    bool dataPresent;
+    uint8_t interfaceClass;
 };
 
 std::string Decode(const Request& r, bool expectHandled = true, bool setupTable = true) {
