@@ -29,7 +29,7 @@ struct INTERFACE_INFO {
 struct REQUEST_FIELDS {
     std::span<const uint8_t> data;  // the data stage as captured
     bool dataPresent = false;       // the record carries a data stage (possibly empty)
-    INTERFACE_INFO interface;
+    INTERFACE_INFO interfaceInfo;  // ("interface" is a macro in the Windows headers)
     bool completion = false;        // the record is the request's completion
     uint16_t version = 0;           // class version (0: take the interface's)
 };
@@ -37,7 +37,7 @@ struct REQUEST_FIELDS {
 // Mass-storage bulk transfers.
 struct BULK_FIELDS {
     bool writeWrappers = true;      // the CBW and CSW tables are written
-    INTERFACE_INFO interface;
+    INTERFACE_INFO interfaceInfo;  // ("interface" is a macro in the Windows headers)
     bool cdbKnown = false;          // cdb holds the pending command's 16 bytes
     std::array<uint8_t, 16> cdb{};
     bool completion = false;
@@ -59,7 +59,7 @@ struct DESCRIPTOR_FIELDS {
     uint16_t bcdDevice = 0;
     std::span<const uint8_t> configuration;  // current configuration descriptor (empty: none)
     std::span<const uint8_t> association;    // current interface association (empty outside a group)
-    std::span<const uint8_t> interface;      // current interface descriptor (empty outside one)
+    std::span<const uint8_t> interfaceDescriptor; // current interface descriptor (empty outside one)
 };
 
 struct DECODE_CONTEXT {

@@ -42,6 +42,41 @@ const std::string_view DESCRIPTOR_STYLE_SHEET =
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// One short line built on the stack (cells are far below its size).
+class Line {
+public:
+    Line& Text(std::string_view t) {
+        const size_t n = t.size() < sizeof buf_ - n_ ? t.size() : sizeof buf_ - n_;
+        std::memcpy(buf_ + n_, t.data(), n);
+        n_ += n;
+        return *this;
+    }
+    Line& Hex(uint64_t value, int digits) {
+        if (n_ + static_cast<size_t>(digits) > sizeof buf_) return *this;
+        for (int i = digits - 1; i >= 0; --i) buf_[n_++] = kHexDigits[(value >> (4 * i)) & 0xF];
+        return *this;
+    }
+    Line& Dec(uint64_t value) {
+        char digits[20];
+        int k = 0;
+        do {
+            digits[k++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        while (k > 0 && n_ < sizeof buf_) buf_[n_++] = digits[--k];
+        return *this;
+    }
+    std::string_view View() const { return {buf_, n_}; }
+
+private:
+    char buf_[192];
+    size_t n_ = 0;
+};
+
+bool Put(DECODE_CONTEXT& ctx, const Line& line) { return ctx.page && ctx.page->Append(line.View()); }
+
 // Runs a write whole or not at all: on failure the page goes back to where
 // it was (and stays full).
 template <class F>
@@ -63,17 +98,11 @@ std::string_view Str(const char* s) { return s ? std::string_view(s) : std::stri
 // Hex dump bytes ("XX&nbsp;", a line break before every 8th), cut at the limit.
 bool HexDumpBody(PageBuffer& p, std::span<const uint8_t> bytes) {
     const size_t n = bytes.size() < kHexDumpLimit ? bytes.size() : kHexDumpLimit;
-    char line[8 * 8 + 8];
     for (size_t i = 0; i < n; i += 8) {
-        size_t len = 0;
-        if (i != 0) {
-            std::memcpy(line, "<br>", 4);
-            len = 4;
-        }
-        for (size_t j = i; j < n && j < i + 8; ++j) {
-            len += static_cast<size_t>(std::snprintf(line + len, sizeof line - len, "%02X&nbsp;", bytes[j]));
-        }
-        if (!p.Append({line, len})) return false;
+        Line line;
+        if (i != 0) line.Text("<br>");
+        for (size_t j = i; j < n && j < i + 8; ++j) line.Hex(bytes[j], 2).Text("&nbsp;");
+        if (!p.Append(line.View())) return false;
     }
     if (bytes.size() > n) {
         const size_t more = bytes.size() - n;
@@ -87,9 +116,9 @@ bool WordArrayBody(PageBuffer& p, std::span<const uint8_t> bytes) {
     const size_t words = n / 2;
     for (size_t w = 0; w < words; ++w) {
         const unsigned value = bytes[2 * w] | (bytes[2 * w + 1] << 8);
-        const char* br = (w != 0 && w % 4 == 0) ? "<br>" : "";
-        const char* sep = (w % 4 == 3) ? "" : "&nbsp;";
-        if (!p.AppendF("%s%04Xh%s", br, value, sep)) return false;
+        Line line;
+        line.Text((w != 0 && w % 4 == 0) ? "<br>" : "").Hex(value, 4).Text((w % 4 == 3) ? "h" : "h&nbsp;");
+        if (!p.Append(line.View())) return false;
     }
     if (n % 2 != 0 && !p.AppendF("%s%02Xh", (words != 0 && words % 4 == 0) ? "<br>" : "", bytes[n - 1])) {
         return false;
@@ -135,12 +164,12 @@ bool WriteFieldNameCell(DECODE_CONTEXT& ctx, const char* name) {
 
 bool WriteOffsetCell(DECODE_CONTEXT& ctx, uint32_t offset) {
     if (!ctx.offsetColumn) return ctx.page != nullptr && !ctx.page->full();
-    return ctx.page && ctx.page->AppendF("<td class=\"udofs\">%u</td>\r\n", offset);
+    return Put(ctx, Line().Text("<td class=\"udofs\">").Dec(offset).Text("</td>\r\n"));
 }
 
 bool WriteSizeCell(DECODE_CONTEXT& ctx, uint32_t size) {
     if (!ctx.sizeColumn) return ctx.page != nullptr && !ctx.page->full();
-    return ctx.page && ctx.page->AppendF("<td class=\"udsiz\">%u</td>\r\n", size);
+    return Put(ctx, Line().Text("<td class=\"udsiz\">").Dec(size).Text("</td>\r\n"));
 }
 
 bool WriteDescriptionCell(DECODE_CONTEXT& ctx, const char* text) {
@@ -154,39 +183,39 @@ bool WriteErrorDescriptionCell(DECODE_CONTEXT& ctx, const char* text) {
 }
 
 bool WriteNibbleValueCell(DECODE_CONTEXT& ctx, uint8_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%01Xh</td>\r\n", value & 0xFu);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 1).Text("h</td>\r\n"));
 }
 
 bool WriteByteValueCell(DECODE_CONTEXT& ctx, uint8_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%02Xh</td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 2).Text("h</td>\r\n"));
 }
 
 bool WriteErrorByteValueCell(DECODE_CONTEXT& ctx, uint8_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\"><span class=\"error\">%02Xh</span></td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\"><span class=\"error\">").Hex(value, 2).Text("h</span></td>\r\n"));
 }
 
 bool WriteWordValueCell(DECODE_CONTEXT& ctx, uint16_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%04Xh</td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 4).Text("h</td>\r\n"));
 }
 
 bool WriteErrorWordValueCell(DECODE_CONTEXT& ctx, uint16_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\"><span class=\"error\">%04Xh</span></td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\"><span class=\"error\">").Hex(value, 4).Text("h</span></td>\r\n"));
 }
 
 bool WriteTriByteValueCell(DECODE_CONTEXT& ctx, uint32_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%06Xh</td>\r\n", value & 0xFFFFFFu);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 6).Text("h</td>\r\n"));
 }
 
 bool WriteDwordValueCell(DECODE_CONTEXT& ctx, uint32_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%08Xh</td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 8).Text("h</td>\r\n"));
 }
 
 bool WriteQwordValueCell(DECODE_CONTEXT& ctx, uint64_t value) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%016" PRIX64 "h</td>\r\n", value);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(value, 16).Text("h</td>\r\n"));
 }
 
 bool WriteBytePairValueCell(DECODE_CONTEXT& ctx, uint8_t first, uint8_t second) {
-    return ctx.page && ctx.page->AppendF("<td class=\"udval\">%02Xh&nbsp;%02Xh</td>\r\n", first, second);
+    return Put(ctx, Line().Text("<td class=\"udval\">").Hex(first, 2).Text("h&nbsp;").Hex(second, 2).Text("h</td>\r\n"));
 }
 
 bool WriteQuotedValueCell(DECODE_CONTEXT& ctx, std::string_view text) {
@@ -503,7 +532,7 @@ bool RenderUnrecognizedDescriptor(DECODE_CONTEXT& ctx) {
         break;
     case 1: {
         const uint8_t subtype = d.size() >= 3 ? d[2] : 0;
-        const std::span<const uint8_t> itf = ctx.descriptor.interface;
+        const std::span<const uint8_t> itf = ctx.descriptor.interfaceDescriptor;
         const bool haveItf = itf.size() >= 8;
         typeName = ClassDescriptorName(type, subtype, haveItf ? itf[5] : ctx.descriptor.bDeviceClass,
                                        haveItf ? itf[6] : ctx.descriptor.bDeviceSubClass,

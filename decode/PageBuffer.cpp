@@ -61,14 +61,28 @@ bool PageBuffer::AppendF(const char* fmt, ...) {
     return ok;
 }
 
+namespace {
+
+// The bytes that stand for themselves in markup, taken from the helper itself.
+struct PlainBytes {
+    PlainBytes() {
+        char scratch[kMarkupScratch];
+        for (int b = 0; b < 256; ++b) plain[b] = MarkupForByte(static_cast<uint8_t>(b), scratch).empty();
+    }
+    bool plain[256];
+};
+const PlainBytes kPlainBytes;
+
+} // namespace
+
 bool PageBuffer::AppendText(std::string_view ansi) {
     const size_t start = size_;
     char scratch[kMarkupScratch];
     size_t run = 0;
     bool ok = true;
     for (size_t i = 0; ok && i < ansi.size(); ++i) {
+        if (kPlainBytes.plain[static_cast<uint8_t>(ansi[i])]) continue;
         std::string_view m = MarkupForByte(static_cast<uint8_t>(ansi[i]), scratch);
-        if (m.empty()) continue;
         ok = (i == run || Append(ansi.substr(run, i - run))) && Append(m);
         run = i + 1;
     }

@@ -416,13 +416,13 @@ TEST(HtmlDescriptors, UnrecognizedDescriptors) {
         const std::vector<uint8_t> audioControl = {9, 4, 0, 0, 0, 1, 1, 0, 0};
         f.ctx.bytes = header;
         f.ctx.anchorBase = header;
-        f.ctx.descriptor.interface = audioControl;
+        f.ctx.descriptor.interfaceDescriptor = audioControl;
         EXPECT_TRUE(RenderUnrecognizedDescriptor(f.ctx));
         const char* name = ClassDescriptorName(0x24, 1, 1, 1, 0);
         ASSERT_NE(name, nullptr);
         std::string s = f.Take();
         EXPECT_NE(s.find(std::string("<a name=\"n0_0\"><b>") + name + " Descriptor</b>"), std::string::npos) << s;
-        f.ctx.descriptor.interface = {};
+        f.ctx.descriptor.interfaceDescriptor = {};
         f.ctx.descriptor.bDeviceClass = 0xDC;
         EXPECT_TRUE(RenderUnrecognizedDescriptor(f.ctx));
         s = f.Take();

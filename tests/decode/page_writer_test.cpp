@@ -250,7 +250,7 @@ TEST(PageWriter, SamplePage) {
     EndFieldTable(ctx);
 
     ctx.bytes = std::span(set).subspan(18, 7);
-    ctx.descriptor.interface = std::span(set).subspan(9, 9);
+    ctx.descriptor.interfaceDescriptor = std::span(set).subspan(9, 9);
     RenderUnrecognizedDescriptor(ctx);
     EndIndentDiv(ctx);
     EndIndentDiv(ctx);
