@@ -240,7 +240,7 @@ bool DecodeHidRequest(DECODE_CONTEXT& ctx, bool setupTable) {
     const std::span<const uint8_t> setup = ctx.bytes;
     if (ctx.page == nullptr || setup.size() < kSetupSize) return false;
     const uint8_t type = RequestTypeOf(setup[0]);
-    const bool classRequest = type == REQUEST_TYPE_CLASS && ctx.request.interface.interfaceClass == kInterfaceClassHid;
+    const bool classRequest = type == REQUEST_TYPE_CLASS && ctx.request.interfaceInfo.interfaceClass == kInterfaceClassHid;
     const bool descriptorRequest = type == REQUEST_TYPE_STANDARD && (setup[1] == GET_DESCRIPTOR || setup[1] == SET_DESCRIPTOR) &&
                                    ClassDescriptorText(setup[3]) != nullptr;
     if (!classRequest && !descriptorRequest) return false;

@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     request.bytes = std::span<const uint8_t>(data, size < 8 ? size : 8);
     request.request.data = std::span<const uint8_t>(data, size).subspan(size < 8 ? size : 8);
     request.request.dataPresent = (options & 1) != 0;
-    request.request.interface.interfaceClass = (options & 2) ? 3 : data[1];
+    request.request.interfaceInfo.interfaceClass = (options & 2) ? 3 : data[1];
     request.expand = (options & 4) != 0;
     request.detail = (options & 8) != 0;
     DecodeHidRequest(request, (options & 0x10) != 0);

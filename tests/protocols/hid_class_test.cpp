@@ -145,8 +145,8 @@ std::string Decode(const Request& r, bool expectHandled = true, bool setupTable 
     f.ctx.bytes = setup.span();
     f.ctx.request.data = data.span();
     f.ctx.request.dataPresent = r.dataPresent;
-    f.ctx.request.interface.known = true;
-    f.ctx.request.interface.interfaceClass = r.interfaceClass;
+    f.ctx.request.interfaceInfo.known = true;
+    f.ctx.request.interfaceInfo.interfaceClass = r.interfaceClass;
     EXPECT_EQ(DecodeHidRequest(f.ctx, setupTable), expectHandled);
     std::string s = f.Take();
     EXPECT_EQ(CheckNesting(s), "");
@@ -251,8 +251,8 @@ TEST(HidClass, Golden) {
     ASSERT_TRUE(RenderHidDescriptor(ctx));
     const Bytes idle = {0x21, 0x0A, 0x00, 0x7D, 0, 0, 0, 0};
     ctx.bytes = idle;
-    ctx.request.interface.known = true;
-    ctx.request.interface.interfaceClass = 3;
+    ctx.request.interfaceInfo.known = true;
+    ctx.request.interfaceInfo.interfaceClass = 3;
     ASSERT_TRUE(DecodeHidRequest(ctx));
     const Bytes getReport = {0xA1, 0x01, 0x00, 0x00, 0, 0, 8, 0};
     ctx.bytes = getReport;
