@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "decode/HtmlWriters.h"
 #include "decode/PageWriter.h"
+#include "decode/RequestNames.h"
 #include "protocols/HidClass.h"
+#include "tests/capture/hid_test_util.h"
 #include "tests/decode/PageTest.h"
 
 namespace brx {
@@ -237,6 +243,66 @@ TEST(HidClass, GetDescriptorOfClassDescriptors) {
     // A standard request to the interface with another recipient byte: plain rows.
     s = Decode({{0x80, 0x06, 0x00, 0x22, 0, 0, 9, 0}});
     EXPECT_EQ(Count(s, ">wValue<"), 1u) << s;
+}
+
+// The HID requests of the shared keyboard capture, against tshark's reading
+// of the same setup packets (tests/data/hid/keyboard_class_requests.txt, made
+// by tools/hid_class_requests_tshark.py).
+TEST(HidClass, RealRequestsReadAsTsharkReadsThem) {
+    std::ifstream in(BRX_SOURCE_DIR "/tests/data/hid/keyboard_class_requests.txt");
+    ASSERT_TRUE(in);
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line.substr(0, 60));
+        std::istringstream words(line);
+        std::string key, setupHex, dataHex, field;
+        words >> key >> setupHex >> dataHex;
+        std::map<std::string, std::string> tshark;
+        while (words >> field) tshark[field.substr(0, field.find('='))] = field.substr(field.find('=') + 1);
+        const Bytes setup = test::FromHex(setupHex);
+        const Bytes data = dataHex == "-" ? Bytes{} : test::FromHex(dataHex);
+        const std::string s = Decode({setup, data, !data.empty()});
+        auto value = [&](const char* name) {
+            const std::string row = RowOf(s, name);
+            const size_t at = row.find("udval\">");
+            return at == std::string::npos ? std::string() : row.substr(at + 7, row.find('<', at) - at - 7);
+        };
+        char hex[16];
+        if (tshark["bRequest"] == "0x0a") {
+            const int duration = std::stoi(tshark["Duration"]);
+            char text[32];
+            if (duration == 0)
+                std::snprintf(text, sizeof text, "Infinite Idle Rate");
+            else
+                std::snprintf(text, sizeof text, "Idle Rate %d.%03d sec", duration * 4 / 1000, duration * 4 % 1000);
+            EXPECT_NE(RowOf(s, "wValue.HiByte").find(text), std::string::npos) << s;
+        }
+        if (tshark["bRequest"] == "0x09") {
+            const char* type = HidReportTypeName(std::stoul(tshark["ReportType"]));
+            ASSERT_NE(type, nullptr);
+            EXPECT_NE(RowOf(s, "wValue.HiByte").find(type), std::string::npos) << s;
+        }
+        if (tshark["bRequest"] != "-") {
+            std::snprintf(hex, sizeof hex, "%02Xh", unsigned(std::stoul(tshark["ReportID"])));
+            EXPECT_EQ(value("wValue.LowByte"), hex);
+            std::snprintf(hex, sizeof hex, "%04Xh", unsigned(std::stoul(tshark["wIndex"])));
+            EXPECT_EQ(value("wIndex"), hex);
+        } else {
+            EXPECT_EQ(tshark["bDescriptorType"], "0x22");
+            EXPECT_NE(RowOf(s, "wValue.HiByte").find("Report Descriptor"), std::string::npos) << s;
+            std::snprintf(hex, sizeof hex, "%04Xh", unsigned(std::stoul(tshark["wDescriptorLength"])));
+            EXPECT_EQ(value("wLength"), hex);
+            const std::string title = "<b>Interface " + tshark["wInterfaceNumber"] + " HID Report Descriptor</b>";
+            EXPECT_NE(s.find(title), std::string::npos) << s;
+            EXPECT_EQ(data.size(), std::stoul(tshark["wDescriptorLength"]));
+            EXPECT_NE(s.find("End Collection"), std::string::npos);
+            EXPECT_EQ(s.find("(Cut"), std::string::npos);
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 6);
 }
 
 TEST(HidClass, Golden) {
