@@ -45,7 +45,7 @@ A5 Application Break|A6 Application Debugger Break|A7 System Speaker Mute|
 A8 System Hibernate|A9 System Microphone Mute|
 B0 System Display Invert|B1 System Display Internal|B2 System Display External|
 B3 System Display Both|B4 System Display Dual|B5 System Display Toggle Int/Ext|
-B6 System Display Swap Primary/Secondary|B7 System Display Toggle LCD Autoscale
+B6 System Display Swap Primary/Secondary|B7 System Display LCD Autoscale
 """
 
 GENERIC_DEVICE = """
@@ -203,18 +203,47 @@ def sensor():
     return rows
 
 
-# Texts of usb.ids corrected to the HID Usage Tables' wording: page: {usage: text}.
+# Texts of usb.ids corrected to the HID Usage Tables' wording (page: {usage:
+# text}, None for a usage the tables do not name). Found by comparing every
+# name with tshark's (tools/hid_usage_names_tshark.py asks tshark one usage at
+# a time) and settled one by one by the tables' text.
 CORRECTIONS = {
-    0x08: {0x0A: 'Tone Enable'},
+    0x02: {0x09: 'Airplane Simulation Device', 0xB6: 'Dive Brake', 0xBC: 'Flight Communications',
+           0xBF: 'Toe Brake', 0xC1: 'Weapons Arm', 0xCB: 'Dive Plane', 0xCD: 'Bicycle Crank'},
+    0x04: {0x47: 'Stick Tempo'},
+    0x05: {0x20: 'Point of View', 0x22: 'Pitch Forward/Backward', 0x23: 'Roll Right/Left',
+           0x38: None},
+    0x08: {0x01: 'Num Lock', 0x02: 'Caps Lock', 0x08: 'Do Not Disturb', 0x0A: 'Tone Enable',
+           0x0E: 'Sound Field On', 0x3C: 'Usage Multi Mode Indicator', 0x47: 'Usage Indicator Color'},
+    0x0B: dict([(0x74, 'Answer On/Off'), (0x98, 'Reorder Tone')] +
+               [(0xB0 + i, 'Phone Key %d' % i) for i in range(10)] +
+               [(0xBA, 'Phone Key Star'), (0xBB, 'Phone Key Pound'), (0xBC, 'Phone Key A'),
+                (0xBD, 'Phone Key B'), (0xBE, 'Phone Key C'), (0xBF, 'Phone Key D')]),
+    0x14: {0x30: 'Err Not a loadable character', 0x31: 'Err Font data cannot be read',
+           0x32: 'Cursor Position Report'},
+    0x82: {0x40: 'Parallelogram Distortion (Key Balance)', 0xA4: 'Polarity Horizontal Synchronization',
+           0xAC: 'Horizontal Frequency', 0xAE: 'Vertical Frequency', 0xCA: 'On Screen Display',
+           0xD4: 'StereoMode'},
     0x0D: {0x06: 'Whiteboard', 0x0E: 'Device Configuration', 0x23: 'Device settings',
            0x47: 'Touch Valid', 0x51: 'Contact Identifier', 0x52: 'Device Mode',
            0x53: 'Device Identifier', 0x55: 'Contact Count Maximum', 0x56: 'Scan Time'},
-    0x0C: {0x6F: 'Display Brightness Increment', 0x70: 'Display Brightness Decrement',
+    0x0C: {0x060: 'Data On Screen', 0x0C4: 'Repeat From Mark', 0x0C5: 'Return To Mark',
+           0x0C7: 'Search Mark Backwards', 0x170: 'Sub-channel', 0x171: 'Sub-channel Increment',
+           0x172: 'Sub-channel Decrement', 0x173: 'Alternate Audio Increment',
+           0x174: 'Alternate Audio Decrement', 0x182: 'AL Programmable Button Configuration',
+           0x190: 'AL Log/Journal/Timecard', 0x195: 'AL LAN/WAN Browser',
+           0x19E: 'AL Terminal Lock/Screensaver', 0x203: 'AC Close', 0x247: 'AC Flip Horizontal',
+           0x6F: 'Display Brightness Increment', 0x70: 'Display Brightness Decrement',
            0x71: 'Display Brightness', 0x72: 'Display Backlight Toggle',
            0x73: 'Display Set Brightness to Minimum', 0x74: 'Display Set Brightness to Maximum',
            0x75: 'Display Set Auto Brightness'},
     0x83: {0x01: 'Settings', 0x02: 'Degauss'},
 }
+
+
+def one_word(name):
+    words = name.replace('.', '').split()
+    return ''.join(w if re.match(r'^i[A-Z]', w) else w[:1].upper() + w[1:] for w in words)
 
 
 def parse(text):
@@ -256,8 +285,15 @@ def tables(usb_ids):
     out[0x14].update(parse(ALPHANUMERIC_TAIL))
     out[0x20] = sensor()
     out[0x40] = parse(MEDICAL)
+    # The power pages' usage names are written as one word each ("PresentStatus").
+    for page in (0x84, 0x85):
+        out[page] = {u: one_word(n) for u, n in out[page].items()}
     for page, fixes in CORRECTIONS.items():
-        out[page].update(fixes)
+        for usage, name in fixes.items():
+            if name is None:
+                out[page].pop(usage, None)
+            else:
+                out[page][usage] = name
     for page, rows in out.items():
         rows[0] = 'Undefined'  # every table's row 0, which reserved usages read too
         for usage, name in list(rows.items()):

@@ -15,7 +15,12 @@ own, from a descriptor of Usage Page and Usage items written the way tshark
 reads them; where tshark names it in place under the same page, the two
 answers are compared (differences are printed).
 
-Usage: tools/hid_usage_names_tshark.py OUT   (needs tshark and the shared data)
+With --tables, the usages are instead every one that our usage tables name
+(protocols/HidUsageTables.inc; the sensor page, whose names follow a rule of
+their own, aside).
+
+Usage: tools/hid_usage_names_tshark.py [--tables] OUT   (needs tshark; without
+--tables the shared data too)
 """
 import os
 import re
@@ -129,7 +134,31 @@ def usages_of(desc, packet):
     return result
 
 
+def table_usages():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    text = open(os.path.join(root, 'protocols', 'HidUsageTables.inc')).read()
+    keys = []
+    for m in re.finditer(r'kUsagePage([0-9A-F]{2})\[\] = \{(.*?)\n\};', text, re.S):
+        page = int(m.group(1), 16)
+        if page != 0x20:
+            keys += [(page, int(u, 16)) for u in re.findall(r'\{0x([0-9A-F]+), "', m.group(2))]
+    return keys
+
+
+def write(path, title, names):
+    with open(path, 'w') as f:
+        f.write('# %s\n' % title)
+        f.write('# made by tools/hid_usage_names_tshark.py; page usage name\n')
+        f.write('# (- = tshark shows the number only)\n')
+        for (p, u), name in sorted(names.items()):
+            f.write('%04X %04X %s\n' % (p, u, name))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == '--tables':
+        write(sys.argv[2], 'tshark -V names of every usage our tables name',
+              ask_one_by_one(table_usages()))
+        return
     if len(sys.argv) != 2:
         raise SystemExit(__doc__)
     folder = os.path.join(DATA, 'hid-descriptors')
@@ -149,12 +178,7 @@ def main():
         found.discard('?')
         if found and found != {seen[key]}:
             sys.stderr.write('%04X:%04X in place %s, alone %s\n' % (*key, sorted(found), seen[key]))
-    with open(sys.argv[1], 'w') as f:
-        f.write('# tshark -V names of the usages of ../shared/testdata/hid-descriptors\n')
-        f.write('# made by tools/hid_usage_names_tshark.py; page usage name\n')
-        f.write('# (- = tshark shows the number only)\n')
-        for (p, u), name in sorted(seen.items()):
-            f.write('%04X %04X %s\n' % (p, u, name))
+    write(sys.argv[1], 'tshark -V names of the usages of ../shared/testdata/hid-descriptors', seen)
 
 
 if __name__ == '__main__':
