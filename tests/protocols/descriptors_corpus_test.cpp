@@ -4,6 +4,7 @@
 // building it (a cut set, a zero bLength, a group that runs past its set).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -16,8 +17,10 @@ namespace {
 using Seed = testing::CorpusSeed;
 
 std::vector<uint8_t> DescriptorSeed(uint8_t mode, int32_t speed, const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> s = {mode, static_cast<uint8_t>(speed + 1)};
-    s.insert(s.end(), bytes.begin(), bytes.end());
+    std::vector<uint8_t> s(bytes.size() + 2);
+    s[0] = mode;
+    s[1] = static_cast<uint8_t>(speed + 1);
+    std::copy(bytes.begin(), bytes.end(), s.begin() + 2);
     return s;
 }
 
