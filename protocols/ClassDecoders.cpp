@@ -12,6 +12,7 @@ constexpr CLASS_DESCRIPTOR_ROW kDescriptorRows[] = {
     {0x02, kAnySubclass, nullptr},             // CDC functional descriptors
     {0x0A, kAnySubclass, nullptr},             // CDC data
     {0x03, kAnySubclass, nullptr},             // HID descriptor
+    {0x07, kAnySubclass, nullptr},             // printer
     {0x09, kAnySubclass, DecodeHubDescriptor}, // hub
     {0xFE, 0x01, nullptr},                     // DFU functional descriptor
 };

@@ -35,12 +35,13 @@ uint32_t FixtureString(uint8_t index, char16_t* buffer, uint32_t size, void* use
 // A device's descriptors as one page, the way the USB properties report
 // shows them: device (with its configuration known), configuration set,
 // qualifier, other-speed set, BOS set, hub descriptor, strings.
-std::string DevicePage(const DeviceFixture& f) {
+std::string DevicePage(const DeviceFixture& f, bool everyRow = true) {
     PageBuffer page;
     const std::string_view sheets[] = {DESCRIPTOR_STYLE_SHEET};
     BeginPage(page, f.name, sheets);
     DECODE_CONTEXT ctx;
     ctx.page = &page;
+    ctx.expand = ctx.detail = ctx.offsetColumn = ctx.sizeColumn = everyRow;
     ctx.deviceSpeed = f.speed;
     ctx.descriptor.bcdUSB = static_cast<uint16_t>(f.device[2] | (f.device[3] << 8));
     ctx.descriptor.bDeviceClass = f.device[4];
@@ -81,6 +82,21 @@ TEST(DescriptorPages, DevicesMatchTheirGoldenPages) {
         EXPECT_EQ(page.find("Output truncated"), std::string::npos);
         CheckGoldenPage("descriptors_" + f.name, page);
     }
+}
+
+TEST(DescriptorPages, WithoutDetailRowsBitRowsAndColumns) {
+    const std::string page = DevicePage(QemuStorageUsb3(), false);
+    EXPECT_EQ(CheckNesting(page), "");
+    const auto rows = ParseRows(page);
+    for (const PageRow& r : rows) {
+        EXPECT_FALSE(r.bits) << r.name;
+        EXPECT_NE(r.name, "bLength");
+        EXPECT_NE(r.name, "bDescriptorType");
+    }
+    EXPECT_EQ(page.find("class=\"udofs\""), std::string::npos);
+    EXPECT_EQ(page.find("class=\"udsiz\""), std::string::npos);
+    EXPECT_EQ(RowsNamed(rows, "bMaxBurst").size(), 2u);
+    CheckGoldenPage("descriptors_qemu_storage_usb3_brief", page);
 }
 
 TEST(DescriptorPages, WhatTheRealDevicesSay) {
