@@ -1,17 +1,22 @@
 #include "protocols/ClassDecoders.h"
 
 #include "decode/BosDescriptors.h"
+#include "protocols/HidClass.h"
 #include "protocols/HubRequests.h"
 
 namespace brx {
 
 namespace {
 
+// HID class requests and the standard requests for HID class descriptors,
+// with their setup table.
+bool DecodeHidRequestPage(DECODE_CONTEXT& ctx) { return DecodeHidRequest(ctx); }
+
 // Class-specific descriptors by the class (and subclass) of their interface.
 constexpr CLASS_DESCRIPTOR_ROW kDescriptorRows[] = {
     {0x02, kAnySubclass, nullptr},             // CDC functional descriptors
     {0x0A, kAnySubclass, nullptr},             // CDC data
-    {0x03, kAnySubclass, nullptr},             // HID descriptor
+    {0x03, kAnySubclass, RenderHidDescriptor}, // HID descriptor
     {0x07, kAnySubclass, nullptr},             // printer
     {0x09, kAnySubclass, DecodeHubDescriptor}, // hub
     {0xFE, 0x01, nullptr},                     // DFU functional descriptor
@@ -20,7 +25,7 @@ constexpr CLASS_DESCRIPTOR_ROW kDescriptorRows[] = {
 // Class requests by the class (and subclass) of the interface that owns the pipe.
 constexpr CLASS_REQUEST_ROW kRequestRows[] = {
     {0x02, kAnySubclass, nullptr, nullptr},          // CDC
-    {0x03, kAnySubclass, nullptr, nullptr},          // HID (class requests; standard requests for HID descriptors)
+    {0x03, kAnySubclass, DecodeHidRequestPage, DecodeHidRequestPage}, // HID (class requests; standard requests for HID descriptors)
     {0x07, kAnySubclass, nullptr, nullptr},          // printer
     {0x08, kAnySubclass, nullptr, nullptr},          // mass storage
     {0x09, kAnySubclass, DecodeHubRequest, nullptr}, // hub

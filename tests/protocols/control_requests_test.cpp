@@ -87,7 +87,8 @@ TEST(ControlDispatch, FallsBackToTheSetupPacketTable) {
         {"class request on FEh/02h", {{0x21, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {}, 0xFE, 0x02}},
         {"type bits 3", {{0xE0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {}, 9}},
         {"class request without interface", {{0x23, 0x03, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00}, {}, -1}},
-        {"HID class request (no HID decoder yet)", {{0x21, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {}, 3}},
+        {"HID class request with the standard table", {{0x21, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {}, 3, 0, 0x200, true,
+                                                        &kStandardClassDecoders}},
         {"hub request with the standard table", {{0xA3, 0x00, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00}, {}, 9, 0, 0x200, true,
                                                   &kStandardClassDecoders}},
     };
@@ -101,11 +102,14 @@ TEST(ControlDispatch, FallsBackToTheSetupPacketTable) {
     }
 }
 
-TEST(ControlDispatch, ClassDescriptorRequestsGoToTheStandardDecoderUntilTheClassFillsItsRow) {
-    // GET_DESCRIPTOR(Report) on a HID interface and on another interface: both
-    // reach the standard decoder, which names the class descriptor.
-    for (int cls : {3, 8}) {
-        const Page p = Decode({{0x81, 0x06, 0x00, 0x22, 0x00, 0x00, 0x3E, 0x00}, {}, cls});
+TEST(ControlDispatch, ClassDescriptorRequestsGoToTheClassRowFirst) {
+    // GET_DESCRIPTOR(Report) with the standard table, and on an interface whose
+    // row has no descriptor-request decoder: the standard decoder names the
+    // class descriptor.
+    Request standard{{0x81, 0x06, 0x00, 0x22, 0x00, 0x00, 0x3E, 0x00}, {}, 3};
+    standard.table = &kStandardClassDecoders;
+    for (const Request& r : {standard, Request{{0x81, 0x06, 0x00, 0x22, 0x00, 0x00, 0x3E, 0x00}, {}, 8}}) {
+        const Page p = Decode(r);
         EXPECT_EQ(Title(p), "Get Descriptor");
         Check(p, {"wValue.HiByte", "Report Descriptor", false});
         Check(p, {"wIndex", "Interface", false});
@@ -120,6 +124,15 @@ TEST(ControlDispatch, ClassDescriptorRequestsGoToTheStandardDecoderUntilTheClass
     EXPECT_EQ(Title(Decode(r)), "class decoder");
     r.interfaceClass = 8;
     EXPECT_EQ(Title(Decode(r)), "Get Descriptor");
+}
+
+// The HID rows of the full table: class requests and the report descriptor
+// in a GET_DESCRIPTOR's data stage reach the HID decoders.
+TEST(ControlDispatch, HidRowsReachTheHidDecoders) {
+    Page p = Decode({{0x21, 0x0A, 0x00, 0x7D, 0x00, 0x00, 0x00, 0x00}, {}, 3});
+    Check(p, {"wValue.HiByte", "Idle Rate 0.500 sec", false});
+    p = Decode({{0x81, 0x06, 0x00, 0x22, 0x00, 0x00, 0x07, 0x00}, {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0}, 3});
+    EXPECT_NE(p.text.find("HID Report Descriptor</b>"), std::string::npos) << p.text;
 }
 
 TEST(StandardRequests, SetupChecks) {
