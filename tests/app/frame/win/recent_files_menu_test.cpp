@@ -141,10 +141,11 @@ TEST(RecentFilesMenu, StoredEntriesOfAnotherTypeOrTooLongAreMissing) {
     list.Load();
     ASSERT_EQ(list.GetSize(), 7);
     EXPECT_EQ(list.GetEntry(0), good);
-    for (int i = 1; i <= 5; ++i) EXPECT_TRUE(list.GetEntry(i).empty()) << "entry " << i + 1;
+    EXPECT_EQ(list.GetEntry(1), later) << "the files after an unreadable entry move up";
+    for (int i = 2; i < 7; ++i) EXPECT_TRUE(list.GetEntry(i).empty()) << "entry " << i + 1;
     EXPECT_EQ(list.CountUsed(), 2);
 
-    // The menu shows files only: no item without a name.
+    // The menu shows both files and no item without a name.
     FileMenu menu;
     CMenuTarget target(list);
     UpdateMenuItems(menu.recent, &target, true);
@@ -160,7 +161,22 @@ TEST(RecentFilesMenu, StoredEntriesOfAnotherTypeOrTooLongAreMissing) {
         EXPECT_GT(shown.size(), 3u) << "item " << i;
         EXPECT_EQ(shown.find(L"xxxx"), std::wstring::npos) << "no piece of the long path";
     }
-    EXPECT_EQ(menu.Items().front().substr(0, 3), L"&1 ");
+    const std::vector<std::wstring> items = menu.Items();
+    ASSERT_EQ(items.size(), 4u);   // two files, the separator and Clear
+    EXPECT_EQ(items[0].substr(0, 3), L"&1 ");
+    EXPECT_NE(items[1].find(L"later"), std::wstring::npos);
+
+    // Unreadable first entries: the popup never opens onto "(empty)".
+    ASSERT_TRUE(registry.Put(L"RecentFiles", L"File1", REG_DWORD, &number, sizeof number));
+    CRecentFilesMenu again(L"RecentFiles", L"File%d");
+    again.Load();
+    EXPECT_EQ(again.GetEntry(0), later);
+    FileMenu second;
+    CMenuTarget secondTarget(again);
+    UpdateMenuItems(second.file, &secondTarget, true);
+    UpdateMenuItems(second.recent, &secondTarget, true);
+    EXPECT_TRUE(second.Enabled(second.file, 1, MF_BYPOSITION));
+    EXPECT_NE(second.Items().front().find(L"later"), std::wstring::npos);
 }
 
 TEST(RecentFilesMenu, ClearGreysThePopupAndKeepsTheCount) {
