@@ -74,21 +74,22 @@ std::wstring MenuText(HMENU menu, UINT id) {
     return text;
 }
 
+struct ForwardedMessage {
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+};
+
+BOOL CALLBACK SendToChild(HWND child, LPARAM data) {
+    const auto* m = reinterpret_cast<const ForwardedMessage*>(data);
+    ::SendMessageW(child, m->msg, m->wp, m->lp);
+    return TRUE;
+}
+
 // Sends a message to every window inside a window, at every depth.
 void SendToDescendants(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
-    struct Message {
-        UINT msg;
-        WPARAM wp;
-        LPARAM lp;
-    } message{msg, wp, lp};
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            const auto* m = reinterpret_cast<const Message*>(data);
-            ::SendMessageW(child, m->msg, m->wp, m->lp);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&message));
+    ForwardedMessage message{msg, wp, lp};
+    ::EnumChildWindows(parent, &SendToChild, reinterpret_cast<LPARAM>(&message));
 }
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
@@ -217,7 +218,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
 CMainFrame::BusyScope::BusyScope(CMainFrame& frame) : m_frame(frame) { ++m_frame.m_nBusy; }
 
 CMainFrame::BusyScope::~BusyScope() {
-    if (--m_frame.m_nBusy == 0 && !m_frame.m_pendingOpen.empty() && m_frame.m_hWnd)
+    // A frame disabled by a modal window posts again when it is enabled.
+    if (--m_frame.m_nBusy == 0 && !m_frame.m_pendingOpen.empty() && m_frame.m_hWnd && !m_frame.IsBusy())
         m_frame.PostMessage(WM_OPENPENDINGLOG);
 }
 
