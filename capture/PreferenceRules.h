@@ -27,6 +27,7 @@ constexpr uint32_t PREF_TEMP_FILE_SIZE_MAX = 0x40000000; // 1 GB
 // The main window placement record: 44 bytes (length, flags, show command,
 // minimised and maximised positions, normal rectangle).
 constexpr uint32_t PREF_PLACEMENT_LENGTH = 44;
+constexpr uint32_t PREF_SHOW_HIDE = 0;
 constexpr uint32_t PREF_SHOW_NORMAL = 1;
 constexpr uint32_t PREF_SHOW_MINIMIZED = 2;
 constexpr uint32_t PREF_SHOW_CMD_MAX = 11;

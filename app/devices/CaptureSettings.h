@@ -114,7 +114,10 @@ public:
     // characters). Failures leave the settings unchanged and give 0.
     int WriteBlob(HKEY__* key, const wchar_t* valueName) const;
     int ReadBlob(HKEY__* key, const wchar_t* valueName, bool push);
-    // Loads value "0" and sends it to the driver (start-up).
+    // Loads value "0" and sends the settings to the driver (start-up, right
+    // after the connection): the stored ones, else the ones held (the
+    // defaults on a first run). The driver's answer when value "0" was
+    // loaded, else 0.
     int LoadCurrent();
     int SaveCurrent() const;
     // Loads a preset without sending it: 1 when loaded.

@@ -67,11 +67,16 @@ WString RecentFileList::ValueName(int number) const {
 void RecentFileList::Load(RecentFilesSettings& settings) {
     // The count is a signed number in a DWORD: a negative one gives no entries.
     SetSize(static_cast<int32_t>(settings.ReadDword(u"Count", kRecentFilesDefaultCount)));
+    // A value that is missing, of another type or too long is no file: the
+    // files after it move up, so that the menu never shows a hole (the
+    // first empty entry ends the menu's items).
+    size_t next = 0;
     for (int i = 0; i < GetSize(); ++i) {
         WString path = settings.ReadString(ValueName(i + 1));
-        if (path.size() >= kRecentFilesPathLimit) path.clear();
-        m_entries[static_cast<size_t>(i)] = std::move(path);
+        if (path.empty() || path.size() >= kRecentFilesPathLimit) continue;
+        m_entries[next++] = std::move(path);
     }
+    for (; next < m_entries.size(); ++next) m_entries[next].clear();
 }
 
 void RecentFileList::Save(RecentFilesSettings& settings) const {

@@ -42,7 +42,9 @@ public:
     void SetSize(int n);
     int GetSize() const { return static_cast<int>(m_entries.size()); }
 
-    // "Count" (default 4), then the entries; a missing value is a free slot.
+    // "Count" (default 4), then the entries; a value that is missing, empty
+    // or 261 characters long or more is skipped and the files after it move
+    // up.
     void Load(RecentFilesSettings& settings);
     // "Count", then every entry that is not empty.
     void Save(RecentFilesSettings& settings) const;

@@ -484,8 +484,12 @@ CCaptureLog* CLogTemplate::OpenLogFile(const wchar_t* path, BOOL visible) {
     // 1.-2.
     CCaptureLog* log = log_.load();
     bool created = false;
+    lastOpen_ = OpenOutcome::Failed;
     if (log) {
-        if (!log->SaveModified()) return nullptr;
+        if (!log->SaveModified()) {
+            lastOpen_ = OpenOutcome::Declined;
+            return nullptr;
+        }
     } else {
         log = CreateLog();
         created = true;
@@ -512,6 +516,7 @@ CCaptureLog* CLogTemplate::OpenLogFile(const wchar_t* path, BOOL visible) {
             if (created) delete log;
             return nullptr;
         }
+        lastOpen_ = OpenOutcome::Opened;
         return log;
     }
 
@@ -532,8 +537,11 @@ CCaptureLog* CLogTemplate::OpenLogFile(const wchar_t* path, BOOL visible) {
         text += ProductName();
         text += L". This file cannot be converted and an attempt to open it may lead to a program crash.\n\n"
                 L"Do you want to proceed anyway?";
-        if (AppMessageBox(text.c_str(), nullptr, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) != IDYES)
-            return fallBack();
+        if (AppMessageBox(text.c_str(), nullptr, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) != IDYES) {
+            CCaptureLog* result = fallBack();
+            lastOpen_ = OpenOutcome::Declined;
+            return result;
+        }
     } else if (check != S_OK) {
         ShowOpenRefusal(path, check);
         return fallBack();
@@ -553,6 +561,7 @@ CCaptureLog* CLogTemplate::OpenLogFile(const wchar_t* path, BOOL visible) {
         return nullptr;
     }
     log->SetPathName(path, TRUE);
+    lastOpen_ = OpenOutcome::Opened;
     return log;
 }
 
@@ -580,6 +589,10 @@ CCaptureLog* CLogManager::OpenLog(const wchar_t* path) {
     CCaptureLog* log = nullptr;
     if (template_->MatchDocument(path, log) == CLogTemplate::MATCH_OPEN) return log;
     return template_->OpenLogFile(path, TRUE);
+}
+
+bool CLogManager::LastOpenFailed() const {
+    return template_ && template_->LastOpenOutcome() == CLogTemplate::OpenOutcome::Failed;
 }
 
 CCaptureLog* CLogManager::NewLog() { return template_ ? template_->OpenLogFile(nullptr, TRUE) : nullptr; }

@@ -206,12 +206,18 @@ public:
     // Opens a capture file (path) or starts a new log (null) in the single
     // log: the log, or null when nothing was opened.
     CCaptureLog* OpenLogFile(const wchar_t* path, BOOL visible);
+    // How the last OpenLogFile ended: opened, declined by the user (Cancel at
+    // "Save changes?", No to a file of a newer version) or failed (the file
+    // cannot be opened, or no log could be made).
+    enum class OpenOutcome { Opened, Declined, Failed };
+    OpenOutcome LastOpenOutcome() const { return lastOpen_; }
 
 private:
     std::wstring strings_[4];
     std::atomic<CCaptureLog*> log_{nullptr};
     CFilter* filter_;
     IMessageTarget* messages_;
+    OpenOutcome lastOpen_ = OpenOutcome::Opened;
 };
 
 class CLogManager {
@@ -227,6 +233,9 @@ public:
     virtual CCaptureLog* NewLog();
     // With a null path asks for a file to open first.
     virtual CCaptureLog* OpenLogPrompt(const wchar_t* path);
+    // Whether the last open failed because of the file (not because the
+    // user declined it): only then is the file worth forgetting.
+    bool LastOpenFailed() const;
 
     // Takes the template (ignored when null).
     void SetTemplate(CLogTemplate* logTemplate);

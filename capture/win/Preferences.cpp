@@ -152,7 +152,9 @@ void CPreferences::GetMainWindowPlacement(WINDOWPLACEMENT* placement) const {
 }
 
 void CPreferences::SetMainWindowPlacement(const WINDOWPLACEMENT* placement) {
-    if (!placement || placement->length != PREF_PLACEMENT_LENGTH)
+    // A hidden window would start the program with nothing to see: such a
+    // placement counts as missing.
+    if (!placement || placement->length != PREF_PLACEMENT_LENGTH || placement->showCmd == PREF_SHOW_HIDE)
         return;
     placement_ = *placement;
     PlacementRect normal = NormalizeRect(ToPlacementRect(placement_.rcNormalPosition));

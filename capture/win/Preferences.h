@@ -32,8 +32,9 @@ public:
     // Main window.
     uint32_t GetMainWindowShowCmd() const; // values above 11 read as 1
     void GetMainWindowPlacement(WINDOWPLACEMENT* placement) const;
-    // Ignored unless its length is 44; the normal rectangle is moved back
-    // onto the work area and a minimised window opens normal.
+    // Ignored unless its length is 44, and when it is shown hidden (a
+    // program started hidden has nothing to see); the normal rectangle is
+    // moved back onto the work area and a minimised window opens normal.
     void SetMainWindowPlacement(const WINDOWPLACEMENT* placement);
 
     // Temporary capture file.

@@ -39,7 +39,12 @@ int CCaptureSettings::ReadBlob(HKEY key, const wchar_t* valueName, bool push) {
 
 int CCaptureSettings::LoadCurrent() {
     RegKeyHolder key(OpenAppRegSection(kSection));
-    return ReadBlob(key.get(), kCurrentValue, true);
+    const int loaded = ReadBlob(key.get(), kCurrentValue, false);
+    // The driver gets the block even when nothing usable is stored (first
+    // run): otherwise it would capture with its own defaults while the menus
+    // show the program's.
+    const int answer = PushToDriver();
+    return loaded ? answer : 0;
 }
 
 int CCaptureSettings::SaveCurrent() const {

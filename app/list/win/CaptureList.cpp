@@ -10,6 +10,7 @@
 #include "app/panes/win/RequestSummary.h"
 #include "app/res/list_ids.h"
 #include "capture/Filter.h"
+#include "capture/Record.h"
 #include "capture/RequestKind.h"
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
@@ -550,15 +551,21 @@ LRESULT CCaptureList::OnItemChanged(const NMLISTVIEW& nm) {
     // 5. The panes, in order.
     const CLogNames names(*log);
     const CRecordView& r = pair.record;
+    uint32_t deviceObject = 0;
     if (r.type == RECORD_TYPE_REQUEST) {
         if (m_panes.summary) m_panes.summary->ShowRecord(pair, layout, &names);
         if (m_panes.irpDetails) m_panes.irpDetails->ShowRecord(pair, layout);
         if (m_panes.urbDetails && IsUrbKind(r.kind)) m_panes.urbDetails->ShowRecord(pair, layout);
         if (m_panes.rawData) m_panes.rawData->ShowRecord(pair, layout);
         if (m_panes.dataAnalysis) m_panes.dataAnalysis->ShowRecord(pair, layout);
+        // The device object is the request part's first word (0 when the
+        // copied record does not reach it).
+        deviceObject = GetRequestDeviceObject(r.buffer, r.copied, layout);
     } else if (r.type == RECORD_TYPE_START || r.type == RECORD_TYPE_DROP) {
         if (m_panes.summary) m_panes.summary->ShowRecord(pair, layout, &names);
     }
+    // 6. The device tree follows the selection.
+    if (m_autoSyncWithTree && onSyncWithTree) onSyncWithTree(deviceObject);
     return 0;
 }
 

@@ -62,6 +62,10 @@ public:
     // handling (code 6).
     std::function<bool()> isAutoScroll;
     std::function<void()> onCaptureBufferFull;
+    // Where a selected record's device object goes while AutoSyncWithTree is
+    // on (the device tree's selection by device object); 0 for a record
+    // without one.
+    std::function<void(uint32_t deviceObject)> onSyncWithTree;
 
     // --- operations for the main frame, the export and the preferences
     void SetReference(int64_t stamp, uint32_t sequence);

@@ -15,6 +15,7 @@
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
 #include "capture/win/Prompts.h"
+#include "framework/SystemLibrary.h"
 #include "toolkit/html/HtmlHost.h"
 
 namespace brx {
@@ -24,6 +25,7 @@ const char kFirstInstanceMutexName[] = "Local\\{8c1d28df-71dc-4caf-b18c-584f705e
 const wchar_t kMainWindowClassName[] = L"Brindlex";
 const wchar_t kProductName[] = L"Brindlex";
 const wchar_t kVersionText[] = L"2.2 Build 100";
+const wchar_t kCrashReporterLibrary[] = L"CrashRpt.dll";
 const char kFatalLogManagerText[] = "Fatal error: Failed to create log manager.\nThe application exits.";
 
 const char* CApp::s_supportEmail = "";
@@ -182,6 +184,9 @@ CApp::~CApp() = default;
 CMainFrame* CApp::MainFrame() const { return dynamic_cast<CMainFrame*>(m_pMainWnd); }
 
 BOOL CApp::InitInstance() {
+    // Libraries loaded by name later (by the system too) never come from the
+    // current folder.
+    RemoveCurrentFolderFromLibrarySearch();
     InstallCrashReporter();
     ::CreateMutexA(nullptr, FALSE, kInstanceMutexName); // lives as long as the process
 
@@ -281,11 +286,9 @@ int CApp::ExitInstance() {
 }
 
 BOOL CApp::InstallCrashReporter() {
-    wchar_t directory[MAX_PATH];
-    DWORD length = ::GetCurrentDirectoryW(MAX_PATH, directory);
-    if (length == 0 || length >= MAX_PATH) return FALSE;
-    std::wstring path = std::wstring(directory, length) + L"\\CrashRpt.dll";
-    g_crashReporter = ::LoadLibraryW(path.c_str());
+    // From the program's folder only: a library of that name in the current
+    // folder (beside a capture file opened from there) is never run.
+    g_crashReporter = LoadProgramLibrary(kCrashReporterLibrary);
     if (!g_crashReporter) return FALSE;
     using InstallFn = int(WINAPI*)(CrashInstallInfo*);
     auto install = reinterpret_cast<InstallFn>(

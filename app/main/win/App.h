@@ -25,6 +25,8 @@ extern const wchar_t kMainWindowClassName[];
 extern const wchar_t kProductName[];
 extern const wchar_t kVersionText[];
 extern const char kFatalLogManagerText[];
+// The crash-reporting library, loaded from the program's folder.
+extern const wchar_t kCrashReporterLibrary[];
 
 // Whether this process is a 32-bit one on a 64-bit system. Tests replace the
 // question; null restores the system's (IsWow64Process, looked up at run

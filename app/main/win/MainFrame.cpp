@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "capture/win/Preferences.h"
 #include "capture/win/SettingsStore.h"
 #include "capture/win/WindowMessageTarget.h"
+#include "framework/SystemLibrary.h"
 #include "toolkit/bars/win/WinAppEx.h"
 #include "toolkit/dock/ScreenSetBlob.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
@@ -94,8 +96,15 @@ HDEVNOTIFY RegisterInterfaceNotification(HWND window, const GUID& interfaceClass
     return ::RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
+// The version of a system library: the one loaded already (the program
+// imports it), else the system folder's.
 DWORD DllVersion(const wchar_t* dll) {
-    HMODULE module = ::LoadLibraryW(dll);
+    HMODULE module = ::GetModuleHandleW(dll);
+    if (module) {
+        ::GetModuleHandleExW(0, dll, &module); // a reference of our own for the FreeLibrary below
+    } else {
+        module = LoadSystemLibrary(dll);
+    }
     if (!module) return 0;
     DWORD version = 0;
     auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
@@ -276,6 +285,9 @@ void CMainFrame::CreateViews() {
         m_wndCaptureList.SetPanes(panes);
         m_wndCaptureList.isAutoScroll = [this] { return m_bAutoScroll != 0; };
         m_wndCaptureList.onCaptureBufferFull = [this] { OnCaptureBufferFull(); };
+        m_wndCaptureList.onSyncWithTree = [this](uint32_t deviceObject) {
+            m_wndDeviceTree.SelectByDeviceObject(deviceObject);
+        };
         ListNotifyTarget().SetWindow(m_wndCaptureList.m_hWnd);
         GetRecordFilter().SetNotifyTarget(&ListNotifyTarget());
     }
@@ -403,18 +415,53 @@ void CMainFrame::OnClose() {
     CCaptureDriver& driver = GetCaptureDriver();
     driver.StopCapture();
     if (CCaptureLog* log = GetActiveLog()) {
-        if (!log->SaveModified()) return;
+        bool keep = false;
+        {
+            BusyScope busy(*this);
+            keep = !log->SaveModified();
+        }
+        if (keep) return;
         log->Close();
     }
     CloseModelessDialogs();
     driver.Disconnect();
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    if (::GetWindowPlacement(m_hWnd, &placement)) GetPreferences().SetMainWindowPlacement(&placement);
+    KeepWindowPlacement();
     CFrameWndEx::OnClose();
 }
 
-void CMainFrame::SaveScreenSets() {
+void CMainFrame::KeepWindowPlacement() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (::GetWindowPlacement(m_hWnd, &placement)) GetPreferences().SetMainWindowPlacement(&placement);
+}
+
+bool CMainFrame::OnQueryEndSession() {
+    CCaptureLog* log = GetActiveLog();
+    if (!log || !log->IsModified()) return true;
+    // A capture is saved whole or not at all: it stops before the question.
+    GetCaptureDriver().StopCapture();
+    ::DragAcceptFiles(m_hWnd, TRUE);
+    BusyScope busy(*this);
+    return log->SaveModified() != FALSE;
+}
+
+void CMainFrame::OnEndSession(bool ending) {
+    if (!ending) return;
+    // The system may end the process as soon as this returns: everything a
+    // close writes is written now. The windows stay as they are.
+    CCaptureDriver& driver = GetCaptureDriver();
+    driver.StopCapture();
+    CloseModelessDialogs();
+    KeepWindowPlacement();
+    if (m_screenSets[0]) WriteScreenSets();
+    m_wndReBar.SaveState(kReBarSection);
+    if (m_wndCaptureList.m_hWnd) m_wndCaptureList.SaveColumnState();
+    if (g_recentFiles) g_recentFiles->Save();
+    GetPreferences().Save();
+    driver.Disconnect();
+}
+
+void CMainFrame::WriteScreenSets() {
     m_dockManager.SnapshotLayout(m_screenSets[m_nScreenSet].get());
     for (int i = 0; i < kScreenSetCount; ++i) {
         RegKeyHolder key(OpenAppRegSection(kScreenSetsSection));
@@ -422,6 +469,10 @@ void CMainFrame::SaveScreenSets() {
         ScreenSetValueName(i, name);
         if (m_screenSets[i]) SaveLayoutToRegistry(*m_screenSets[i], key.get(), name);
     }
+}
+
+void CMainFrame::SaveScreenSets() {
+    WriteScreenSets();
     for (auto& set : m_screenSets) set.reset();
 }
 
@@ -483,6 +534,13 @@ bool CMainFrame::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_CLOSE:
         OnClose();
+        result = 0;
+        return true;
+    case WM_QUERYENDSESSION:
+        result = OnQueryEndSession() ? TRUE : FALSE;
+        return true;
+    case WM_ENDSESSION:
+        OnEndSession(wp != FALSE);
         result = 0;
         return true;
     case WM_DESTROY:

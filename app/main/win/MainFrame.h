@@ -6,9 +6,11 @@
 // MainFrameCommands.cpp.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/commands/UpdateRules.h"
 #include "app/commands/win/GoToDlg.h"
@@ -65,6 +67,14 @@ extern const wchar_t kReBarSection[];
 extern const wchar_t kForceDataAnalysisValue[];
 // "ScreenSet1" .. "ScreenSet4" for index 0..3.
 void ScreenSetValueName(int index, wchar_t (&name)[16]);
+
+// Posted by the main frame to itself: open the file another instance handed
+// it (WM_COPYDATA), once no other open, save or question is under way.
+constexpr UINT WM_OPENPENDINGLOG = WM_APP + 0x101;
+// The longest path a dropped file may have, in characters: the file
+// functions the capture file goes through take no more.
+constexpr UINT kMaxDroppedPath = MAX_PATH - 1;
+extern const wchar_t kDroppedPathTooLongText[];
 
 // The recent files list while the main frame exists, else null.
 CRecentFilesMenu* GetRecentFiles();
@@ -133,6 +143,11 @@ public:
     // The frame's messages other than creation, layout and closing; false
     // for the rest.
     bool OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Whether an open, a save or a question to the user is under way (a
+    // command, a drop, closing; or a modal window has the frame disabled).
+    bool IsBusy() const;
+    // The path another instance asked to open, not opened yet.
+    const std::wstring& PendingOpen() const { return m_pendingOpen; }
     // What the update rules read.
     FrameState GetCommandState();
     // The capture list's selected row (focused and selected, else the first
@@ -166,15 +181,42 @@ protected:
     int OnCreate();
     void OnClose();
     void OnDestroy();
+    // The end of the user's session (log-off, shut-down): the question asks
+    // to save an unsaved capture (false when the user cancels, which keeps
+    // the session); the end writes everything a close would write.
+    bool OnQueryEndSession();
+    void OnEndSession(bool ending);
 
 private:
+    // Marks the frame busy while it lives; the last one to go hands a
+    // pending open to the message loop.
+    class BusyScope {
+    public:
+        explicit BusyScope(CMainFrame& frame);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CMainFrame& m_frame;
+    };
+    bool HandleCommand(CCommand& cmd);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    void OpenPendingLog();
+    void OnDropFiles(HDROP drop);
+
+    int m_nBusy = 0;
+    std::wstring m_pendingOpen;
+
     void CreateToolBar();
     void CreatePanes();
     void LoadScreenSets();
     void CreateViews();
     void ForceDataAnalysisPane();
     void ApplyStartupScreenSet();
+    void WriteScreenSets();
     void SaveScreenSets();
+    void KeepWindowPlacement();
 
     CDPManager m_dockManager;
     std::unique_ptr<CDPLayout> m_screenSets[kScreenSetCount];

@@ -57,6 +57,9 @@ static_assert(ID_LIST_SET_REFERENCE == cmd::kSetElapsedReference && ID_LIST_CLEA
 static_assert(ID_LIST_GO_TO_REFERENCE == cmd::kGoToElapsedReference && ID_FILE_RECENT_CLEAR == cmd::kClearRecentFiles);
 static_assert(ID_PANE_FLOAT == cmd::kPaneCaptionFloat && ID_PANE_CLOSE == cmd::kPaneCaptionClose);
 
+const wchar_t kDroppedPathTooLongText[] =
+    L"The dropped file cannot be opened: its path is longer than 259 characters.";
+
 namespace {
 
 // The windows this program has for the commands that open one.
@@ -69,6 +72,24 @@ std::wstring MenuText(HMENU menu, UINT id) {
     wchar_t text[260] = {};
     ::GetMenuStringW(menu, id, text, 260, MF_BYCOMMAND);
     return text;
+}
+
+struct ForwardedMessage {
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+};
+
+BOOL CALLBACK SendToChild(HWND child, LPARAM data) {
+    const auto* m = reinterpret_cast<const ForwardedMessage*>(data);
+    ::SendMessageW(child, m->msg, m->wp, m->lp);
+    return TRUE;
+}
+
+// Sends a message to every window inside a window, at every depth.
+void SendToDescendants(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
+    ForwardedMessage message{msg, wp, lp};
+    ::EnumChildWindows(parent, &SendToChild, reinterpret_cast<LPARAM>(&message));
 }
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
@@ -151,7 +172,12 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
         return true;
     }
     const CommandUpdate update = GetCommandUpdate(ui.m_nID, GetCommandState());
-    if (!update.hasRule) return CFrameWndEx::OnUpdateCommand(ui);
+    if (!update.hasRule) {
+        // The device tree's commands (F5 among them) reach it from the frame
+        // wherever the focus is.
+        if (m_wndDeviceTree.m_hWnd && m_wndDeviceTree.OnUpdateCommand(ui)) return true;
+        return CFrameWndEx::OnUpdateCommand(ui);
+    }
     ui.Enable(update.enabled);
     if (update.check != CommandUpdate::NoCheck) {
         if (update.radio) ui.SetRadio(update.check == CommandUpdate::Checked);
@@ -187,9 +213,74 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
     return true;
 }
 
+// ---- Busy work and files from elsewhere
+
+CMainFrame::BusyScope::BusyScope(CMainFrame& frame) : m_frame(frame) { ++m_frame.m_nBusy; }
+
+CMainFrame::BusyScope::~BusyScope() {
+    // A frame disabled by a modal window posts again when it is enabled.
+    if (--m_frame.m_nBusy == 0 && !m_frame.m_pendingOpen.empty() && m_frame.m_hWnd && !m_frame.IsBusy())
+        m_frame.PostMessage(WM_OPENPENDINGLOG);
+}
+
+bool CMainFrame::IsBusy() const { return m_nBusy > 0 || (m_hWnd && !::IsWindowEnabled(m_hWnd)); }
+
+LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT* data) {
+    std::u16string path;
+    const CopyDataCheck check = CheckCopyDataPath(data != nullptr, data ? data->dwData : 0,
+                                                  data ? data->lpData : nullptr, data ? data->cbData : 0, path);
+    if (check != CopyDataCheck::Path) return FALSE;
+    // The sender waits for this answer: it gets it at once, and the file is
+    // opened afterwards from the message loop, never inside another open,
+    // save or question. One request waits at a time.
+    const std::wstring wide = ToWide(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (!GetLogManager() || GetCaptureDriver().IsCaptureRunning() || !m_pendingOpen.empty() ||
+        attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FALSE;
+    m_pendingOpen = wide;
+    PostMessage(WM_OPENPENDINGLOG);
+    return TRUE;
+}
+
+void CMainFrame::OpenPendingLog() {
+    // While busy the request waits: the end of the busy work (or the frame
+    // enabled again after a modal window) posts it again.
+    if (m_pendingOpen.empty() || IsBusy()) return;
+    std::wstring path;
+    path.swap(m_pendingOpen);
+    CLogManager* manager = GetLogManager();
+    if (!manager || GetCaptureDriver().IsCaptureRunning()) return;
+    BusyScope busy(*this);
+    manager->OpenLog(path.c_str());
+}
+
+void CMainFrame::OnDropFiles(HDROP drop) {
+    if (GetCaptureDriver().IsCaptureRunning()) return;
+    ::SetForegroundWindow(m_hWnd);
+    const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+    if (length == 0) return;
+    BusyScope busy(*this);
+    // A longer path is refused, never cut to another file's name.
+    if (length > kMaxDroppedPath) {
+        AppMessageBox(kDroppedPathTooLongText, nullptr, MB_ICONEXCLAMATION);
+        return;
+    }
+    wchar_t path[kMaxDroppedPath + 1] = {};
+    if (::DragQueryFileW(drop, 0, path, kMaxDroppedPath + 1) != length) return;
+    if (CLogManager* manager = GetLogManager()) manager->OpenLogPrompt(path);
+}
+
 // ---- Commands
 
 bool CMainFrame::OnCommand(CCommand& cmd) {
+    // Exit destroys the frame: nothing of it may be touched afterwards.
+    if (cmd.Is(cmd::kExit)) return HandleCommand(cmd);
+    BusyScope busy(*this);
+    return HandleCommand(cmd);
+}
+
+bool CMainFrame::HandleCommand(CCommand& cmd) {
     CCaptureDriver& driver = GetCaptureDriver();
     CLogManager* manager = GetLogManager();
     if (cmd.Is(cmd::kNew)) return cmd.Run([&] {
@@ -217,7 +308,9 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         const int entry = static_cast<int>(cmd.Id() - cmd::kRecentFileFirst);
         if (!recent || !manager || driver.IsCaptureRunning() || entry >= recent->GetSize()) return;
         const std::wstring path = recent->GetEntry(entry);
-        if (!manager->OpenLog(path.c_str())) recent->RemoveFile(entry);
+        // Only a file that cannot be opened leaves the list: Cancel at "Save
+        // changes?" or No to a newer file's question keeps it.
+        if (!manager->OpenLog(path.c_str()) && manager->LastOpenFailed()) recent->RemoveFile(entry);
     });
     if (cmd.Is(cmd::kClearRecentFiles)) return cmd.Run([&] {
         if (CRecentFilesMenu* recent = GetRecentFiles()) recent->Clear();
@@ -382,6 +475,7 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         CTipDlg tip(m_hWnd);
         tip.DoModal();
     });
+    if (m_wndDeviceTree.m_hWnd && m_wndDeviceTree.OnCommand(cmd)) return true;
     return CFrameWndEx::OnCommand(cmd);
 }
 
@@ -460,30 +554,35 @@ void CMainFrame::OnGoToDialogClosed() { m_pGoToDlg = nullptr; }
 bool CMainFrame::OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_COPYDATA: {
+        // Another identifier, or no structure: the default handling.
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-        std::u16string path;
-        const CopyDataCheck check = CheckCopyDataPath(data != nullptr, data ? data->dwData : 0,
-                                                      data ? data->lpData : nullptr, data ? data->cbData : 0, path);
-        if (check == CopyDataCheck::NotOurs) return false;
-        result = FALSE;
-        CLogManager* manager = GetLogManager();
-        if (check == CopyDataCheck::Path && manager && !GetCaptureDriver().IsCaptureRunning())
-            result = manager->OpenLog(reinterpret_cast<const wchar_t*>(path.c_str())) ? TRUE : FALSE;
+        if (!data || data->dwData != COPYDATA_OPEN_PATH) return false;
+        result = OnCopyData(data);
         return true;
     }
+    case WM_OPENPENDINGLOG:
+        OpenPendingLog();
+        result = 0;
+        return true;
+    case WM_ENABLE:
+        // A modal window has gone: a waiting open may run now.
+        if (wp && !m_pendingOpen.empty()) PostMessage(WM_OPENPENDINGLOG);
+        return false;
     case WM_DROPFILES: {
         auto drop = reinterpret_cast<HDROP>(wp);
-        if (!GetCaptureDriver().IsCaptureRunning()) {
-            ::SetForegroundWindow(m_hWnd);
-            wchar_t path[MAX_PATH + 1] = {};
-            if (::DragQueryFileW(drop, 0, path, MAX_PATH + 1) > 0) {
-                if (CLogManager* manager = GetLogManager()) manager->OpenLogPrompt(path);
-            }
-        }
+        OnDropFiles(drop);
         ::DragFinish(drop);
         result = 0;
         return true;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_FONTCHANGE:
+        // The system tells top-level windows only: the dock, the list and the
+        // panes hear of new colours, metrics and fonts from the frame. The
+        // frame's own handling follows.
+        SendToDescendants(m_hWnd, msg, wp, lp);
+        return false;
     case WM_LOGFULLNESS:
         m_wndStatusBar.SetFullness(static_cast<int>(wp));
         result = 0;

@@ -141,14 +141,21 @@ TEST(RecentFileList, StoredCountsOutOfRange) {
         EXPECT_EQ(list.GetSize(), c.size) << c.stored;
         EXPECT_EQ(list.CountUsed(), c.size ? 1 : 0) << c.stored;
     }
-    // A missing count gives four; an over-long path is a free slot.
+    // A missing count gives four; a missing value or an over-long path is
+    // no file: the files after it move up (a hole would hide them behind an
+    // empty menu).
     FakeSettings settings;
     settings.strings[u"File2"] = WString(300, u'x');
     settings.strings[u"File3"] = u"C:\\y.bdx";
+    settings.strings[u"File4"] = WString(261, u'z');
     RecentFileList list(u"File%d");
     list.SetSize(9);
     list.Load(settings);
-    EXPECT_EQ(Entries(list), (std::vector<WString>{u"", u"", u"C:\\y.bdx", u""}));
+    EXPECT_EQ(Entries(list), (std::vector<WString>{u"C:\\y.bdx", u"", u"", u""}));
+    // Loading again over held entries leaves none of the old ones behind.
+    RecentFileList held = Filled({u"C:\\a.bdx", u"C:\\b.bdx", u"C:\\c.bdx"});
+    held.Load(settings);
+    EXPECT_EQ(Entries(held), (std::vector<WString>{u"C:\\y.bdx", u"", u"", u""}));
 }
 
 TEST(AbbreviatePath, Table) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/commands/CommandIds.h"
+#include "app/frame/win/RecentFilesMenu.h"
 #include "app/res/goto_ids.h"
 #include "capture/MatchCriteria.h"
 #include "capture/Record.h"
@@ -303,17 +304,25 @@ TEST_F(FrameCommands, CopyDataOpensAPathFromAnotherInstance) {
     Command(ID_CAPTURE_STOP);
     GetActiveLog()->SetModifiedFlag(false);
 
+    // The sender has its answer at once; the file opens from the message loop.
     EXPECT_EQ(send(100, path.c_str(), size), TRUE);
+    EXPECT_EQ(frame->PendingOpen(), path);
+    Pump();
+    EXPECT_TRUE(frame->PendingOpen().empty());
     ASSERT_NE(GetActiveLog(), nullptr);
     EXPECT_FALSE(GetActiveLog()->IsLive());
     EXPECT_EQ(GetActiveLog()->GetPathName(), path);
     EXPECT_EQ(RecordCount(), records);
 
-    // A file that cannot be opened: FALSE, not TRUE.
-    const std::wstring missing = path.substr(0, path.find_last_of(L"\\/") + 1) + L"no_such_capture.bdx";
+    // A file that is not there, or a folder: FALSE at once, nothing asked.
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+    const std::wstring missing = folder + L"\\no_such_capture.bdx";
     const size_t boxes = prompts().boxes.size();
     EXPECT_EQ(send(100, missing.c_str(), static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t))), FALSE);
-    EXPECT_GT(prompts().boxes.size(), boxes) << "the log side tells the user";
+    EXPECT_EQ(send(100, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))), FALSE);
+    Pump();
+    EXPECT_EQ(prompts().boxes.size(), boxes);
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
     ::DeleteFileW(path.c_str());
 }
 
@@ -365,6 +374,38 @@ TEST_F(FrameCommands, ScreenSetsPanesAndAlwaysOnTop) {
     EXPECT_FALSE(::GetWindowLongW(frame->m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     ::DestroyWindow(above);
     Command(ID_SCREEN_SET_1 + before);
+}
+
+TEST_F(FrameCommands, ARecentFileLeavesTheListOnlyWhenItCannotBeOpened) {
+    CRecentFilesMenu* recent = GetRecentFiles();
+    ASSERT_NE(recent, nullptr);
+    recent->Clear();
+    CaptureOneRound();
+    const std::wstring path = SaveAsTemp(L"frame_recent.bdx");
+    ASSERT_EQ(recent->GetEntry(0), path) << "a saved file joins the list";
+
+    // A new capture with changes; opening the recent file asks to save them.
+    Command(ID_FILE_NEW_LOG);
+    CaptureOneRound();
+    ASSERT_TRUE(GetActiveLog()->IsModified());
+    prompts().buttons.push_back(IDCANCEL);
+    Command(ID_FILE_RECENT_FIRST);
+    ASSERT_FALSE(prompts().boxes.empty());
+    EXPECT_EQ(prompts().boxes.back().text.rfind(L"Save changes to ", 0), 0u);
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "the capture stays";
+    EXPECT_EQ(recent->GetEntry(0), path) << "Cancel keeps a good file in the list";
+
+    // Not saving the capture opens the file.
+    prompts().buttons.push_back(IDNO);
+    Command(ID_FILE_RECENT_FIRST);
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(recent->GetEntry(0), path);
+
+    // A file that is gone leaves the list.
+    Command(ID_FILE_NEW_LOG);
+    ASSERT_TRUE(::DeleteFileW(path.c_str()));
+    Command(ID_FILE_RECENT_FIRST);
+    EXPECT_TRUE(recent->GetEntry(0).empty()) << "a missing file is forgotten";
 }
 
 TEST_F(FrameCommands, RecentFileItemsTellTheStatusLine) {
@@ -423,6 +464,96 @@ TEST_F(FrameMessages, DroppedFilesOpenUnlessCapturing) {
     ::DeleteFileW(path.c_str());
 }
 
+TEST_F(FrameMessages, CopyDataNeverOpensInsideAnotherOpenOrQuestion) {
+    CaptureOneRound();
+    const uint32_t records = RecordCount();
+    const std::wstring path = SaveAsTemp(L"frame_copydata_wait.bdx");
+    Command(ID_FILE_NEW_LOG);
+    auto send = [&](const std::wstring& file) {
+        COPYDATASTRUCT cds{100, static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)),
+                           const_cast<wchar_t*>(file.c_str())};
+        return ::SendMessageW(frame->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+    };
+
+    // Another instance asks while the refusal box of a dropped file that is
+    // gone is up: the sender is answered, nothing opens under the box, and
+    // the first open's end leaves the requested file whole afterwards.
+    const std::wstring gone = path.substr(0, path.find_last_of(L"\\/") + 1) + L"frame_gone.bdx";
+    ::DeleteFileW(gone.c_str());
+    LRESULT answer = -1;
+    std::wstring pathDuringBox = L"?";
+    bool asked = false;   // only the first box sends
+    prompts().duringMessageBox = [&] {
+        if (asked) return;
+        asked = true;
+        answer = send(path);
+        pathDuringBox = GetActiveLog() ? GetActiveLog()->GetPathName() : L"";
+        Pump(200);   // the box's own message loop
+        if (GetActiveLog() && !GetActiveLog()->GetPathName().empty()) pathDuringBox = GetActiveLog()->GetPathName();
+    };
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(gone)), 0);
+    prompts().duringMessageBox = nullptr;
+    ASSERT_EQ(prompts().boxes.size(), 1u) << "the refusal of the gone file";
+    EXPECT_EQ(answer, TRUE);
+    EXPECT_TRUE(pathDuringBox.empty()) << "nothing was opened under the box";
+    Pump();
+    ASSERT_NE(GetActiveLog(), nullptr);
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+    EXPECT_EQ(RecordCount(), records) << "the requested file is shown whole";
+
+    // The question an open asks comes after the sender has its answer,
+    // not while it waits.
+    Command(ID_FILE_NEW_LOG);
+    CaptureOneRound();
+    ASSERT_TRUE(GetActiveLog()->IsModified());
+    prompts().boxes.clear();
+    prompts().buttons.push_back(IDNO);
+    EXPECT_EQ(send(path), TRUE);
+    EXPECT_TRUE(prompts().boxes.empty()) << "no box while the sender is blocked";
+    Pump();
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(prompts().boxes[0].text.rfind(L"Save changes to ", 0), 0u);
+    EXPECT_EQ(GetActiveLog()->GetPathName(), path);
+
+    // One request waits at a time.
+    asked = false;
+    prompts().duringMessageBox = [&] {
+        if (asked) return;
+        asked = true;
+        answer = send(path);
+        EXPECT_EQ(send(path), FALSE) << "a second request while one waits";
+    };
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(gone)), 0);
+    prompts().duringMessageBox = nullptr;
+    EXPECT_EQ(answer, TRUE);
+    Pump();
+    EXPECT_TRUE(frame->PendingOpen().empty());
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(FrameMessages, ADroppedPathLongerThanTheProgramTakesIsRefusedNotCut) {
+    wchar_t dir[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    std::wstring longPath = dir;
+    while (longPath.size() < 300) longPath += L"a-rather-long-folder-name\\";
+    longPath += L"capture.bdx";
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(longPath)), 0);
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_EQ(prompts().boxes[0].text, kDroppedPathTooLongText);
+    EXPECT_EQ(prompts().boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_TRUE(GetActiveLog()->IsLive()) << "nothing was opened";
+
+    // The longest path taken still reaches the log side (which says the
+    // file is not there).
+    std::wstring longest = dir;
+    longest += std::wstring(kMaxDroppedPath - longest.size() - 4, L'x') + L".bdx";
+    ASSERT_EQ(longest.size(), kMaxDroppedPath);
+    prompts().boxes.clear();
+    ::SendMessageW(frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(longest)), 0);
+    ASSERT_EQ(prompts().boxes.size(), 1u);
+    EXPECT_NE(prompts().boxes[0].text.find(longest), std::wstring::npos);
+}
+
 TEST_F(FrameMessages, AFullBufferStopsTheCaptureAndSaysSo) {
     SetKnobs(1000, 400);
     SelectAllDevices();
@@ -458,6 +589,115 @@ TEST_F(FrameMessages, SyncWithTreeSelectsTheRequestsDevice) {
     const HTREEITEM mouse = tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT);
     ASSERT_NE(mouse, nullptr);
     EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessageW(tree.m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0)), mouse);
+}
+
+// The first row whose request belongs to a device object; the row count
+// when there is none.
+uint32_t FirstRowOfDevice(uint32_t rows, uint32_t deviceObject) {
+    const RECORD_LAYOUT layout = GetActiveLog()->GetRecordLayout();
+    std::vector<uint8_t> record(4096);
+    for (uint32_t row = 0; row < rows; ++row) {
+        CRecordView view;
+        view.Init(record.data(), static_cast<uint32_t>(record.size()));
+        if (GetRecordFilter().ReadRecord(row, view) == 0 &&
+            GetRequestDeviceObject(record.data(), view.copied, layout) == deviceObject)
+            return row;
+    }
+    return rows;
+}
+
+HTREEITEM TreeCaret(const CDeviceTree& tree) {
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(tree.m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+TEST_F(FrameMessages, AutoSyncMovesTheTreeWithEverySelection) {
+    CaptureOneRound();
+    const uint32_t mouseRow = FirstRowOfDevice(ListCount(), SIM_MOUSE_OBJECT);
+    const uint32_t keyboardRow = FirstRowOfDevice(ListCount(), SIM_KEYBOARD_OBJECT);
+    ASSERT_LT(mouseRow, ListCount());
+    ASSERT_LT(keyboardRow, ListCount());
+    CDeviceTree& tree = frame->GetDeviceTree();
+    const HTREEITEM mouse = tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT);
+    const HTREEITEM keyboard = tree.ItemOfDeviceObject(SIM_KEYBOARD_OBJECT);
+    ASSERT_TRUE(mouse && keyboard && mouse != keyboard);
+
+    if (frame->GetCaptureList().GetAutoSyncWithTree()) Command(ID_LIST_AUTO_SYNC_WITH_TREE);
+    ASSERT_FALSE(frame->GetCaptureList().GetAutoSyncWithTree());
+    frame->SelectRow(mouseRow);
+    Pump();
+    Command(ID_LIST_AUTO_SYNC_WITH_TREE);   // on: syncs once at once
+    ASSERT_TRUE(frame->GetCaptureList().GetAutoSyncWithTree());
+    EXPECT_EQ(TreeCaret(tree), mouse);
+
+    // Every later selection moves the tree too.
+    frame->SelectRow(keyboardRow);
+    Pump();
+    EXPECT_EQ(TreeCaret(tree), keyboard) << "the tree follows the list";
+    frame->SelectRow(mouseRow);
+    Pump();
+    EXPECT_EQ(TreeCaret(tree), mouse);
+
+    // Off: the tree stays where it is.
+    Command(ID_LIST_AUTO_SYNC_WITH_TREE);
+    ASSERT_FALSE(frame->GetCaptureList().GetAutoSyncWithTree());
+    frame->SelectRow(keyboardRow);
+    Pump();
+    EXPECT_EQ(TreeCaret(tree), mouse);
+}
+
+TEST_F(FrameMessages, F5RefreshesTheDeviceTreeWhereverTheFocusIs) {
+    CDeviceTree& tree = frame->GetDeviceTree();
+    ASSERT_TRUE(frame->GetAccelTable());
+    EXPECT_TRUE(Enabled(ID_DEVICE_TREE_REFRESH)) << "the tree's update rule answers through the frame";
+    for (HWND focus : {List(), tree.m_hWnd}) {
+        ::SetFocus(focus);
+        tree.ClearTree();
+        ASSERT_EQ(::SendMessageW(tree.m_hWnd, TVM_GETCOUNT, 0, 0), 0);
+        // The key as the user presses it: through the frame's accelerator table.
+        ::PostMessageW(focus, WM_KEYDOWN, VK_F5, 0);
+        ::PostMessageW(focus, WM_KEYUP, VK_F5, 0);
+        Pump();
+        EXPECT_GT(::SendMessageW(tree.m_hWnd, TVM_GETCOUNT, 0, 0), 0);
+        EXPECT_NE(tree.ItemOfDeviceObject(SIM_MOUSE_OBJECT), nullptr);
+    }
+}
+
+// Counts the system-change messages a window receives.
+struct ChangeCounts {
+    int colours = 0;
+    int settings = 0;
+    int fonts = 0;
+};
+
+LRESULT CALLBACK CountChanges(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* counts = reinterpret_cast<ChangeCounts*>(data);
+    if (msg == WM_SYSCOLORCHANGE) ++counts->colours;
+    if (msg == WM_SETTINGCHANGE) ++counts->settings;
+    if (msg == WM_FONTCHANGE) ++counts->fonts;
+    return ::DefSubclassProc(wnd, msg, wp, lp);
+}
+
+TEST_F(FrameMessages, ColourSettingAndFontChangesReachTheDockTheListAndThePanes) {
+    // The system sends these to top-level windows only: the test sends them
+    // to the frame, as the system does.
+    const HWND windows[] = {frame->DockManager().m_hWnd, List(), frame->GetDeviceTree().m_hWnd,
+                            frame->m_wndRequestSummary.m_hWnd};
+    ChangeCounts counts[4];
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_NE(windows[i], nullptr);
+        ASSERT_TRUE(::SetWindowSubclass(windows[i], &CountChanges, 77, reinterpret_cast<DWORD_PTR>(&counts[i])));
+    }
+    ::SendMessageW(frame->m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    ::SendMessageW(frame->m_hWnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    ::SendMessageW(frame->m_hWnd, WM_FONTCHANGE, 0, 0);
+    for (int i = 0; i < 4; ++i) {
+        ::RemoveWindowSubclass(windows[i], &CountChanges, 77);
+        EXPECT_GE(counts[i].colours, 1) << "window " << i;
+        EXPECT_GE(counts[i].settings, 1) << "window " << i;
+        EXPECT_GE(counts[i].fonts, 1) << "window " << i;
+    }
+    Pump();
+    EXPECT_TRUE(::IsWindowVisible(List())) << "the frame lays out again and keeps its views";
 }
 
 TEST_F(FrameMessages, APaneMayAlwaysBeClosed) {

@@ -297,11 +297,17 @@ TEST_F(Preferences, PlacementOfAnotherSizeOrLengthIsIgnored) {
     std::memcpy(bytes, &good, sizeof good);
     WINDOWPLACEMENT badLength = good;
     badLength.length = 40;
+    // A hidden window would start the program with nothing to see.
+    WINDOWPLACEMENT hidden = good;
+    hidden.showCmd = SW_HIDE;
     struct Case {
         const char* what;
         const void* data;
         uint32_t size;
-    } cases[] = {{"40 bytes", bytes, 40}, {"48 bytes", bytes, 48}, {"length field 40", &badLength, 44}};
+    } cases[] = {{"40 bytes", bytes, 40},
+                 {"48 bytes", bytes, 48},
+                 {"length field 40", &badLength, 44},
+                 {"shown hidden", &hidden, 44}};
     for (const Case& c : cases) {
         ASSERT_EQ(WriteAppRegBinary(L"General", L"MainWindowPlacement", c.data, c.size), 1);
         CPreferences prefs;
@@ -314,9 +320,11 @@ TEST_F(Preferences, PlacementOfAnotherSizeOrLengthIsIgnored) {
     CPreferences prefs;
     prefs.SetMainWindowPlacement(&badLength);
     prefs.SetMainWindowPlacement(nullptr);
+    prefs.SetMainWindowPlacement(&hidden);
     WINDOWPLACEMENT p{};
     prefs.GetMainWindowPlacement(&p);
     EXPECT_TRUE(SameRect(p.rcNormalPosition, work));
+    EXPECT_EQ(prefs.GetMainWindowShowCmd(), static_cast<uint32_t>(SW_SHOWNORMAL));
 }
 
 TEST_F(Preferences, KernelMemoryLimitIsKeptWithoutADriverAndHandedOverOnConnection) {

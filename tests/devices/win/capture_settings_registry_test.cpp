@@ -64,8 +64,12 @@ TEST_F(CaptureSettingsRegistryTest, CurrentSettingsLoadAndReachTheDriver) {
     RecordingDriver driver;
     CCaptureSettings loaded(&driver);
     EXPECT_EQ(loaded.LoadCurrent(), 0);   // nothing stored yet
-    EXPECT_TRUE(driver.blocks.empty());
     EXPECT_TRUE(SameImage(loaded, CCaptureSettings()));
+    // The driver still gets the program's defaults: it must not capture by
+    // its own while the menus show these.
+    ASSERT_EQ(driver.blocks.size(), 1u);
+    EXPECT_EQ(driver.blocks[0], BlockOf(CCaptureSettings()));
+    driver.blocks.clear();
 
     const CCaptureSettings saved = Changed();
     ASSERT_EQ(saved.SaveCurrent(), 1);
@@ -181,6 +185,28 @@ TEST_F(CaptureSettingsRegistryTest, CaptureCommandsWriteOnlyWhenTheyChangeSometh
     EXPECT_EQ(s.SetCaptureHotPlugged(1), 1);
     EXPECT_EQ(s.SetCaptureHotPlugged(1), 1);
     EXPECT_EQ(driver.blocks.size(), 2u);
+}
+
+TEST_F(CaptureSettingsRegistryTest, FirstRunSendsTheDefaultsToTheSimulatedDriverAtConnect) {
+    CSimulatedDriver sim;
+    CCaptureDriver connection(&sim, nullptr);
+    CDriverSettingsTarget target(connection);
+    CCaptureSettings s(&target);
+    ASSERT_TRUE(connection.Connect());
+    // Start-up after the connection, with nothing stored yet.
+    EXPECT_EQ(s.LoadCurrent(), 0);
+    const Bytes block = sim.SettingsBlock();
+    EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.end()), BlockOf(CCaptureSettings()));
+
+    // A value that is no settings block: the settings held go instead.
+    const DWORD number = 5;
+    ASSERT_TRUE(registry.Put(kSection, L"0", REG_DWORD, &number, sizeof(number)));
+    CCaptureSettings changed(&target);
+    changed.ApplyImage(Changed().Image());
+    ASSERT_EQ(s.PushToDriver(), 1);   // the driver holds the defaults again
+    EXPECT_EQ(changed.LoadCurrent(), 0);
+    const Bytes again = sim.SettingsBlock();
+    EXPECT_EQ(std::vector<uint8_t>(again.begin(), again.end()), BlockOf(Changed()));
 }
 
 TEST_F(CaptureSettingsRegistryTest, BlockReachesTheSimulatedDriverThroughTheConnection) {

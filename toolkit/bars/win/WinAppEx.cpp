@@ -5,6 +5,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"
 #include "framework/Resource.h"
+#include "framework/SystemLibrary.h"
 #include "framework/Wnd.h"
 #include "toolkit/bars/win/VersionClass.h"
 
@@ -79,7 +80,7 @@ void CWinAppEx::BindThemeFunctions(int versionClass, HMODULE& module) {
     HMODULE library = module;
     if (!library) library = ::GetModuleHandleW(L"UxTheme.dll");
     if (!library) {
-        library = ::LoadLibraryW(L"UxTheme.dll");
+        library = LoadSystemLibrary(L"UxTheme.dll");
         module = library;
     }
     if (!library) return;

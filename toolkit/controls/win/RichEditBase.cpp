@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/MsgArgs.h"
+#include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
 
 namespace brx {
@@ -56,7 +57,7 @@ bool ScreenHasFont(const wchar_t* face, BYTE pitch) {
     return search.found;
 }
 
-CRichEditBase::CRichEditBase() : m_hRichEdit(::LoadLibraryW(L"RichEd20.dll")), m_probe(&ScreenHasFont) {}
+CRichEditBase::CRichEditBase() : m_hRichEdit(LoadSystemLibrary(L"RichEd20.dll")), m_probe(&ScreenHasFont) {}
 
 CRichEditBase::~CRichEditBase() {
     if (m_hWnd) DestroyWindow();

@@ -118,6 +118,67 @@ TEST(RecentFilesMenu, MenuItemsAreNumberedWithAmpersandsShown) {
     EXPECT_TRUE(menu.Enabled(menu.file, 1, MF_BYPOSITION));
 }
 
+TEST(RecentFilesMenu, StoredEntriesOfAnotherTypeOrTooLongAreMissing) {
+    testing::TestRegistry registry;
+    const std::wstring good = L"D:\\logs\\good.bdx";
+    const std::wstring later = L"D:\\logs\\later.bdx";
+    const std::wstring tooLong = L"D:\\" + std::wstring(300, L'x') + L".bdx";
+    const DWORD number = 7;
+    const BYTE binary[] = {'D', 0, ':', 0, '\\', 0, 'b', 0, 0, 0};
+    auto putString = [&](const wchar_t* name, DWORD type, const std::wstring& text) {
+        return registry.Put(L"RecentFiles", name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+    };
+    ASSERT_TRUE(registry.Put(L"RecentFiles", L"Count", REG_DWORD, &number, sizeof number));
+    ASSERT_TRUE(putString(L"File1", REG_SZ, good));
+    ASSERT_TRUE(registry.Put(L"RecentFiles", L"File2", REG_DWORD, &number, sizeof number));
+    ASSERT_TRUE(registry.Put(L"RecentFiles", L"File3", REG_BINARY, binary, sizeof binary));
+    ASSERT_TRUE(putString(L"File4", REG_EXPAND_SZ, L"D:\\logs\\expand.bdx"));
+    ASSERT_TRUE(putString(L"File5", REG_SZ, tooLong));
+    ASSERT_TRUE(putString(L"File6", REG_MULTI_SZ, L"D:\\logs\\multi.bdx"));
+    ASSERT_TRUE(putString(L"File7", REG_SZ, later));
+
+    CRecentFilesMenu list(L"RecentFiles", L"File%d");
+    list.Load();
+    ASSERT_EQ(list.GetSize(), 7);
+    EXPECT_EQ(list.GetEntry(0), good);
+    EXPECT_EQ(list.GetEntry(1), later) << "the files after an unreadable entry move up";
+    for (int i = 2; i < 7; ++i) EXPECT_TRUE(list.GetEntry(i).empty()) << "entry " << i + 1;
+    EXPECT_EQ(list.CountUsed(), 2);
+
+    // The menu shows both files and no item without a name.
+    FileMenu menu;
+    CMenuTarget target(list);
+    UpdateMenuItems(menu.recent, &target, true);
+    for (int i = 0; i < ::GetMenuItemCount(menu.recent); ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID;
+        ASSERT_TRUE(::GetMenuItemInfoW(menu.recent, static_cast<UINT>(i), TRUE, &info));
+        if (info.fType & MFT_SEPARATOR) continue;
+        wchar_t text[300] = {};
+        ::GetMenuStringW(menu.recent, static_cast<UINT>(i), text, 300, MF_BYPOSITION);
+        const std::wstring shown = text;
+        EXPECT_GT(shown.size(), 3u) << "item " << i;
+        EXPECT_EQ(shown.find(L"xxxx"), std::wstring::npos) << "no piece of the long path";
+    }
+    const std::vector<std::wstring> items = menu.Items();
+    ASSERT_EQ(items.size(), 4u);   // two files, the separator and Clear
+    EXPECT_EQ(items[0].substr(0, 3), L"&1 ");
+    EXPECT_NE(items[1].find(L"later"), std::wstring::npos);
+
+    // Unreadable first entries: the popup never opens onto "(empty)".
+    ASSERT_TRUE(registry.Put(L"RecentFiles", L"File1", REG_DWORD, &number, sizeof number));
+    CRecentFilesMenu again(L"RecentFiles", L"File%d");
+    again.Load();
+    EXPECT_EQ(again.GetEntry(0), later);
+    FileMenu second;
+    CMenuTarget secondTarget(again);
+    UpdateMenuItems(second.file, &secondTarget, true);
+    UpdateMenuItems(second.recent, &secondTarget, true);
+    EXPECT_TRUE(second.Enabled(second.file, 1, MF_BYPOSITION));
+    EXPECT_NE(second.Items().front().find(L"later"), std::wstring::npos);
+}
+
 TEST(RecentFilesMenu, ClearGreysThePopupAndKeepsTheCount) {
     testing::TestRegistry registry;
     CRecentFilesMenu list(L"RecentFiles", L"File%d");

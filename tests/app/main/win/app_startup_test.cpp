@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/CaptureLog.h"
 #include "capture/win/Preferences.h"
+#include "framework/SystemLibrary.h"
+#include "toolkit/controls/win/RichEditBase.h"
 #include "app/devices/win/UsbHost.h"
 #include "sim/win/SimulatedDriver.h"
 #include "sim/win/SimulatedUsbHost.h"
@@ -125,6 +128,59 @@ private:
     IUsbHost* previousHost_ = nullptr;
 };
 
+// The paths start-up asks the loader for; nothing is loaded.
+std::vector<std::wstring>& AskedPaths() {
+    static std::vector<std::wstring> paths;
+    return paths;
+}
+HMODULE RecordLoad(const wchar_t* path) {
+    AskedPaths().push_back(path ? path : L"");
+    return nullptr;
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
+
+TEST(Libraries, LoadedFromTheProgramsFolderOrTheSystemFolderNeverTheCurrentOne) {
+    // A folder holding a capture file and a planted library, made current
+    // as when a file is opened from there.
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"brx-planted";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring planted = folder + L"\\" + kCrashReporterLibrary;
+    HANDLE file = ::CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::CloseHandle(file);
+    wchar_t previousFolder[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previousFolder);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+
+    wchar_t program[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+
+    AskedPaths().clear();
+    LoadLibraryCall previous = SetLoadLibraryCall(&RecordLoad);
+    {
+        CTestableApp app;
+        EXPECT_FALSE(app.InstallCrashReporter());
+    }
+    HMODULE theme = LoadSystemLibrary(L"UxTheme.dll");
+    CRichEditBase richEdit;
+    SetLoadLibraryCall(previous);
+    ::SetCurrentDirectoryW(previousFolder);
+    ::DeleteFileW(planted.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+
+    EXPECT_EQ(theme, nullptr);
+    ASSERT_EQ(AskedPaths().size(), 3u);
+    EXPECT_EQ(AskedPaths()[0], FolderOf(program) + L"\\CrashRpt.dll");
+    EXPECT_EQ(AskedPaths()[1], std::wstring(system) + L"\\UxTheme.dll");
+    EXPECT_EQ(AskedPaths()[2], std::wstring(system) + L"\\RichEd20.dll");
+    for (const std::wstring& path : AskedPaths()) EXPECT_NE(FolderOf(path), folder) << "never the current folder";
+}
+
 TEST(FirstInstance, TheMutexDecidesAndIsFreeAgainAfterTheFirstLetsItGo) {
     HANDLE first = nullptr, second = nullptr, third = nullptr, wow = nullptr;
     // Under WOW64 the mutex is never created.
@@ -202,6 +258,23 @@ TEST_F(AppTest, StoredShowCommandOpensTheWindow) {
         EXPECT_FALSE(::IsIconic(main)) << c.stored;
         Stop(app);
     }
+}
+
+TEST_F(AppTest, StoredHiddenShowStateReadsAsMissing) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.showCmd = SW_SHOWNORMAL;
+    placement.rcNormalPosition = RECT{10, 10, 700, 500};
+    GetPreferences().SetMainWindowPlacement(&placement);
+    // What another program (or a damaged profile) left in the registry.
+    WINDOWPLACEMENT hidden = placement;
+    hidden.showCmd = SW_HIDE;
+    ASSERT_TRUE(registry.Put(L"General", L"MainWindowPlacement", REG_BINARY, &hidden, sizeof hidden));
+    CTestableApp app;
+    ASSERT_TRUE(Start(app));
+    EXPECT_TRUE(::IsWindowVisible(AppMainWindow())) << "a program without a window cannot be used";
+    EXPECT_FALSE(::IsIconic(AppMainWindow()));
+    Stop(app);
 }
 
 TEST_F(AppTest, MissingCommandLineFileGivesAnEmptyNewLog) {
@@ -290,7 +363,7 @@ TEST_F(AppTest, MainWindowThatCannotBeCreatedEndsStartUp) {
 
 TEST_F(AppTest, MainWindowClassIsAWideOneAndCrashReportingIsOptional) {
     CTestableApp app;
-    EXPECT_FALSE(app.InstallCrashReporter()); // no library in the current folder
+    EXPECT_FALSE(app.InstallCrashReporter()); // no library beside the program
     ASSERT_TRUE(Start(app));
     WNDCLASSW wc{};
     ASSERT_TRUE(::GetClassInfoW(::GetModuleHandleW(nullptr), kMainWindowClassName, &wc));
@@ -394,6 +467,57 @@ TEST_F(AppTest, CancelAtTheSaveQuestionKeepsTheProgramRunningWithTheCaptureStopp
 
     Stop(app); // answers No this time
     EXPECT_EQ(prompts.boxes.size(), 2u);
+}
+
+TEST_F(AppTest, EndOfSessionAsksForAnUnsavedCaptureAndWritesTheProgramsState) {
+    SetScreenSetPreferences(0, 1, 1);
+    CTestableApp app;
+    ASSERT_TRUE(Start(app));
+    CMainFrame* frame = app.MainFrame();
+    HWND main = frame->m_hWnd;
+    CCaptureLog* log = GetActiveLog();
+    ASSERT_NE(log, nullptr);
+    log->SetModifiedFlag(true);
+
+    // The user cancels the log-off at the question: the capture is kept.
+    prompts.buttons.push_back(IDCANCEL);
+    EXPECT_EQ(::SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_NE(prompts.boxes[0].text.find(L"Save changes to"), std::wstring::npos);
+    EXPECT_TRUE(log->IsModified());
+    EXPECT_TRUE(::IsWindow(main));
+    // An answer of No lets the session end.
+    prompts.buttons.push_back(IDNO);
+    EXPECT_EQ(::SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(prompts.boxes.size(), 2u);
+
+    // Changes since start-up that only a close used to write.
+    frame->DockManager().HidePane(PANE_RAW_DATA);
+    ASSERT_TRUE(::SetWindowPos(main, nullptr, 31, 37, 640, 470, SWP_NOZORDER | SWP_NOACTIVATE));
+    DWORD type = 0;
+    std::string bytes;
+    EXPECT_FALSE(registry.Get(kScreenSetsSection, L"ScreenSet1", type, bytes)) << "nothing written yet";
+    EXPECT_FALSE(registry.Get(kReBarSection, L"State", type, bytes));
+
+    // The session ends without a WM_CLOSE: everything is written now.
+    ::SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(prompts.boxes.size(), 2u) << "nothing more is asked";
+    {
+        RegKeyHolder key(OpenAppRegSection(kScreenSetsSection));
+        wchar_t name[16];
+        ScreenSetValueName(0, name);
+        CDPLayout stored(nullptr, true);
+        ASSERT_TRUE(LoadLayoutFromRegistry(stored, key.get(), name));
+        EXPECT_TRUE(stored.IsPaneHidden(PANE_RAW_DATA));
+    }
+    EXPECT_TRUE(registry.Get(kReBarSection, L"State", type, bytes)) << "the bars' state";
+    ASSERT_TRUE(registry.Get(L"General", L"MainWindowPlacement", type, bytes));
+    ASSERT_EQ(bytes.size(), sizeof(WINDOWPLACEMENT));
+    WINDOWPLACEMENT stored{};
+    std::memcpy(&stored, bytes.data(), sizeof stored);
+    EXPECT_EQ(stored.rcNormalPosition.left, 31);
+    EXPECT_EQ(stored.rcNormalPosition.top, 37);
+    Stop(app);
 }
 
 TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
