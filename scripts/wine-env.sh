@@ -68,12 +68,39 @@ brx_wine_copy_prefix() { # from to
   mv "$to.new" "$to"
 }
 
-# Starts a persistent wineserver for the prefix and Wine's own services,
-# detached from the caller's output: started by a test they would hold its
-# pipes open and keep the test runner waiting.
+# Starts a persistent wineserver for the prefix, Wine's own services and the
+# desktop process (explorer.exe /desktop), detached from the caller's output.
+# Started by a test, they would hold its pipes open and keep the test runner
+# waiting: the desktop process gets the standard error of the program that
+# first needs the desktop and lives while any program uses it, so a test that
+# started it ran on in ctest for as long as the tests after it (minutes). Run
+# from here it also keeps the desktop for the whole session.
+# Whether a desktop process of the prefix runs.
+brx_wine_desktop_running() { # prefix
+  local p
+  for p in $(pgrep -f 'system32.explorer\.exe /desktop'); do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1" && return 0
+  done
+  return 1
+}
+
 brx_wine_session() { # prefix display
   WINEPREFIX=$1 /usr/lib/wine/wineserver64 -p
   WINEPREFIX=$1 DISPLAY=$2 brx_wine wineboot </dev/null >/dev/null 2>&1 || true
+  # wineboot's own desktop process ends a moment after wineboot, while one
+  # started before that ends at once: wait for it to go, then start ours
+  # (again should it end all the same).
+  local pid
+  for _ in $(seq 100); do
+    brx_wine_desktop_running "$1" || break
+    sleep 0.1
+  done
+  for _ in $(seq 10); do
+    WINEPREFIX=$1 DISPLAY=$2 brx_wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    pid=$!
+    sleep 1.5
+    kill -0 "$pid" 2>/dev/null && return 0
+  done
 }
 
 brx_wine_up() {
