@@ -79,7 +79,7 @@ brx_wine_copy_prefix() { # from to
 brx_wine_desktop_running() { # prefix
   local p
   for p in $(pgrep -f 'system32.explorer\.exe /desktop'); do
-    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1" && return 0
+    tr '\0' '\n' 2>/dev/null < "/proc/$p/environ" | grep -qx "WINEPREFIX=$1" && return 0
   done
   return 1
 }
