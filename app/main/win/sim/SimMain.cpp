@@ -30,17 +30,15 @@ public:
     }
 
 private:
+    static BOOL CALLBACK DrawNow(HWND window, LPARAM) {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return TRUE;
+    }
     static void TellDrawn() {
         wchar_t path[MAX_PATH];
         const DWORD n = ::GetEnvironmentVariableW(L"BRX_DRAWN_FILE", path, MAX_PATH);
         if (n == 0 || n >= MAX_PATH) return;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND window, LPARAM) -> BOOL {
-                ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-                return TRUE;
-            },
-            0);
+        ::EnumThreadWindows(::GetCurrentThreadId(), DrawNow, 0);
         const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
     }
