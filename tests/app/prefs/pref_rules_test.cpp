@@ -29,7 +29,9 @@ TEST(PrefRules, DigitsAreParsedStrictly) {
     for (const Case& c : cases) {
         const auto v = ParsePrefDigits(c.text);
         EXPECT_EQ(v.has_value(), c.ok) << Narrow(c.text);
-        if (v && c.ok) EXPECT_EQ(*v, c.value) << Narrow(c.text);
+        if (v && c.ok) {
+            EXPECT_EQ(*v, c.value) << Narrow(c.text);
+        }
     }
 }
 
