@@ -278,7 +278,9 @@ TEST_F(TreePropSheetTest, FrameDrawsClassicWithoutThemeAndLikeATabPaneWithIt) {
         const CThemeLibrary* theme;
         bool themed;
     };
-    const Case cases[] = {{"classic", &noTheme, false}, {"themed", &ThemeLibrary(), ThemeLibrary().IsThemed()}};
+    // The test prefix has a theme active (WINE.md): the program's binder draws themed there.
+    ASSERT_TRUE(ThemeLibrary().IsThemed());
+    const Case cases[] = {{"classic", &noTheme, false}, {"themed", &ThemeLibrary(), true}};
     for (const Case& c : cases) {
         CTestTreeSheet sheet(c.theme);
         CRefusingPage pa(IDD_TREE_PAGE_A), pb(IDD_TREE_PAGE_B), pc(IDD_TREE_PAGE_C);
