@@ -19,6 +19,7 @@
 #include "app/frame/win/TipDlg.h"
 #include "app/main/win/App.h"
 #include "app/main/win/MainFrame.h"
+#include "app/prefs/win/PreferencesDlg.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
 #include "capture/MatchCriteria.h"
@@ -63,7 +64,7 @@ const wchar_t kDroppedPathTooLongText[] =
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
+constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -341,6 +342,13 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
     if (cmd.Is(cmd::kClearCaptureList)) return cmd.Run([&] { OnClearCaptureList(); });
     if (cmd.Is(cmd::kFindNext)) return cmd.Run([&] { FindNext(); });
     if (cmd.Is(cmd::kFindPrev)) return cmd.Run([&] { FindPrev(); });
+    if (cmd.Is(cmd::kPreferences)) return cmd.Run([&] {
+        // A new sheet each time, run modally; it writes the preferences as it closes.
+        CAppPrefsHost host(&m_wndCaptureList, GetRecentFiles(), driver);
+        CPreferencesDlg sheet(GetPreferences(), host, m_hWnd);
+        sheet.SetImageListColorFlag(static_cast<UINT>(GetImageListColorDepth()));
+        sheet.DoModal();
+    });
     if (cmd.Is(cmd::kGoToRecord)) return cmd.Run([&] {
         if (m_pGoToDlg) {
             ::SetActiveWindow(m_pGoToDlg->m_hWnd);
