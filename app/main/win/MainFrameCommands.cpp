@@ -14,6 +14,7 @@
 #include "app/commands/GoTo.h"
 #include "app/commands/RecordCommands.h"
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/dialogs/win/CaptureSettingsDlg.h"
 #include "app/frame/win/AboutDlg.h"
 #include "app/frame/win/RecentFilesMenu.h"
 #include "app/frame/win/TipDlg.h"
@@ -60,7 +61,7 @@ static_assert(ID_PANE_FLOAT == cmd::kPaneCaptionFloat && ID_PANE_CLOSE == cmd::k
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
+constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -70,6 +71,20 @@ std::wstring MenuText(HMENU menu, UINT id) {
     ::GetMenuStringW(menu, id, text, 260, MF_BYCOMMAND);
     return text;
 }
+
+// The frame's side of the capture settings dialog: it forgets the dialog
+// when it closes.
+class CaptureSettingsOwner final : public ICaptureSettingsOwner {
+public:
+    explicit CaptureSettingsOwner(CMainFrame* frame) : frame_(frame) {}
+    void OnCaptureSettingsClosed(int) override {
+        if (frame_) frame_->m_pCaptureSettingsDlg = nullptr;
+    }
+    void OnCaptureSettingsApplied() override {}
+
+private:
+    CMainFrame* frame_;
+};
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
@@ -232,6 +247,20 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
         // The reader is gone: the list shows every record now.
         m_wndCaptureList.UpdateRowCount();
         ::DragAcceptFiles(m_hWnd, TRUE);
+    });
+    if (cmd.Is(cmd::kCaptureSettings)) return cmd.Run([&] {
+        if (m_pCaptureSettingsDlg) {
+            ::SetActiveWindow(m_pCaptureSettingsDlg->m_hWnd);
+            return;
+        }
+        static CaptureSettingsOwner owner(this); // one main frame per run
+        auto* dialog = new CCaptureSettingsDlg(this, &owner, &GetCaptureSettings());
+        if (!dialog->Create()) {
+            delete dialog;
+            return;
+        }
+        m_pCaptureSettingsDlg = dialog;
+        dialog->ShowWindow(SW_SHOW);
     });
     if (cmd.Is(cmd::kCaptureHotPlugged)) return cmd.Run([&] {
         CCaptureSettings& settings = GetCaptureSettings();
