@@ -6,6 +6,7 @@
 
 #include "base/ByteReader.h"
 #include "capture/win/CaptureDriver.h"
+#include "sim/CaptureSettingsBlock.h"
 
 namespace brx {
 
@@ -396,8 +397,10 @@ bool CSimulatedDriver::Produce() {
         }
         if (!knobs_.flood)
             --roundsLeft_;
+        // Only the kinds the settings block selects are captured.
         for (const Bytes& r : round)
-            queue_.Add(r);
+            if (SettingsBlockCaptures(settings_, r, kDriverRecordLayout))
+                queue_.Add(r);
     }
     uint64_t due = queue_.Upcoming();
     if (knobs_.recordsPerSecond) {

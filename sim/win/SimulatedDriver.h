@@ -8,7 +8,8 @@
 // CancelIo ends only the calling thread's requests.
 //
 // Its records come from the driver scenario (sim/DriverScenario.h) for the
-// selected device objects. What the connection sent (settings block,
+// selected device objects, less the request kinds that the last settings
+// block sent leaves out (sim/CaptureSettingsBlock.h). What the connection sent (settings block,
 // selection, limits, every call) is recorded for tests, and knobs make it
 // refuse, fail, flood or pace itself.
 #pragma once

@@ -155,6 +155,7 @@ TEST_F(CaptureSettingsDialog, ShowsTheCurrentSettingsAndLaysOutItsControls) {
     EXPECT_FALSE(Enabled(IDC_CS_REMOVE));
     EXPECT_TRUE(driver.blocks.empty());
     EXPECT_EQ(::GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZEBOX, 0);
+    EXPECT_EQ(::GetWindowLongW(hwnd, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), WS_CAPTION | WS_THICKFRAME);
 
     // Laid out inside the client area, the tree above the options, the
     // buttons at the bottom right; a larger dialog gives the tree the room.
@@ -175,6 +176,8 @@ TEST_F(CaptureSettingsDialog, ShowsTheCurrentSettingsAndLaysOutItsControls) {
     EXPECT_LE(okRect.bottom, client.bottom);
     const int treeHeight = treeRect.bottom - treeRect.top;
     tree.Expand(tree.FindTopLevelItem(L"IRP"), TVE_EXPAND);
+    ::SetForegroundWindow(hwnd);
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     test::Pump();
     EXPECT_TRUE(test::SaveScreenshot(hwnd, "capture_settings.bmp"));
     RECT window{};
