@@ -76,14 +76,12 @@ std::wstring MenuText(HMENU menu, UINT id) {
 // when it closes.
 class CaptureSettingsOwner final : public ICaptureSettingsOwner {
 public:
-    explicit CaptureSettingsOwner(CMainFrame* frame) : frame_(frame) {}
     void OnCaptureSettingsClosed(int) override {
-        if (frame_) frame_->m_pCaptureSettingsDlg = nullptr;
+        if (frame) frame->m_pCaptureSettingsDlg = nullptr;
     }
     void OnCaptureSettingsApplied() override {}
 
-private:
-    CMainFrame* frame_;
+    CMainFrame* frame = nullptr; // the frame that opened the dialog last
 };
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
@@ -253,7 +251,9 @@ bool CMainFrame::OnCommand(CCommand& cmd) {
             ::SetActiveWindow(m_pCaptureSettingsDlg->m_hWnd);
             return;
         }
-        static CaptureSettingsOwner owner(this); // one main frame per run
+        // The frame closes the dialog before it goes (CloseModelessDialogs).
+        static CaptureSettingsOwner owner;
+        owner.frame = this;
         auto* dialog = new CCaptureSettingsDlg(this, &owner, &GetCaptureSettings());
         if (!dialog->Create()) {
             delete dialog;

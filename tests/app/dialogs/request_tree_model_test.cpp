@@ -195,8 +195,9 @@ TEST(RequestTreeModel, TogglingFollowsTheThreeStateRules) {
         EXPECT_EQ(tree.Item(pnp).state, c.pnp);
         EXPECT_EQ(tree.Item(irp).state, c.irp);
         // Groups always agree with their leaves.
-        for (int32_t leaf : tree.Item(pnp).children)
-            if (c.pnp != REQUEST_PARTIAL) EXPECT_EQ(tree.Item(leaf).state, c.pnp);
+        if (c.pnp != REQUEST_PARTIAL) {
+            for (int32_t leaf : tree.Item(pnp).children) EXPECT_EQ(tree.Item(leaf).state, c.pnp);
+        }
     }
     RequestTreeModel tree;
     tree.SetSelection(Kinds({0, 1, 2, 8, 9, 10}).data(), KIND_SELECTION_COUNT);
