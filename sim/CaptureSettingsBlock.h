@@ -1,7 +1,7 @@
 // The capture settings block (144 bytes) as the capture driver reads it:
-// which request records it lets through. The simulated driver drops the
-// records of the kinds a block leaves out, so that a capture after new
-// settings holds only the kinds they select.
+// which request records it lets through. Installed as the simulated
+// driver's capture filter, it drops the records of the kinds a block leaves
+// out, so that a capture after new settings holds only the kinds they select.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,6 @@
 
 #include "base/ByteReader.h"
 #include "capture/win/CaptureDriver.h"
-#include "sim/CaptureSettingsBlock.h"
 
 namespace brx {
 
@@ -397,9 +396,8 @@ bool CSimulatedDriver::Produce() {
         }
         if (!knobs_.flood)
             --roundsLeft_;
-        // Only the kinds the settings block selects are captured.
         for (const Bytes& r : round)
-            if (SettingsBlockCaptures(settings_, r, kDriverRecordLayout))
+            if (!captureFilter_ || captureFilter_(settings_, r))
                 queue_.Add(r);
     }
     uint64_t due = queue_.Upcoming();
@@ -541,6 +539,11 @@ void CSimulatedDriver::SetKnobs(const Knobs& knobs) {
         knobs_ = knobs;
     }
     cv_.notify_all();
+}
+
+void CSimulatedDriver::SetCaptureFilter(CaptureFilter filter) {
+    std::lock_guard<std::mutex> guard(m_);
+    captureFilter_ = std::move(filter);
 }
 
 void CSimulatedDriver::SetReply(DWORD code, const Bytes& reply) {

@@ -15,6 +15,7 @@
 #include "capture/RecordView.h"
 #include "capture/RequestKind.h"
 #include "capture/win/SettingsStore.h"
+#include "sim/CaptureSettingsBlock.h"
 #include "tests/app/main_commands/FrameFixture.h"
 
 namespace brx::testing {
@@ -27,9 +28,14 @@ protected:
     void SetUp() override {
         FrameTest::SetUp();
         GetCaptureSettings().DeletePreset(kPreset);
+        // The simulated driver captures what the settings block selects.
+        sim().SetCaptureFilter([](const Bytes& block, const Bytes& record) {
+            return SettingsBlockCaptures(block, record, kDriverRecordLayout);
+        });
     }
     void TearDown() override {
         FrameTest::TearDown();
+        sim().SetCaptureFilter(nullptr);
         // The next tests capture every kind again.
         CCaptureSettings& settings = GetCaptureSettings();
         CCaptureSettings defaults;
