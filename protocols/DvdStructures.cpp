@@ -42,8 +42,10 @@ void LayerDescriptor(ScsiDataTable& t, const ByteReader& d) {
     if (d.size() > 16) {
         t.Spacer();
         t.Bit("Burst Cutting Area (BCA)", BitsOf(Be8(d, 16), 7, 1));
-        t.Spacer();
-        t.Hex("Media Specific", Span(d.from(17)));
+        if (d.size() > 17) {
+            t.Spacer();
+            t.Hex("Media Specific", Span(d.from(17)));
+        }
     }
     t.End();
 }

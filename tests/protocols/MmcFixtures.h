@@ -1,0 +1,319 @@
+// Data stages of an optical drive and of a disk for the mode parameter, MMC
+// and DVD decoder tests and the seeds of the fuzz target over them. Where the
+// bytes come from is said beside each one:
+//  - "QEMU": the replies of QEMU's SCSI emulation (hw/scsi/scsi-disk.c with
+//    its CD-ROM TOC helpers) for a scsi-cd holding a CD image of 333000
+//    sectors (000514C8h) or a DVD image of 2295104 sectors (00230540h), and
+//    for a scsi-hd of 260 cylinders, 16 heads, 63 sectors, written out byte
+//    by byte from the emulation's code;
+//  - "T10": built field by field after the tables of the T10 MMC-6 and SPC-4
+//    drafts, for structures QEMU does not emulate.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "decode/DecodeContext.h"
+#include "protocols/DvdStructures.h"
+#include "protocols/MmcData.h"
+#include "protocols/ModePages.h"
+
+namespace brx::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// A data stage with the command it answers.
+struct DataStage {
+    const char* name;
+    char family;    // 'M' mode parameters, 'C' MMC disc and drive data, 'D' DVD structures and keys
+    uint8_t op;     // pending operation code
+    Bytes cdb;      // the pending CDB (empty: not captured)
+    uint8_t kind;   // MSC_DEVICE_KIND
+    Bytes data;
+};
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+inline Bytes Zeros(size_t n) { return Bytes(n, 0); }
+
+// QEMU scsi-hd mode pages (page 3Fh lists them by page code).
+inline Bytes QemuDiskRwErrorPage() { return {0x01, 0x0A, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
+inline Bytes QemuDiskGeometryPage() {
+    return {0x04, 0x16, 0x00, 0x01, 0x04, 0x10, 0x00, 0x01, 0x04, 0x00, 0x01, 0x04,
+            0x00, 0xC8, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x15, 0x18, 0x00, 0x00};
+}
+inline Bytes QemuFlexibleDiskPage() {
+    return {0x05, 0x1E, 0x13, 0x88, 0x10, 0x3F, 0x02, 0x00, 0x01, 0x04, 0x01, 0x04, 0x01, 0x04, 0x00, 0x01,
+            0x01, 0x00, 0x01, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x15, 0x18, 0x00, 0x00};
+}
+inline Bytes QemuCachingPage() { return Join({{0x08, 0x12, 0x04}, Zeros(17)}); }
+// QEMU scsi-cd pages: R/W error recovery with a read retry count, CD audio
+// control, and the capabilities page in its older 22-byte form (length 14h):
+// CD-R/RW read, audio, composite, digital ports, mode 2 forms, multi-session,
+// all CD-DA bits, tray loading with eject, jumper and lock, 50x read speed
+// (2260h kBps), 2 volume levels, 2048 KB buffer, 16x current speeds (0B00h).
+inline Bytes QemuCdRwErrorPage() { return {0x01, 0x0A, 0x80, 0x20, 0, 0, 0, 0, 0, 0, 0, 0}; }
+inline Bytes QemuCdAudioPage() { return Join({{0x0E, 0x0E}, Zeros(14)}); }
+inline Bytes QemuCdCapabilitiesPage() {
+    return {0x2A, 0x14, 0x3B, 0x00, 0x7F, 0xFF, 0x2D, 0x00, 0x22, 0x60, 0x00,
+            0x02, 0x08, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x0B, 0x00};
+}
+// QEMU's vendor page 30h of a scsi-cd with the Apple quirk: "APPLE COMPUTER, INC   " at byte 10.
+inline Bytes QemuAppleVendorPage() {
+    Bytes p = Join({{0x30, 0x1E}, Zeros(30)});
+    const char text[] = "APPLE COMPUTER, INC   ";
+    for (size_t i = 0; i + 1 < sizeof text; ++i) p[10 + i] = static_cast<uint8_t>(text[i]);
+    return p;
+}
+
+// T10 (MMC-6 Write Parameters page, 56 bytes, length 36h): buffer under-run
+// free, TAO (write type 1), multi-session allowed (11b), data track (4),
+// Mode 1 (data block type 8), 16-block packets, CD-ROM session format.
+inline Bytes T10WriteParametersPage() {
+    Bytes p = Join({{0x05, 0x36, 0x41, 0xC4, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x96},
+                    Zeros(40)});
+    p[52] = 0x12; p[53] = 0x34; p[54] = 0x56; p[55] = 0x78;
+    return p;
+}
+// T10 (MMC-3 capabilities page of 32 bytes, length 1Eh): DVD and CD reading,
+// CD-R/RW and DVD-R writing, tray with eject and lock, 256 volume levels, 2048
+// KB buffer, CLV rotation (01b), current write speed 1B90h, one write speed
+// performance descriptor table.
+inline Bytes T10CapabilitiesPage() {
+    return {0x2A, 0x1E, 0x3F, 0x37, 0xF1, 0x77, 0x29, 0x23, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00,
+            0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x1B, 0x90, 0x00, 0x01};
+}
+// T10 (SBC-3 caching page 08h of 20 bytes and an SCSI-2 disk's 12-byte form).
+inline Bytes T10SbcCachingPage() {
+    return {0x08, 0x12, 0x14, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
+            0xFF, 0xFF, 0x80, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+}
+inline Bytes T10ShortCachingPage() { return {0x08, 0x0A, 0x04, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}; }
+inline Bytes T10InformationalExceptionsPage() {
+    return {0x1C, 0x0A, 0x08, 0x03, 0x00, 0x00, 0x17, 0x70, 0x00, 0x00, 0x00, 0x01};
+}
+inline Bytes T10PowerConditionPage() {
+    return {0x1A, 0x0A, 0x00, 0x03, 0x00, 0x00, 0x00, 0x32, 0x00, 0x00, 0x0B, 0xB8};
+}
+
+inline Bytes Header6(uint8_t modeDataLength, uint8_t dsp, uint8_t bdl) { return {modeDataLength, 0x00, dsp, bdl}; }
+inline Bytes Header10(uint16_t modeDataLength) {
+    return {static_cast<uint8_t>(modeDataLength >> 8), static_cast<uint8_t>(modeDataLength), 0, 0, 0, 0, 0, 0};
+}
+inline Bytes ModeSense6Cdb(uint8_t page) { return {0x1A, 0x00, page, 0x00, 0xFF, 0x00}; }
+inline Bytes ModeSense10Cdb(uint8_t page) { return {0x5A, 0x00, page, 0, 0, 0, 0, 0x01, 0x00, 0x00}; }
+
+// A CDB of `size` bytes with the given leading bytes.
+inline Bytes Cdb(size_t size, Bytes head) {
+    head.resize(size, 0);
+    return head;
+}
+
+inline std::vector<DataStage> MmcDataStages() {
+    const Bytes diskPages = Join({QemuDiskRwErrorPage(), QemuDiskGeometryPage(), QemuFlexibleDiskPage(), QemuCachingPage()});
+    const Bytes cdPages = Join({QemuCdRwErrorPage(), QemuCachingPage(), QemuCdAudioPage(), QemuCdCapabilitiesPage()});
+    std::vector<DataStage> s;
+    // --- Mode parameters ---
+    // QEMU scsi-hd, MODE SENSE(6) page 3Fh: DPOFUA, one block descriptor (04FFFFh blocks of 512 bytes).
+    s.push_back({"qemu_disk_mode_sense6", 'M', 0x1A, ModeSense6Cdb(0x3F), 1,
+                 Join({Header6(0x63, 0x10, 0x08), {0x00, 0x04, 0xFF, 0xFF, 0x00, 0x00, 0x02, 0x00}, diskPages})});
+    // QEMU scsi-cd, MODE SENSE(10) page 3Fh: no block descriptors for MMC.
+    s.push_back({"qemu_cd_mode_sense10", 'M', 0x5A, ModeSense10Cdb(0x3F), 3, Join({Header10(0x4C), cdPages})});
+    // QEMU scsi-cd with the Apple vendor quirk: the short 2Ah page is followed by page 30h.
+    s.push_back({"qemu_cd_short_capabilities", 'M', 0x5A, ModeSense10Cdb(0x3F), 3,
+                 Join({Header10(0x6C), cdPages, QemuAppleVendorPage()})});
+    // T10: an MMC drive's Write Parameters and full capabilities pages (MODE SENSE(10)).
+    s.push_back({"t10_cd_write_parameters", 'M', 0x5A, ModeSense10Cdb(0x3F), 3,
+                 Join({Header10(0x5E), T10WriteParametersPage(), T10CapabilitiesPage()})});
+    // T10: an SBC disk's caching, power condition and informational exceptions pages.
+    s.push_back({"t10_disk_pages", 'M', 0x1A, ModeSense6Cdb(0x3F), 1,
+                 Join({Header6(0x2F, 0x80, 0x00), T10SbcCachingPage(), T10PowerConditionPage(),
+                       T10InformationalExceptionsPage()})});
+    // T10: an SCSI-2 disk's 12-byte caching page followed by page 1Ch.
+    s.push_back({"t10_disk_short_caching", 'M', 0x1A, ModeSense6Cdb(0x3F), 1,
+                 Join({Header6(0x1B, 0x00, 0x00), T10ShortCachingPage(), T10InformationalExceptionsPage()})});
+    // T10: MODE SELECT(6) with PF, the caching page of a disk.
+    s.push_back({"t10_disk_mode_select6", 'M', 0x15, {0x15, 0x10, 0x00, 0x00, 0x18, 0x00}, 1,
+                 Join({Header6(0x00, 0x00, 0x00), QemuCachingPage()})});
+    // T10: an RBC device's MODE SENSE(6) header with a non-zero medium type.
+    s.push_back({"t10_rbc_mode_sense6", 'M', 0x1A, ModeSense6Cdb(0x06), 2, {0x03, 0x05, 0x00, 0x00}});
+
+    // --- MMC disc and drive data ---
+    const Bytes toc = Cdb(10, {0x43, 0x00, 0x00});
+    // QEMU scsi-cd READ TOC format 0: track 1 (data, uninterrupted) and the lead-out (AAh) at 000514C8h.
+    s.push_back({"qemu_cd_toc_formatted", 'C', 0x43, toc, 3,
+                 {0x00, 0x12, 0x01, 0x01, 0x00, 0x14, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                  0x00, 0x16, 0xAA, 0x00, 0x00, 0x05, 0x14, 0xC8}});
+    // QEMU READ TOC format 1: a single session, its descriptor left zero.
+    s.push_back({"qemu_cd_toc_session", 'C', 0x43, Cdb(10, {0x43, 0x00, 0x01}), 3,
+                 Join({{0x00, 0x0A, 0x01, 0x01}, Zeros(8)})});
+    // QEMU READ TOC format 2 (raw TOC, LBA form): points A0h, A1h, A2h and track 1.
+    s.push_back({"qemu_cd_toc_full", 'C', 0x43, Cdb(10, {0x43, 0x00, 0x02}), 3,
+                 {0x00, 0x2E, 0x01, 0x01, 0x01, 0x14, 0x00, 0xA0, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
+                  0x01, 0x14, 0x00, 0xA1, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, 0x14, 0x00, 0xA2,
+                  0x00, 0x00, 0x00, 0x00, 0x05, 0x14, 0xC8, 0x01, 0x14, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+                  0x00, 0x00, 0x00}});
+    // T10: PMA of a CD-RW with one track entry (point 01h, 00:02:00 to 12:34:56).
+    s.push_back({"t10_cd_pma", 'C', 0x43, Cdb(10, {0x43, 0x00, 0x03}), 3,
+                 {0x00, 0x0D, 0x00, 0x00, 0x00, 0x14, 0x00, 0x01, 0x00, 0x02, 0x00, 0x00, 0x0C, 0x22, 0x38}});
+    // T10: ATIP of a CD-R (lead-in 97:26:10, last lead-out 79:59:74, A1 values).
+    s.push_back({"t10_cd_atip", 'C', 0x43, Cdb(10, {0x43, 0x00, 0x04}), 3,
+                 {0x00, 0x1A, 0x00, 0x00, 0x53, 0x40, 0x84, 0x00, 0x61, 0x1A, 0x0A, 0x00, 0x4F, 0x3B,
+                  0x4A, 0x00, 0x20, 0x30, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}});
+    // T10: CD-TEXT, one title pack ("Brindlex <&>").
+    s.push_back({"t10_cd_text", 'C', 0x43, Cdb(10, {0x43, 0x00, 0x05}), 3,
+                 {0x00, 0x14, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 'B', 'r', 'i', 'n', 'd', 'l', 'e',
+                  'x', ' ', '<', '&', '>', 0x5A, 0xA5}});
+    // QEMU READ DISC INFORMATION: complete session, finalized disc, one track, unrestricted use.
+    s.push_back({"qemu_cd_disc_information", 'C', 0x51, Cdb(10, {0x51}), 3,
+                 Join({{0x00, 0x20, 0x0E, 0x01, 0x01, 0x01, 0x01, 0x20, 0x00}, Zeros(25)})});
+    // T10: READ TRACK INFORMATION of an open CD-R track (blank, fixed packets of 16 blocks).
+    s.push_back({"t10_cd_track_information", 'C', 0x52, Cdb(10, {0x52, 0x01, 0, 0, 0, 0x02}), 3,
+                 {0x00, 0x22, 0x02, 0x01, 0x00, 0x05, 0x71, 0x01, 0x00, 0x00, 0x0F, 0x00,
+                  0x00, 0x00, 0x0F, 0x00, 0x00, 0x04, 0xF5, 0xC8, 0x00, 0x00, 0x00, 0x10,
+                  0x00, 0x04, 0xF5, 0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}});
+    // QEMU GET CONFIGURATION with a CD loaded: profile list (DVD-ROM, CD-ROM current), core (SCSI, DBE), removable medium.
+    s.push_back({"qemu_cd_configuration", 'C', 0x46, Cdb(10, {0x46}), 3,
+                 {0x00, 0x00, 0x00, 0x24, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x03, 0x08, 0x00, 0x10,
+                  0x00, 0x00, 0x00, 0x08, 0x01, 0x00, 0x00, 0x01, 0x0B, 0x08, 0x00, 0x00, 0x00, 0x01,
+                  0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x0B, 0x04, 0x39, 0x00, 0x00, 0x00}});
+    // T10: more feature descriptors: CD read, drive serial number (with markup), timeout, an unknown code.
+    s.push_back({"t10_cd_features", 'C', 0x46, Cdb(10, {0x46}), 3,
+                 {0x00, 0x00, 0x00, 0x34, 0x00, 0x00, 0x00, 0x08,
+                  0x00, 0x1E, 0x0B, 0x04, 0x83, 0x00, 0x00, 0x00,
+                  0x01, 0x08, 0x03, 0x0C, 'S', 'N', '<', '1', '>', '&', 0x01, 'x', ' ', 'y', 0, 0,
+                  0x01, 0x05, 0x07, 0x04, 0x01, 0x00, 0x00, 0x00,
+                  0x02, 0x00, 0x01, 0x04, 0xDE, 0xAD, 0xBE, 0xEF,
+                  0x01, 0x07, 0x0F, 0x04, 0x1F, 0x00, 0x00, 0x00}});
+    // QEMU GET EVENT STATUS NOTIFICATION, media class polled: new media, media present. QEMU
+    // counts the event data length from byte 4 (4), which leaves no room for the descriptor.
+    s.push_back({"qemu_cd_event_media", 'C', 0x4A, Cdb(10, {0x4A, 0x01, 0, 0, 0x10}), 3,
+                 {0x00, 0x04, 0x04, 0x10, 0x02, 0x02, 0x00, 0x00}});
+    // T10: the same event with the length counted from byte 2 (6), and a device busy event.
+    s.push_back({"t10_cd_event_media", 'C', 0x4A, Cdb(10, {0x4A, 0x01, 0, 0, 0x10}), 3,
+                 {0x00, 0x06, 0x04, 0x52, 0x02, 0x02, 0x00, 0x00}});
+    s.push_back({"t10_cd_event_busy", 'C', 0x4A, Cdb(10, {0x4A, 0x01, 0, 0, 0x40}), 3,
+                 {0x00, 0x06, 0x06, 0x7E, 0x01, 0x01, 0x00, 0x2D}});
+    // QEMU MECHANISM STATUS: idle, no changer, one slot, no slot table.
+    s.push_back({"qemu_cd_mechanism_status", 'C', 0xBD, Cdb(12, {0xBD}), 3,
+                 {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00}});
+    // T10: a two-slot changer, door open, slot 1 with a disc.
+    s.push_back({"t10_changer_mechanism_status", 'C', 0xBD, Cdb(12, {0xBD}), 3,
+                 {0x21, 0x30, 0x00, 0x12, 0x34, 0x02, 0x00, 0x08, 0x80, 0x00, 0x00, 0x00, 0x01, 0x03, 0x00, 0x00}});
+    // T10: READ BUFFER CAPACITY, byte form (2 MB buffer) and block form.
+    s.push_back({"t10_buffer_capacity_bytes", 'C', 0x5C, Cdb(10, {0x5C}), 3,
+                 {0x00, 0x0A, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x1F, 0xF0, 0x00}});
+    s.push_back({"t10_buffer_capacity_blocks", 'C', 0x5C, Cdb(10, {0x5C, 0x01}), 3,
+                 {0x00, 0x0A, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0xE0}});
+    // T10: GET PERFORMANCE, nominal performance, exceptions and write speed descriptors.
+    s.push_back({"t10_performance_nominal", 'C', 0xAC, Cdb(12, {0xAC, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x00}), 3,
+                 {0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                  0x1B, 0x90, 0x00, 0x05, 0x14, 0xC7, 0x00, 0x00, 0x2C, 0x10}});
+    s.push_back({"t10_performance_exceptions", 'C', 0xAC, Cdb(12, {0xAC, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0x00}), 3,
+                 {0x00, 0x00, 0x00, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x19,
+                  0x00, 0x02, 0x20, 0x00, 0x00, 0x64}});
+    s.push_back({"t10_performance_write_speed", 'C', 0xAC, Cdb(12, {0xAC, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0x03}), 3,
+                 Join({{0x00, 0x00, 0x00, 0x24, 0x00, 0x00, 0x00, 0x00},
+                       {0x04, 0x00, 0x00, 0x00, 0x00, 0x05, 0x14, 0xC7, 0x00, 0x00, 0x1B, 0x90, 0x00, 0x00, 0x0B, 0x00},
+                       {0x0A, 0x00, 0x00, 0x00, 0x00, 0x05, 0x14, 0xC7, 0x00, 0x00, 0x1B, 0x90, 0x00, 0x00, 0x1B, 0x90}})});
+    // T10: SET STREAMING, a performance descriptor and DBI cache zones.
+    s.push_back({"t10_set_streaming", 'C', 0xB6, Cdb(12, {0xB6, 0, 0, 0, 0, 0, 0, 0, 0x00, 0, 0x1C}), 3,
+                 {0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x23, 0x05, 0x3F, 0x00, 0x00,
+                  0x2C, 0x10, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x03, 0xE8}});
+    s.push_back({"t10_dbi_cache_zones", 'C', 0xB6, Cdb(12, {0xB6, 0, 0, 0, 0, 0, 0, 0, 0x05, 0, 0x18}), 3,
+                 {0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                  0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}});
+
+    // --- DVD structures and keys ---
+    // QEMU READ DVD STRUCTURE format 00h of a DVD image: DVD-ROM 1.x, 120 mm, one layer,
+    // end sector 0023053Fh; the 2031 media-specific bytes are zero.
+    Bytes layer = Join({{0x08, 0x02, 0x00, 0x00, 0x01, 0x0F, 0x01, 0x00}, Zeros(4),
+                        {0x00, 0x23, 0x05, 0x3F, 0x00, 0x23, 0x05, 0x3F}, Zeros(2032)});
+    s.push_back({"qemu_dvd_physical_format", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0x00, 0x08, 0x04}), 3, layer});
+    // QEMU format 01h: copyright information, all zero.
+    s.push_back({"qemu_dvd_copyright", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0x01, 0x00, 0x08}), 3,
+                 {0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}});
+    // T10: a dual-layer OTP DVD-R layer descriptor (short, 17 bytes of structure) and CSS copyright information.
+    s.push_back({"t10_dvd_layer_otp", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x17}), 3,
+                 {0x00, 0x13, 0x00, 0x00, 0x25, 0x12, 0x32, 0x10, 0x00, 0x03, 0x00, 0x00, 0x00,
+                  0xFC, 0xFF, 0xFF, 0x00, 0x22, 0xFF, 0xFF, 0x80}});
+    s.push_back({"t10_dvd_copyright_css", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0x01, 0x00, 0x08}), 3,
+                 {0x00, 0x06, 0x00, 0x00, 0x01, 0xFE, 0x00, 0x00}});
+    // T10: the disc control block list (format 30h): TOC and WDC readable, WDC recordable; a vendor ID with markup.
+    Bytes dcb = Join({{0x00, 0x3A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}, Zeros(32),
+                      {0x00, 0x02, 0x00, 0x01, 0x54, 0x4F, 0x43, 0x00, 0x57, 0x44, 0x43, 0x00, 0x57, 0x44, 0x43, 0x00}});
+    const char vendor[] = "Brindlex <drive> & \"co\"";
+    for (size_t i = 0; i + 1 < sizeof vendor; ++i) dcb[12 + i] = static_cast<uint8_t>(vendor[i]);
+    s.push_back({"t10_dvd_dcb_list", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0x30, 0x00, 0x3C}), 3, dcb});
+    // T10: write protection status (persistent write protection set).
+    s.push_back({"t10_dvd_write_protection", 'D', 0xAD, Cdb(12, {0xAD, 0, 0, 0, 0, 0, 0, 0xC0, 0x00, 0x08}), 3,
+                 {0x00, 0x06, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00}});
+    // T10: REPORT KEY structures of a CSS handshake and the drive's region state.
+    const auto reportKey = [](uint8_t format) { return Cdb(12, {0xA4, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, format}); };
+    s.push_back({"t10_report_agid", 'D', 0xA4, reportKey(0x00), 3, {0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40}});
+    s.push_back({"t10_report_challenge", 'D', 0xA4, reportKey(0x41), 3,
+                 {0x00, 0x0E, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0x00, 0x00}});
+    s.push_back({"t10_report_key1", 'D', 0xA4, reportKey(0x42), 3,
+                 {0x00, 0x0A, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x00, 0x00, 0x00}});
+    s.push_back({"t10_report_title_key", 'D', 0xA4, reportKey(0x44), 3,
+                 {0x00, 0x0A, 0x00, 0x00, 0xE1, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0x00, 0x00}});
+    s.push_back({"t10_report_asf", 'D', 0xA4, reportKey(0x45), 3, {0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}});
+    s.push_back({"t10_report_rpc_state", 'D', 0xA4, reportKey(0x08), 3, {0x00, 0x06, 0x00, 0x00, 0x64, 0xFE, 0x01, 0x00}});
+    s.push_back({"t10_report_cprm_agid", 'D', 0xA4, reportKey(0x11), 3, {0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0}});
+    // T10: SEND KEY structures.
+    const auto sendKey = [](uint8_t format) { return Cdb(12, {0xA3, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, format}); };
+    s.push_back({"t10_send_challenge", 'D', 0xA3, sendKey(0x41), 3,
+                 {0x00, 0x0E, 0x00, 0x00, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0x00, 0x00}});
+    s.push_back({"t10_send_key2", 'D', 0xA3, sendKey(0x43), 3, {0x00, 0x0A, 0x00, 0x00, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x00, 0x00, 0x00}});
+    s.push_back({"t10_send_rpc", 'D', 0xA3, sendKey(0x06), 3, {0x00, 0x06, 0x00, 0x00, 0xFD, 0x00, 0x00, 0x00}});
+    return s;
+}
+
+// The pending command's decoder, as the data-stage dispatch chooses it.
+inline int DecodeMmcDataStage(DECODE_CONTEXT& ctx) {
+    switch (ctx.bulk.opCode) {
+    case 0x15:
+    case 0x1A: return DecodeModeParameters6(ctx);
+    case 0x55:
+    case 0x5A: return DecodeModeParameters10(ctx);
+    case 0x43: return DecodeReadTocData(ctx);
+    case 0x46: return DecodeConfigurationData(ctx);
+    case 0x4A: return DecodeEventStatusData(ctx);
+    case 0x51: return DecodeDiscInformationData(ctx);
+    case 0x52: return DecodeTrackInformationData(ctx);
+    case 0x5C: return DecodeBufferCapacityData(ctx);
+    case 0xA3: return DecodeSendKeyData(ctx);
+    case 0xA4: return DecodeReportKeyData(ctx);
+    case 0xAC: return DecodeGetPerformanceData(ctx);
+    case 0xAD: return DecodeReadDvdStructureData(ctx);
+    case 0xB6: return DecodeSetStreamingData(ctx);
+    case 0xBD: return DecodeMechanismStatusData(ctx);
+    default: return 0;
+    }
+}
+
+// Fills the context's mass-storage fields for a data stage.
+inline void SetPendingCommand(DECODE_CONTEXT& ctx, uint8_t op, const Bytes& cdb, uint8_t kind) {
+    ctx.bulk.mscKnown = true;
+    ctx.bulk.opCode = op;
+    ctx.bulk.deviceKind = kind;
+    ctx.bulk.cdbKnown = !cdb.empty();
+    ctx.bulk.cdb.fill(0);
+    for (size_t i = 0; i < cdb.size() && i < ctx.bulk.cdb.size(); ++i) ctx.bulk.cdb[i] = cdb[i];
+    ctx.bulk.cdbByte1 = cdb.size() > 1 ? cdb[1] : 0;
+}
+
+// A fuzz input: operation code, device kind, CDB flag, 16 CDB bytes, data.
+inline Bytes FuzzInput(const DataStage& stage) {
+    Bytes in = {stage.op, stage.kind, static_cast<uint8_t>(stage.cdb.empty() ? 0 : 1)};
+    Bytes cdb = stage.cdb;
+    cdb.resize(16, 0);
+    in.insert(in.end(), cdb.begin(), cdb.end());
+    in.insert(in.end(), stage.data.begin(), stage.data.end());
+    return in;
+}
+
+} // namespace brx::testing
