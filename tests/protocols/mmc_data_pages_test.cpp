@@ -117,7 +117,9 @@ void RunTextCases(const std::vector<TextCase>& cases) {
         EXPECT_EQ(CheckNesting(r.html), "");
         for (const std::string& text : c.present) EXPECT_NE(r.html.find(text), std::string::npos) << "missing: " << text;
         for (const std::string& text : c.absent) EXPECT_EQ(r.html.find(text), std::string::npos) << "unexpected: " << text;
-        if (c.answer == 0 && c.present.empty()) EXPECT_EQ(r.html, "");
+        if (c.answer == 0 && c.present.empty()) {
+            EXPECT_EQ(r.html, "");
+        }
     }
 }
 
@@ -391,7 +393,9 @@ TEST(MmcDataPages, EveryTruncationStaysInBounds) {
         for (size_t n = 0; n <= limit; ++n) {
             const Result r = Decode(s.op, s.cdb, s.kind, Bytes(s.data.begin(), s.data.begin() + n));
             ASSERT_EQ(CheckNesting(r.html), "") << s.name << " " << n;
-            if (n == 0) EXPECT_EQ(r.answer, 0) << s.name;
+            if (n == 0) {
+                EXPECT_EQ(r.answer, 0) << s.name;
+            }
         }
     }
 }
