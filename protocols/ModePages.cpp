@@ -24,19 +24,13 @@ void CheckedByte(ScsiDataTable& t, const char* name, uint32_t v) {
     }
 }
 
-void ModePageTitle(ScsiDataTable& t, uint32_t page, uint32_t subpage) {
-    const DECODE_CONTEXT& ctx = t.ctx();
-    const char* name = ModePageName(page, subpage, ctx.bulk.deviceKind, ctx.bulk.spcVersion);
-    t.Title(name ? t.Format("%s %s", name, "Mode Page") : t.Format("%02Xh %s", page & 0x3F, "Mode Page"));
-}
-
 // Title, table and the page code and length rows of a page decoder.
 void BeginPage(ScsiDataTable& t, const ByteReader& p, const char* title = nullptr) {
     const uint32_t code = Be8(p, 0) & 0x3F;
     if (title) {
         t.Title(title);
     } else {
-        ModePageTitle(t, code, 0);
+        t.ModePageTitle(code, 0);
     }
     t.Begin();
     t.Byte("Page Code", code, ModePageName(code, 0, t.ctx().bulk.deviceKind, t.ctx().bulk.spcVersion));
@@ -394,7 +388,7 @@ int RenderGenericModePage(DECODE_CONTEXT& ctx, ByteReader page) {
     const uint32_t subpage = spf ? Be8(page, 1) : 0;
     const uint32_t length = spf ? Be16(page, 2) : Be8(page, 1);
     const uint32_t first = spf ? 4 : 2;
-    ModePageTitle(t, code, subpage);
+    t.ModePageTitle(code, subpage);
     t.Begin();
     t.Byte("Page Code", code, ModePageName(code, subpage, ctx.bulk.deviceKind, ctx.bulk.spcVersion));
     if (spf) {

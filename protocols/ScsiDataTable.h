@@ -1,8 +1,8 @@
-// The three-column tables (Field, Value, Description) of the SCSI and MMC data
-// decoders, over the page writers, and the big-endian reads they share. A
-// ScsiDataTable reads its structure through a ByteReader, so a field past the
-// captured bytes reads as absent; the decoders test their lengths before they
-// write a row.
+// The tables of the mode parameter, MMC and DVD data decoders: a writer over
+// the SCSI field tables (ScsiTables.h) that keeps the description texts it
+// formats, and bounds-checked big-endian reads of a structure held in a
+// ByteReader (a field past the captured bytes reads as 0; the decoders test
+// their lengths before they write a row).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "base/ByteReader.h"
 #include "decode/DecodeContext.h"
+#include "protocols/ScsiData.h"
 
 namespace brx {
 
@@ -20,8 +21,9 @@ public:
 
     DECODE_CONTEXT& ctx() { return ctx_; }
 
-    // Section title (the "uddiv6" division) and the table frame.
+    // Section title (the "uddiv6" division), mode page title and the table frame.
     void Title(const char* text);
+    void ModePageTitle(uint32_t page, uint32_t subpage);
     void Begin();
     void End();
     void Spacer();
@@ -35,7 +37,7 @@ public:
     void TriByte(const char* name, uint32_t value, const char* description = nullptr);
     void Dword(const char* name, uint32_t value, const char* description = nullptr);
     void Qword(const char* name, uint64_t value, const char* description = nullptr);
-    // The low `digits` bits (1 to 8) as binary digits followed by "b".
+    // The low `digits` bits (1, 2, 3, 6 or 8) as binary digits followed by "b".
     void Bits(const char* name, uint32_t value, uint32_t digits, const char* description = nullptr);
     void Bit(const char* name, uint32_t value, const char* description = nullptr) { Bits(name, value, 1, description); }
     void Hex(const char* name, std::span<const uint8_t> bytes, const char* description = nullptr);
@@ -53,8 +55,6 @@ public:
 
 private:
     char* NextBuffer();
-    template <class F>
-    void Row(const char* name, F value, const char* description, bool error = false);
 
     DECODE_CONTEXT& ctx_;
     static constexpr size_t kBuffers = 4;
@@ -76,9 +76,5 @@ inline uint64_t Be64(const ByteReader& r, size_t off) {
 }
 inline std::span<const uint8_t> Span(const ByteReader& r) { return {r.data(), r.size()}; }
 inline uint32_t BitsOf(uint32_t value, uint32_t low, uint32_t count) { return (value >> low) & ((1u << count) - 1u); }
-
-// The pending command's CDB when it was captured and is the command `op`;
-// null otherwise.
-const uint8_t* PendingCdb(const DECODE_CONTEXT& ctx, uint8_t op);
 
 } // namespace brx

@@ -1,5 +1,5 @@
 // Data stages of an optical drive and of a disk for the mode parameter, MMC
-// and DVD decoder tests and the seeds of the fuzz target over them. Where the
+// and DVD decoder tests and the seeds of the mass-storage fuzzer. Where the
 // bytes come from is said beside each one:
 //  - "QEMU": the replies of QEMU's SCSI emulation (hw/scsi/scsi-disk.c with
 //    its CD-ROM TOC helpers) for a scsi-cd holding a CD image of 333000
@@ -13,9 +13,6 @@
 #include <vector>
 
 #include "decode/DecodeContext.h"
-#include "protocols/DvdStructures.h"
-#include "protocols/MmcData.h"
-#include "protocols/ModePages.h"
 
 namespace brx::testing {
 
@@ -272,29 +269,6 @@ inline std::vector<DataStage> MmcDataStages() {
     return s;
 }
 
-// The pending command's decoder, as the data-stage dispatch chooses it.
-inline int DecodeMmcDataStage(DECODE_CONTEXT& ctx) {
-    switch (ctx.bulk.opCode) {
-    case 0x15:
-    case 0x1A: return DecodeModeParameters6(ctx);
-    case 0x55:
-    case 0x5A: return DecodeModeParameters10(ctx);
-    case 0x43: return DecodeReadTocData(ctx);
-    case 0x46: return DecodeConfigurationData(ctx);
-    case 0x4A: return DecodeEventStatusData(ctx);
-    case 0x51: return DecodeDiscInformationData(ctx);
-    case 0x52: return DecodeTrackInformationData(ctx);
-    case 0x5C: return DecodeBufferCapacityData(ctx);
-    case 0xA3: return DecodeSendKeyData(ctx);
-    case 0xA4: return DecodeReportKeyData(ctx);
-    case 0xAC: return DecodeGetPerformanceData(ctx);
-    case 0xAD: return DecodeReadDvdStructureData(ctx);
-    case 0xB6: return DecodeSetStreamingData(ctx);
-    case 0xBD: return DecodeMechanismStatusData(ctx);
-    default: return 0;
-    }
-}
-
 // Fills the context's mass-storage fields for a data stage.
 inline void SetPendingCommand(DECODE_CONTEXT& ctx, uint8_t op, const Bytes& cdb, uint8_t kind) {
     ctx.bulk.mscKnown = true;
@@ -306,9 +280,11 @@ inline void SetPendingCommand(DECODE_CONTEXT& ctx, uint8_t op, const Bytes& cdb,
     ctx.bulk.cdbByte1 = cdb.size() > 1 ? cdb[1] : 0;
 }
 
-// A fuzz input: operation code, device kind, CDB flag, 16 CDB bytes, data.
+// A seed of the mass-storage fuzzer (tests/fuzz/fuzz_msc_pages.cpp): flags
+// (completion, CDB attached, expand, housekeeping rows, header rows), the
+// operation code, the device kind, 16 CDB bytes, the data stage.
 inline Bytes FuzzInput(const DataStage& stage) {
-    Bytes in = {stage.op, stage.kind, static_cast<uint8_t>(stage.cdb.empty() ? 0 : 1)};
+    Bytes in = {static_cast<uint8_t>(stage.cdb.empty() ? 0x1D : 0x1F), stage.op, stage.kind};
     Bytes cdb = stage.cdb;
     cdb.resize(16, 0);
     in.insert(in.end(), cdb.begin(), cdb.end());

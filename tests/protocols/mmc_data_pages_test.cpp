@@ -1,7 +1,8 @@
-// The mode parameter, MMC disc and drive, and DVD structure decoders: golden
-// pages of every data stage in MmcFixtures.h (checked in a browser by the
-// check_pages test), tables of edge cases, every truncation of every stage in
-// an exact-size block, small pages that fill up, and the fuzz seeds.
+// The mode parameter, MMC disc and drive, and DVD structure decoders, reached
+// through the data-stage dispatch: golden pages of every data stage in
+// MmcFixtures.h (checked in a browser by the check_pages test), tables of edge
+// cases, every truncation of every stage in an exact-size block, small pages
+// that fill up, and the mass-storage fuzzer's seeds.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "decode/HtmlWriters.h"
 #include "decode/PageWriter.h"
 #include "decode/SetupRows.h"
+#include "protocols/ScsiData.h"
 #include "tests/CorpusSeeds.h"
 #include "tests/decode/PageTest.h"
 #include "tests/protocols/MmcFixtures.h"
@@ -42,7 +44,7 @@ Result Decode(uint8_t op, const Bytes& cdb, uint8_t kind, const Bytes& data, siz
     f.ctx.bytes = std::span<const uint8_t>(block.get(), data.size());
     testing::SetPendingCommand(f.ctx, op, cdb, kind);
     Result r;
-    r.answer = testing::DecodeMmcDataStage(f.ctx);
+    r.answer = DecodeScsiData(f.ctx);
     r.html = f.Take();
     return r;
 }
@@ -84,7 +86,7 @@ void CheckFamilyPage(char family, const char* golden, const char* title) {
         WriteSubsectionTitle(f.ctx, s.name);
         f.ctx.bytes = s.data;
         testing::SetPendingCommand(f.ctx, s.op, s.cdb, s.kind);
-        EXPECT_EQ(testing::DecodeMmcDataStage(f.ctx), 1) << s.name;
+        EXPECT_EQ(DecodeScsiData(f.ctx), 1) << s.name;
     }
     ClosePage(f.page);
     EXPECT_FALSE(f.page.full());
@@ -408,7 +410,7 @@ TEST(MmcDataPages, FullPagesCloseWhole) {
             ASSERT_TRUE(BeginPage(f.page, s.name, {}));
             f.ctx.bytes = s.data;
             testing::SetPendingCommand(f.ctx, s.op, s.cdb, s.kind);
-            testing::DecodeMmcDataStage(f.ctx);
+            DecodeScsiData(f.ctx);
             ClosePage(f.page);
             EXPECT_LE(f.page.size(), capacity) << s.name;
             EXPECT_EQ(CheckNesting(f.page.view()), "") << s.name << " " << capacity;
@@ -418,8 +420,8 @@ TEST(MmcDataPages, FullPagesCloseWhole) {
 
 TEST(MmcDataPages, FuzzSeeds) {
     std::vector<testing::CorpusSeed> seeds;
-    for (const DataStage& s : testing::MmcDataStages()) seeds.push_back({s.name, testing::FuzzInput(s)});
-    testing::CheckCorpusSeeds("mmc_pages", seeds);
+    for (const DataStage& s : testing::MmcDataStages()) seeds.push_back({std::string("mmc_") + s.name, testing::FuzzInput(s)});
+    testing::CheckCorpusSeeds("msc_pages", seeds);
 }
 
 } // namespace
