@@ -57,7 +57,9 @@ TEST(BulkOnlyStage, WrappersAreTakenOnlyInTheirPhaseWithTheirSignature) {
         EXPECT_EQ(r.result, c.result);
         EXPECT_EQ(Has(r.html, "dCBWSignature"), c.cbwTable);
         EXPECT_EQ(Has(r.html, "dCSWSignature"), c.cswTable);
-        if (c.also) EXPECT_TRUE(Has(r.html, c.also)) << r.html;
+        if (c.also) {
+            EXPECT_TRUE(Has(r.html, c.also)) << r.html;
+        }
         EXPECT_EQ(CheckNesting(r.html), "");
     }
 }
@@ -339,8 +341,11 @@ TEST(BulkOnlyRecords, EachRecordOfACommandShowsTheBytesItHolds) {
         int result = -1;
         const std::string html = RenderRecord(*read[i], &result);
         EXPECT_EQ(result, expect[i].result);
-        if (expect[i].holds) EXPECT_TRUE(Has(html, expect[i].holds)) << html;
-        else EXPECT_EQ(html, "");
+        if (expect[i].holds) {
+            EXPECT_TRUE(Has(html, expect[i].holds)) << html;
+        } else {
+            EXPECT_EQ(html, "");
+        }
     }
 }
 
