@@ -3,6 +3,9 @@
 #include <array>
 #include <iterator>
 
+#include "protocols/DvdStructures.h"
+#include "protocols/MmcData.h"
+#include "protocols/ModePages.h"
 #include "protocols/ScsiSpcData.h"
 
 namespace brx {
@@ -16,8 +19,7 @@ struct ScsiDataRow {
     bool mmcOnly;             // decoded only for optical drives
 };
 
-// One row per operation code whose data stage has a decoder. The mode
-// parameter, MMC and DVD rows wait for their decoders.
+// One row per operation code whose data stage has a decoder.
 constexpr ScsiDataRow kScsiDataDecoders[] = {
     {0x00, DecodeNoScsiData, false},                 // TEST UNIT READY
     {0x03, RenderSenseData, false},                  // REQUEST SENSE
@@ -25,31 +27,31 @@ constexpr ScsiDataRow kScsiDataDecoders[] = {
     {0x08, DecodeNoScsiData, false},                 // READ(6)
     {0x0A, DecodeNoScsiData, false},                 // WRITE(6)
     {0x12, DecodeInquiryData, false},                // INQUIRY
-    {0x15, nullptr, false},                          // MODE SELECT(6): DecodeModeParameters6
-    {0x1A, nullptr, false},                          // MODE SENSE(6): DecodeModeParameters6
+    {0x15, DecodeModeParameters6, false},             // MODE SELECT(6)
+    {0x1A, DecodeModeParameters6, false},             // MODE SENSE(6)
     {0x23, DecodeFormatCapacitiesData, false},       // READ FORMAT CAPACITIES
     {0x25, RenderReadCapacity10Data, false},         // READ CAPACITY(10)
-    {0x43, nullptr, false},                          // READ TOC/PMA/ATIP: DecodeReadTocData
-    {0x46, nullptr, false},                          // GET CONFIGURATION: DecodeConfigurationData
-    {0x4A, nullptr, false},                          // GET EVENT STATUS NOTIFICATION: DecodeEventStatusData
-    {0x51, nullptr, false},                          // READ DISC INFORMATION: disc information block
-    {0x52, nullptr, false},                          // READ TRACK INFORMATION: track information block
-    {0x55, nullptr, false},                          // MODE SELECT(10): DecodeModeParameters10
-    {0x5A, nullptr, false},                          // MODE SENSE(10): DecodeModeParameters10
-    {0x5C, nullptr, false},                          // READ BUFFER CAPACITY: buffer capacity
+    {0x43, DecodeReadTocData, false},                 // READ TOC/PMA/ATIP
+    {0x46, DecodeConfigurationData, false},           // GET CONFIGURATION
+    {0x4A, DecodeEventStatusData, false},             // GET EVENT STATUS NOTIFICATION
+    {0x51, DecodeDiscInformationData, false},         // READ DISC INFORMATION
+    {0x52, DecodeTrackInformationData, false},        // READ TRACK INFORMATION
+    {0x55, DecodeModeParameters10, false},            // MODE SELECT(10)
+    {0x5A, DecodeModeParameters10, false},            // MODE SENSE(10)
+    {0x5C, DecodeBufferCapacityData, false},          // READ BUFFER CAPACITY
     {0x88, DecodeNoScsiData, false},                 // READ(16)
     {0x8A, DecodeNoScsiData, false},                 // WRITE(16)
     {0x9E, DecodeServiceActionInData, false},        // SERVICE ACTION IN(16)
     {0xA0, RenderReportLunsData, false},             // REPORT LUNS
     {0xA2, DecodeSecurityProtocolInData, false},     // SECURITY PROTOCOL IN
-    {0xA3, nullptr, true},                           // SEND KEY: DecodeSendKeyData
-    {0xA4, nullptr, false},                          // REPORT KEY: DecodeReportKeyData
+    {0xA3, DecodeSendKeyData, true},                  // SEND KEY
+    {0xA4, DecodeReportKeyData, false},               // REPORT KEY
     {0xA8, DecodeNoScsiData, false},                 // READ(12)
     {0xAA, DecodeNoScsiData, false},                 // WRITE(12)
-    {0xAC, nullptr, false},                          // GET PERFORMANCE: DecodeGetPerformanceData
-    {0xAD, nullptr, false},                          // READ DVD STRUCTURE: DecodeReadDvdStructureData
-    {0xB6, nullptr, false},                          // SET STREAMING: DecodeSetStreamingData
-    {0xBD, nullptr, false},                          // MECHANISM STATUS: mechanism status header
+    {0xAC, DecodeGetPerformanceData, false},          // GET PERFORMANCE
+    {0xAD, DecodeReadDvdStructureData, false},        // READ DVD STRUCTURE
+    {0xB6, DecodeSetStreamingData, false},            // SET STREAMING
+    {0xBD, DecodeMechanismStatusData, false},         // MECHANISM STATUS
 };
 
 // The rows spread over all 256 codes, built once at compile time.

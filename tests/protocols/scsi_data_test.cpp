@@ -54,7 +54,7 @@ TEST(ScsiDataDispatch, WhatWritesNothing) {
         {"READ CAPACITY(16) data without its CDB", DataStage(QemuReadCapacity16(), {0x9E, 0x10}, 1, false)},
         {"SECURITY PROTOCOL IN of protocol 1", DataStage(SupportedSecurityProtocols(), {0xA2, 0x01, 0, 0})},
         {"unknown opcode", DataStage(block, {0xC5, 0})},
-        {"mode sense: waits for its decoder", DataStage({0x03, 0, 0, 0}, {0x1A, 0, 0x3F, 0, 0xFF, 0})},
+        {"mode sense data shorter than its header", DataStage({0x03, 0, 0}, {0x1A, 0, 0x3F, 0, 0xFF, 0})},
         {"sense data in descriptor format", DataStage({0x72, 0, 5, 0, 0, 0, 0, 0, 0x24, 0, 0, 0, 0, 0}, {0x03})},
         {"sense data of 13 bytes", DataStage(Cut(QemuSenseInvalidField(), 13), {0x03})},
         {"VPD page whose byte 1 differs", DataStage(QemuVpdSerial(), {0x12, 1, 0x83, 0, 0xFF, 0})},
@@ -72,8 +72,8 @@ TEST(ScsiDataDispatch, TableRowsAndTheirKinds) {
     EXPECT_NE(FindScsiDataDecoder(0x12, 1), nullptr);
     EXPECT_EQ(FindScsiDataDecoder(0x28, 1), nullptr);
     EXPECT_EQ(FindScsiDataDecoder(0x01, 1), nullptr);
-    EXPECT_EQ(FindScsiDataDecoder(0xA3, 1), nullptr);  // SEND KEY: optical drives only, and not yet decoded
-    EXPECT_EQ(FindScsiDataDecoder(0xA3, 3), nullptr);
+    EXPECT_EQ(FindScsiDataDecoder(0xA3, 1), nullptr);  // SEND KEY: optical drives only
+    EXPECT_NE(FindScsiDataDecoder(0xA3, 3), nullptr);
     EXPECT_EQ(FindScsiDataDecoder(0x00, 2), FindScsiDataDecoder(0x88, 3));  // no data to show
 }
 
