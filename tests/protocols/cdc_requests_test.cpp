@@ -98,6 +98,8 @@ TEST(CdcRequests, EdgeCases) {
         {"abstract state", {{0x21, 0x02, 1, 0, 0, 0, 2, 0}, {0x03, 0x00}}, "Idle Setting",
          "All endpoints in the interface will not accept/offer data", false, true},
         {"multicast wLength", {{0x21, 0x40, 2, 0, 0, 0, 6, 0}, {1, 0, 0x5E, 0, 0, 1}}, "wLength", "Should be 12", true},
+        // 2AABh filters need 65538 bytes: compared without 16-bit wrap-around.
+        {"multicast wLength wraps", {{0x21, 0x40, 0xAB, 0x2A, 0, 0, 2, 0}, {}, false}, "wLength", "Should be 65538", true},
         {"multicast address", {{0x21, 0x40, 1, 0, 0, 0, 6, 0}, {1, 0, 0x5E, 0, 0, 1}}, "Multicast Address",
          "01-00-00-5E-00-01", false},
         {"pattern filter clear", {{0x21, 0x41, 1, 0, 0, 0, 0, 0}, {}, false}, "wLength", "Clear previous setting", false},
