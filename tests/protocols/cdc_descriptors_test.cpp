@@ -117,14 +117,17 @@ TEST(CdcDescriptors, EdgeCases) {
         SCOPED_TRACE(c.what);
         const Alone r = DecodeAlone(c.d, c.cls);
         ASSERT_TRUE(r.written);
-        if (c.title) EXPECT_TRUE(Has(r.page, c.title)) << r.page;
+        if (c.title) {
+            EXPECT_TRUE(Has(r.page, c.title)) << r.page;
+        }
         const bool bit = std::string(c.field) == "Reserved";
         const std::string row = bit ? BitRowOf(r.page, c.field, 1) : RowOf(r.page, c.field);
         ASSERT_NE(row, "") << r.page;
-        if (c.error)
+        if (c.error) {
             EXPECT_TRUE(HasError(row, c.text)) << row;
-        else
+        } else {
             EXPECT_TRUE(Has(row, c.text) && !Has(row, "error")) << row;
+        }
     }
 }
 

@@ -44,7 +44,9 @@ Result RunDecoder(const Transfer& t, Decoder decode, bool detail = true) {
     r.handled = decode(f.ctx);
     r.page = f.Take();
     EXPECT_EQ(CheckNesting(r.page), "");
-    if (!r.handled) EXPECT_EQ(r.page, "");
+    if (!r.handled) {
+        EXPECT_EQ(r.page, "");
+    }
     return r;
 }
 Result Request(const Transfer& t) { return RunDecoder(t, DecodeCdcRequest); }
@@ -119,10 +121,11 @@ TEST(CdcRequests, EdgeCases) {
         ASSERT_TRUE(r.handled);
         const std::string row = c.bit ? BitRowOf(r.page, c.field) : RowOf(r.page, c.field, c.nth);
         ASSERT_NE(row, "") << r.page;
-        if (c.error)
+        if (c.error) {
             EXPECT_TRUE(HasError(row, c.text)) << row;
-        else
+        } else {
             EXPECT_TRUE(Has(row, c.text) && !Has(row, "error")) << row;
+        }
     }
 }
 
@@ -228,10 +231,11 @@ TEST(CdcNotifications, EdgeCases) {
         ASSERT_TRUE(r.handled);
         const std::string row = c.bit ? BitRowOf(r.page, c.field) : RowOf(r.page, c.field, c.nth);
         ASSERT_NE(row, "") << r.page;
-        if (c.error)
+        if (c.error) {
             EXPECT_TRUE(HasError(row, c.text)) << row;
-        else
+        } else {
             EXPECT_TRUE(Has(row, c.text) && !Has(row, "error")) << row;
+        }
     }
 }
 

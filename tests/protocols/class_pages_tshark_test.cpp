@@ -157,10 +157,11 @@ TEST(ClassPagesTshark, FieldsAgree) {
                 const std::string row = BitRowOf(s, name);
                 ASSERT_NE(row, "") << s;
                 const char* text = set ? ifSet : ifClear;
-                if (text)
+                if (text) {
                     EXPECT_EQ(DescriptionOf(row), text);
-                else
+                } else {
                     EXPECT_EQ(row.find("uddes"), std::string::npos) << row;
+                }
             };
             ++compared;
             if (diff != kDifferences.end()) {
@@ -244,7 +245,9 @@ TEST(ClassPagesTshark, FieldsAgree) {
                     }
                     return h;
                 }());
-                if (p.a[p.offset + 2] == 0x15) EXPECT_EQ(DescriptionOf(RowOf(s, "bcdVersion")), "1.00");
+                if (p.a[p.offset + 2] == 0x15) {
+                    EXPECT_EQ(DescriptionOf(RowOf(s, "bcdVersion")), "1.00");
+                }
             } else if (dfu && key.starts_with("bmAttributes.") && key != "bmAttributes.reserved") {
                 const std::string bit = key.substr(13);
                 const std::string ours = bit == "CanDownload" ? "bitCanDnload" : "bit" + bit;

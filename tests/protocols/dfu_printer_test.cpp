@@ -48,7 +48,9 @@ Result Descriptor(const Bytes& d, uint8_t cls = 0xFE) {
     r.handled = DecodeDfuFunctionalDescriptor(f.ctx);
     r.page = f.Take();
     EXPECT_EQ(CheckNesting(r.page), "");
-    if (!r.handled) EXPECT_EQ(r.page, "");
+    if (!r.handled) {
+        EXPECT_EQ(r.page, "");
+    }
     return r;
 }
 
@@ -67,7 +69,9 @@ Result Request(const Bytes& setup, const Bytes& data, uint8_t cls, uint8_t subcl
     r.handled = decode ? decode(f.ctx) : cls == 7 ? DecodePrinterRequest(f.ctx) : DecodeDfuRequest(f.ctx);
     r.page = f.Take();
     EXPECT_EQ(CheckNesting(r.page), "");
-    if (!r.handled) EXPECT_EQ(r.page, "");
+    if (!r.handled) {
+        EXPECT_EQ(r.page, "");
+    }
     return r;
 }
 
@@ -126,10 +130,11 @@ TEST(DfuPrinter, DfuRequests) {
         ASSERT_TRUE(r.handled);
         const std::string row = RowOf(r.page, c.field, c.nth);
         ASSERT_NE(row, "") << r.page;
-        if (c.error)
+        if (c.error) {
             EXPECT_TRUE(HasError(row, c.text)) << row;
-        else
+        } else {
             EXPECT_TRUE(Has(row, c.text) && !Has(row, "error")) << row;
+        }
     }
     // Upload data before the completion, and DFU subclass missing: not decoded.
     EXPECT_FALSE(Request({0x21, 1, 0, 0, 0, 0, 0, 0}, {}, 0xFE, 2).handled);
