@@ -258,7 +258,8 @@ bool RenderMulticastAddressList(DECODE_CONTEXT& ctx, std::span<const uint8_t> d)
     char text[24];
     for (size_t i = 0; ok && i < shown; ++i) {
         const auto a = d.subspan(6 * i, 6);
-        std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", a[5], a[4], a[3], a[2], a[1], a[0]);
+        // In the order captured: addresses travel in network byte order.
+        std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
         ok = WriteBytesRow(ctx, uint32_t(6 * i), "Multicast Address", a, text);
     }
     if (ok && shown < count) {

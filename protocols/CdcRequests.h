@@ -37,8 +37,9 @@ bool RenderLineStatus(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);
 bool RenderDialingString(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);
 bool RenderUnitParameter(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);
 bool RenderProfileInformation(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);
-// At most kMaxMulticastRows address rows; a row "More" tells how many more
-// the data holds.
+// One row per 6-byte address, described in the order the bytes travel
+// (network byte order); at most kMaxMulticastRows rows, then a row "More"
+// telling how many more the data holds.
 constexpr uint32_t kMaxMulticastRows = 256;
 bool RenderMulticastAddressList(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);
 bool RenderPatternFilter(DECODE_CONTEXT& ctx, std::span<const uint8_t> data);

@@ -103,7 +103,7 @@ TEST(CdcRequests, EdgeCases) {
         // 2AABh filters need 65538 bytes: compared without 16-bit wrap-around.
         {"multicast wLength wraps", {{0x21, 0x40, 0xAB, 0x2A, 0, 0, 2, 0}, {}, false}, "wLength", "Should be 65538", true},
         {"multicast address", {{0x21, 0x40, 1, 0, 0, 0, 6, 0}, {1, 0, 0x5E, 0, 0, 1}}, "Multicast Address",
-         "01-00-00-5E-00-01", false},
+         "01-00-5E-00-00-01", false},
         {"pattern filter clear", {{0x21, 0x41, 1, 0, 0, 0, 0, 0}, {}, false}, "wLength", "Clear previous setting", false},
         {"filter status", {{0xA1, 0x42, 1, 0, 0, 0, 2, 0}, {2, 0}}, "Pattern Active", "Invalid", true},
         {"ATM format", {{0x21, 0x50, 4, 0, 0, 0, 0, 0}, {}, false}, "wValue", "Unknown Format Type", true},
@@ -180,7 +180,7 @@ TEST(CdcRequests, MulticastRowsAreCappedByTheBytesHeld) {
     const Result r = Request({{0x21, 0x40, 0xE8, 0x03, 0, 0, 0x70, 0x17}, list});
     EXPECT_EQ(Count(r.page, ">Multicast Address<"), kMaxMulticastRows);
     EXPECT_TRUE(Has(RowOf(r.page, "More"), "44 more")) << RowOf(r.page, "More");
-    EXPECT_TRUE(Has(RowOf(r.page, "Multicast Address", 255), "FF-00-00-5E-00-01"));
+    EXPECT_TRUE(Has(RowOf(r.page, "Multicast Address", 255), "01-00-5E-00-00-FF"));
 }
 
 TEST(CdcRequests, LineStatusBoundedByBothLengths) {
