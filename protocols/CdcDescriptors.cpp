@@ -431,7 +431,24 @@ static_assert(std::size(CDC_FUNCTIONAL_DECODERS) == 26);
 
 constexpr SubtypeDecoder CDC_DATA_FUNCTIONAL_DECODERS[] = {{5, Header}};
 
-bool WriteFunctionalDescriptorTitle(DECODE_CONTEXT& ctx, std::span<const uint8_t> d) {
+// The common frame; false (nothing written) when bFunctionLength is below
+// the decoder's minimum.
+bool RunDecoder(DECODE_CONTEXT& ctx, const SubtypeDecoder& decoder) {
+    Functional f{ctx, ctx.bytes};
+    if (f.length() < decoder.minimum) return false;
+    if (!WriteFunctionalDescriptorTitle(ctx) || !BeginFieldTable(ctx) ||
+        !WriteFunctionalDescriptorHeaderRows(ctx))
+        return true;
+    decoder.fields(f); // stops where the bytes or the page end: the table is then incomplete
+    EndFieldTable(ctx);
+    return true;
+}
+
+} // namespace
+
+bool WriteFunctionalDescriptorTitle(DECODE_CONTEXT& ctx) {
+    const auto d = ctx.bytes;
+    if (d.size() < 3) return false;
     const char* name = d[1] == kCsEndpoint ? "CS Endpoint" : CdcSubtypeName(d[2]);
     char title[128], subtitle[64] = "", markup[400], anchor[24];
     std::snprintf(title, sizeof title, "%s Functional Descriptor", name);
@@ -446,8 +463,10 @@ bool WriteFunctionalDescriptorTitle(DECODE_CONTEXT& ctx, std::span<const uint8_t
     return WriteDescriptorAnchorTitle(ctx, anchor, markup);
 }
 
-bool WriteFunctionalDescriptorHeaderRows(DECODE_CONTEXT& ctx, std::span<const uint8_t> d) {
+bool WriteFunctionalDescriptorHeaderRows(DECODE_CONTEXT& ctx) {
+    const auto d = ctx.bytes;
     if (!ctx.detail) return true;
+    if (d.size() < 3) return false;
     const uint8_t expected = d[1] == kCsInterface ? CdcExpectedFunctionLength(d[2]) : 0;
     char error[40];
     std::snprintf(error, sizeof error, "Incorrect, should be %02Xh", unsigned(expected));
@@ -458,21 +477,6 @@ bool WriteFunctionalDescriptorHeaderRows(DECODE_CONTEXT& ctx, std::span<const ui
                         d[1] == kCsInterface ? "CS Interface" : d[1] == kCsEndpoint ? "CS Endpoint" : nullptr) &&
            WriteByteRow(ctx, 2, "bDescriptorSubtype", 1, d[2], d[1] == kCsInterface ? CdcSubtypeName(d[2]) : nullptr);
 }
-
-// The common frame; false (nothing written) when bFunctionLength is below
-// the decoder's minimum.
-bool RunDecoder(DECODE_CONTEXT& ctx, const SubtypeDecoder& decoder) {
-    Functional f{ctx, ctx.bytes};
-    if (f.length() < decoder.minimum) return false;
-    if (!WriteFunctionalDescriptorTitle(ctx, f.d) || !BeginFieldTable(ctx) ||
-        !WriteFunctionalDescriptorHeaderRows(ctx, f.d))
-        return true;
-    decoder.fields(f); // stops where the bytes or the page end: the table is then incomplete
-    EndFieldTable(ctx);
-    return true;
-}
-
-} // namespace
 
 const char* CdcSubtypeName(uint8_t subtype) {
     if (subtype < std::size(kSubtypeNames)) return kSubtypeNames[subtype];
@@ -547,7 +551,7 @@ bool DescribeCdcEntity(const DECODE_CONTEXT& ctx, uint8_t id, char* out, size_t 
 bool RenderUnknownFunctionalDescriptor(DECODE_CONTEXT& ctx) {
     const auto d = ctx.bytes;
     if (ctx.page == nullptr || d.size() < 3) return false;
-    if (!WriteFunctionalDescriptorTitle(ctx, d) || !BeginFieldTable(ctx) || !WriteFunctionalDescriptorHeaderRows(ctx, d))
+    if (!WriteFunctionalDescriptorTitle(ctx) || !BeginFieldTable(ctx) || !WriteFunctionalDescriptorHeaderRows(ctx))
         return true;
     size_t end = d[0] < d.size() ? d[0] : d.size();
     if (end > 3) WriteBytesRow(ctx, 3, nullptr, d.subspan(3, end - 3), nullptr);

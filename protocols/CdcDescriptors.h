@@ -24,6 +24,13 @@ namespace brx {
 // and a descriptor its decoder declines (too short), shows as the raw table.
 bool DecodeCdcFunctionalDescriptor(DECODE_CONTEXT& ctx);
 
+// The anchored title "<name> Functional Descriptor" (with the channel or
+// protocol as subtitle for subtypes 0Ah and 0Bh) of ctx.bytes, and the
+// bFunctionLength, bDescriptorType and bDescriptorSubtype rows (only with
+// ctx.detail; bFunctionLength checked against the subtype's length).
+bool WriteFunctionalDescriptorTitle(DECODE_CONTEXT& ctx);
+bool WriteFunctionalDescriptorHeaderRows(DECODE_CONTEXT& ctx);
+
 // The raw table: title, header rows and the bytes after the subtype.
 bool RenderUnknownFunctionalDescriptor(DECODE_CONTEXT& ctx);
 
