@@ -11,6 +11,8 @@
 
 namespace brx {
 
+struct CLASS_DECODERS; // decode/ClassDecoders.h
+
 // Fetches string descriptor `index` (1-255) as UTF-16 into buffer (size
 // characters) and returns the characters written, 0 for none.
 using StringDescriptorCallback = uint32_t (*)(uint8_t index, char16_t* buffer, uint32_t size, void* userData);
@@ -94,6 +96,9 @@ struct DECODE_CONTEXT {
     int32_t deviceSpeed = -1;     // -1 unknown, 0 low, 1 full, 2 high, 3 SuperSpeed
     int16_t fallbackVersion = 0;  // bcdUSB used when descriptor.bcdUSB is 0
     const void* nodeOwner = nullptr;
+    // The class decoders of descriptors and requests (null: the ones decode/
+    // holds itself, kStandardClassDecoders).
+    const CLASS_DECODERS* classDecoders = nullptr;
 
     // True once the page is full: a decoder stops writing.
     bool full() const { return page == nullptr || page->full(); }
