@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "decode/HtmlWriters.h"
+#include "decode/StandardDescriptors.h"
 #include "decode/UsbNames.h"
 #include "protocols/ClassRows.h"
 
@@ -44,6 +45,7 @@ constexpr const char* kEthernetStatistics[] = {
 static_assert(std::size(kEthernetStatistics) == 32);
 
 constexpr const char* kReservedError = "Reserved, should be zero";
+constexpr int kAnyAlternate = -1;
 
 // The part of a set that counts: wTotalLength, but no more than is held.
 size_t ConfigurationEnd(std::span<const uint8_t> set) {
@@ -141,7 +143,7 @@ const char* DescribeInterface(const DECODE_CONTEXT& ctx, std::span<const uint8_t
 
 bool InterfaceRow(Functional& f, size_t o, const char* name, bool unionRule) {
     if (!f.Has(o, 1)) return false;
-    const auto ifc = FindConfigurationInterface(f.ctx.descriptor.configuration, f.d[o]);
+    const auto ifc = FindInterfaceDescriptor(f.ctx.descriptor.configuration, f.d[o], kAnyAlternate);
     if (ifc.empty()) return f.Byte(o, name, "Interface not found in config", true);
     char text[300];
     return f.Byte(o, name, DescribeInterface(f.ctx, ifc, unionRule, text, sizeof text));
@@ -191,7 +193,7 @@ bool CallManagement(Functional& f) {
     }
     if (!ok || !f.Has(4, 1)) return false;
     if ((caps & 3) != 3) return f.Byte(4, "bDataInterface", nullptr);
-    const auto ifc = FindConfigurationInterface(f.ctx.descriptor.configuration, f.d[4]);
+    const auto ifc = FindInterfaceDescriptor(f.ctx.descriptor.configuration, f.d[4], kAnyAlternate);
     if (ifc.empty()) return f.Byte(4, "bDataInterface", "Interface not found in config", true);
     if (ifc[kIfcClass] != kClassData) return f.Byte(4, "bDataInterface", "Must be Data Class interface", true);
     char text[300];
@@ -489,18 +491,6 @@ uint8_t CdcExpectedFunctionLength(uint8_t subtype) {
 
 const char* CdcEthernetStatisticName(uint32_t bit) {
     return bit < std::size(kEthernetStatistics) ? kEthernetStatistics[bit] : nullptr;
-}
-
-std::span<const uint8_t> FindConfigurationInterface(std::span<const uint8_t> set, uint8_t number) {
-    if (!IsConfiguration(set)) return {};
-    const size_t end = ConfigurationEnd(set);
-    for (size_t at = set[0]; at + 2 <= end;) {
-        const uint8_t length = set[at];
-        if (length < 2 || length > end - at) break;
-        if (set[at + 1] == 0x04 && length >= kIfcSize && set[at + kIfcNumber] == number) return set.subspan(at, length);
-        at += length;
-    }
-    return {};
 }
 
 std::span<const uint8_t> FindEntityInConfiguration(std::span<const uint8_t> set,

@@ -51,9 +51,4 @@ std::span<const uint8_t> FindEntityInConfiguration(std::span<const uint8_t> conf
 // The text describing entity `id` of ctx's configuration; false without one.
 bool DescribeCdcEntity(const DECODE_CONTEXT& ctx, uint8_t id, char* out, size_t size);
 
-// The first interface descriptor (any alternate setting) numbered `number`
-// in a configuration descriptor set, bounded by wTotalLength and the bytes
-// held; empty when none.
-std::span<const uint8_t> FindConfigurationInterface(std::span<const uint8_t> configuration, uint8_t number);
-
 } // namespace brx
