@@ -27,8 +27,11 @@ const std::string kGadgetDeviceId = "MFG:linux;MDL:g_printer;CLS:PRINTER;SN:1;";
 
 Bytes DeviceId(const std::string& text, int stated = -1) {
     const size_t n = stated < 0 ? text.size() + 2 : size_t(stated);
-    Bytes b = {uint8_t(n >> 8), uint8_t(n)};
-    b.insert(b.end(), text.begin(), text.end());
+    Bytes b;
+    b.reserve(text.size() + 2);
+    b.push_back(uint8_t(n >> 8));
+    b.push_back(uint8_t(n));
+    for (char c : text) b.push_back(uint8_t(c));
     return b;
 }
 
