@@ -107,8 +107,9 @@ struct EXPORT_JOB {
     // Texts of the cells: layout, frequency, reference, time formats, names.
     // Its pair, text and size are set by the export.
     COLUMN_TEXT_CONTEXT text;
-    std::string productName = "Brindlex";
-    std::string webAddress = "https://www.brindlex.com/";
+    // Empty: the product's own (app/frame/ProductTexts.h).
+    std::string productName;
+    std::string webAddress;
 };
 
 enum class ExportResult {
