@@ -33,9 +33,6 @@ EXPORT_SETTINGS NormalizeExportSettings(const EXPORT_SETTINGS& stored) {
 }
 
 uint32_t CFilterExportSource::GetRowCount() { return filter_.GetRowCount(); }
-HRESULT32 CFilterExportSource::GetIndexEntry(uint32_t row, RECORD_INDEX_ENTRY& entry) {
-    return filter_.GetIndexEntry(row, entry);
-}
 HRESULT32 CFilterExportSource::ReadRecordData(uint32_t row, CRecordPairView& pair) {
     return filter_.ReadRecordData(row, pair);
 }
@@ -262,16 +259,15 @@ private:
                 outcome_.result = ExportResult::Cancelled;
                 return false;
             }
-            // The record whole: its buffer sized from its index entry.
-            RECORD_INDEX_ENTRY entry{};
-            if (source_.GetIndexEntry(i, entry) != S_OK32) continue;
-            const uint32_t size = GetEntryRecordSize(entry);
-            if (size > record.size()) {
-                record.resize(size);
+            if (source_.ReadRecordData(i, pair) != S_OK32) continue;
+            // The record whole: a record larger than the buffer (its size
+            // from its index entry) is read again into a buffer of its size.
+            if (pair.record.size > record.size()) {
+                record.resize(pair.record.size);
                 pair.Init(record.data(), static_cast<uint32_t>(record.size()), companion.data(),
                           static_cast<uint32_t>(companion.size()));
+                if (source_.ReadRecordData(i, pair) != S_OK32) continue;
             }
-            if (source_.ReadRecordData(i, pair) != S_OK32) continue;
             const CRecordView& r = pair.record;
             if (s_.range == 1) {
                 const uint32_t sequence = GetRecordSequence(r.buffer, r.copied);
@@ -437,6 +433,20 @@ void AppendXmlText(std::string& out, std::u16string_view text) {
 }
 
 void AppendDelimitedCell(std::string& out, std::u16string_view text, bool quoteWhenNeeded) {
+    // Most cells are printable ASCII without a quote: copied as they are.
+    bool plain = true;
+    for (char16_t c : text) {
+        if (c < 0x20 || c >= 0x7F || c == u'"') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        const size_t at = out.size();
+        out.resize(at + text.size());
+        for (size_t i = 0; i < text.size(); ++i) out[at + i] = static_cast<char>(text[i]);
+        return;
+    }
     const bool quote = quoteWhenNeeded && text.find(u'"') != std::u16string_view::npos;
     if (quote) out += '"';
     for (size_t i = 0; i < text.size();) {

@@ -59,8 +59,8 @@ EXPORT_SETTINGS NormalizeExportSettings(const EXPORT_SETTINGS& stored);
 class IExportSource {
 public:
     virtual uint32_t GetRowCount() = 0;
-    virtual HRESULT32 GetIndexEntry(uint32_t row, RECORD_INDEX_ENTRY& entry) = 0;
-    // The row's record with its companion, into the pair's bound buffers.
+    // The row's record with its companion, into the pair's bound buffers
+    // (the view's size is the record's size from its index entry).
     virtual HRESULT32 ReadRecordData(uint32_t row, CRecordPairView& pair) = 0;
 
 protected:
@@ -71,7 +71,6 @@ class CFilterExportSource final : public IExportSource {
 public:
     explicit CFilterExportSource(CFilter& filter) : filter_(filter) {}
     uint32_t GetRowCount() override;
-    HRESULT32 GetIndexEntry(uint32_t row, RECORD_INDEX_ENTRY& entry) override;
     HRESULT32 ReadRecordData(uint32_t row, CRecordPairView& pair) override;
 
 private:
