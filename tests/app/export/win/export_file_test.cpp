@@ -15,6 +15,7 @@
 
 #include "app/export/win/ExportList.h"
 #include "app/res/export_ids.h"
+#include "capture/win/SettingsStore.h"
 #include "tests/WindowScreenshot.h"
 #include "tests/app/export/ExportFixture.h"
 
@@ -186,6 +187,35 @@ TEST(ExportDirectory, DriveRootKeepsItsBackslash) {
     EXPECT_EQ(ExportDirectoryOf(L"C:\\capture.html"), L"C:\\");
     EXPECT_EQ(ExportDirectoryOf(L"C:\\Logs\\capture.html"), L"C:\\Logs");
     EXPECT_EQ(ExportDirectoryOf(L"\\\\server\\share\\x.csv"), L"\\\\server\\share");
+}
+
+// Stored values outside their choices read as the defaults; saved ones come back.
+TEST(ExportSettingsStore, LoadAcceptsAndSaveRoundTrips) {
+    WriteAppRegDword(L"ExportSettings", L"Format", 7);
+    WriteAppRegDword(L"ExportSettings", L"Range", 3);
+    WriteAppRegDword(L"ExportSettings", L"Columns", 2);
+    WriteAppRegDword(L"ExportSettings", L"TransferBuffer", 5);
+    WriteAppRegDword(L"ExportSettings", L"TransferBufferLimit", 100000);
+    WriteAppRegString(L"ExportSettings", L"Directory", L"C:\\Logs");
+    CExportList loaded;
+    EXPECT_EQ(loaded.m_settings.format, 0u);
+    EXPECT_EQ(loaded.m_settings.range, 0u);
+    EXPECT_EQ(loaded.m_settings.columns, 0u);
+    EXPECT_EQ(loaded.m_settings.transferBuffer, 1u);
+    EXPECT_EQ(loaded.m_settings.transferBufferLimit, 100000u);
+    EXPECT_EQ(loaded.m_directory, L"C:\\Logs");
+    loaded.m_settings.format = EXPORT_FORMAT_TEXT;
+    loaded.m_settings.range = 1;
+    loaded.m_settings.columns = 1;
+    loaded.m_settings.transferBuffer = 0;
+    loaded.m_directory = L"C:\\";
+    loaded.SaveSettings();
+    CExportList again;
+    EXPECT_EQ(again.m_settings.format, EXPORT_FORMAT_TEXT);
+    EXPECT_EQ(again.m_settings.range, 1u);
+    EXPECT_EQ(again.m_settings.columns, 1u);
+    EXPECT_EQ(again.m_settings.transferBuffer, 0u);
+    EXPECT_EQ(again.m_directory, L"C:\\");
 }
 
 // ---------------------------------------------------------------------------
