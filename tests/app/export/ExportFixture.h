@@ -82,11 +82,9 @@ public:
         log.Append(b.Close(plain, b.NewIrp()));
         log.Append(b.Complete(plain, 2, b.Last(), 0));
         b.SetClock(b.FileTime(), b.Counter() + 10000, 10000, 10000);
-        // A control transfer with data that holds markup characters.
-        const uint8_t setup[8] = {0x80, 6, 0, 3, 9, 4, 40, 0};
+        // A string descriptor read whose data holds markup characters.
         Bytes text = {'<', 'a', '&', 'b', '>', '"', 0xE9, 0x00, 0x1F, 'z'};
         UrbSpec descriptor = GetDescriptor(3, 0, 0x409, 40);
-        (void)setup;
         log.Append(b.UrbIssue(marked, descriptor, b.NewIrp()));
         descriptor.data = text;
         log.Append(b.UrbCompletion(marked, descriptor, b.Last(), 0));

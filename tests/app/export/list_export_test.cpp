@@ -54,8 +54,7 @@ protected:
 SimulatedCapture* Exports::cap = nullptr;
 
 // The four formats against their golden files, and the cells the list shows
-// (cells.tsv, one line per exported row, cells separated by tabs after the
-// same tab/line-break folding) for the csv reader's check.
+// (capture.cells) for the csv reader's check (tools/check_export_csv.py).
 TEST_F(Exports, GoldenFiles) {
     const bool write = std::getenv("BRX_WRITE_GOLDENS") != nullptr;
     const char* names[] = {"capture.html", "capture.xml", "capture.csv", "capture.txt"};
@@ -70,8 +69,8 @@ TEST_F(Exports, GoldenFiles) {
         ASSERT_TRUE(in.good()) << "missing golden " << Golden(names[format]);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), bytes);
     }
-    // The expected cells, straight from the column texts (UTF-8 JSON-free
-    // form: one row a line, cells joined by U+241E so no cell text can clash).
+    // The expected cells, straight from the column texts: UTF-8, one row a
+    // line, cells joined by U+241E (a character no cell text holds).
     std::string cells;
     const EXPORT_JOB job = cap->Job(EXPORT_FORMAT_CSV);
     uint8_t companion[EXPORT_COMPANION_BUFFER_SIZE];
