@@ -65,7 +65,8 @@ const wchar_t kDroppedPathTooLongText[] =
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES;
+constexpr uint32_t kFeatures =
+    FEATURE_CAPTURE_SETTINGS | FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES | FEATURE_EXPORT;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -315,6 +316,12 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
     if (cmd.Is(cmd::kSaveAs)) return cmd.Run([&] {
         CCaptureLog* log = GetActiveLog();
         if (!driver.IsCaptureRunning() && log) log->SaveAs();
+    });
+    if (cmd.Is(cmd::kExportList)) return cmd.Run([&] {
+        if (driver.IsCaptureRunning()) return;
+        if (!m_pExportList) m_pExportList = std::make_unique<CExportList>();
+        m_pExportList->m_frame = m_hWnd;
+        m_pExportList->Export(m_wndCaptureList);
     });
     if (cmd.Is(cmd::kExit)) return cmd.Run([&] { SendMessage(WM_CLOSE); });
     if (cmd.InRange(cmd::kRecentFileFirst, cmd::kRecentFileLast)) return cmd.Run([&] {
