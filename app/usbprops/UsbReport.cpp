@@ -348,3 +348,14 @@ WString DefaultExportFileName(std::u16string_view name) {
 }
 
 } // namespace brx
+
+namespace brx {
+WString ExportDirectoryOf(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u"\\/");
+    if (slash == std::u16string_view::npos) return {};
+    const size_t name = slash + 1;
+    if (name < 3 || name > 259) return {};
+    const bool driveRoot = slash == 2 && path[1] == u':';
+    return WString(path.substr(0, driveRoot ? name : slash));
+}
+} // namespace brx

@@ -85,3 +85,11 @@ bool WriteReportHeading(PageBuffer& page, std::u16string_view name);
 WString DefaultExportFileName(std::u16string_view name);
 
 } // namespace brx
+
+namespace brx {
+// The folder an export leaves behind for the next one: the full path cut
+// before its file name, keeping the backslash of a drive root ("C:\"), only
+// when the file name starts at a character position from 3 to 259; else
+// empty (nothing is stored).
+WString ExportDirectoryOf(std::u16string_view fullPath);
+} // namespace brx

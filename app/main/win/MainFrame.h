@@ -18,6 +18,8 @@
 #include "framework/Menu.h"
 #include "app/devtree/win/DeviceStack.h"
 #include "app/devtree/win/DeviceTree.h"
+#include "app/usbprops/win/PnpProp.h"
+#include "app/usbprops/win/UsbProp.h"
 #include "app/frame/win/MainToolBar.h"
 #include "app/list/win/CaptureList.h"
 #include "app/frame/win/StatusBars.h"
@@ -128,8 +130,8 @@ public:
     // The panes' views.
     CDeviceTree m_wndDeviceTree;
     CDeviceStack m_wndDeviceStack;
-    CWnd m_wndUsbProp;
-    CRichEditBase m_wndPnpProp;
+    CUsbProp m_wndUsbProp;
+    CPnpProp m_wndPnpProp;
     CCaptureList m_wndCaptureList;
     CRequestSummary m_wndRequestSummary;
     CUrbDetails m_wndUrbDetails;

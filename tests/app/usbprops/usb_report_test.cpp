@@ -380,3 +380,18 @@ TEST(UsbReport, DefaultExportFileName) {
     };
     for (const Case& c : cases) EXPECT_EQ(DefaultExportFileName(c.name), c.expected);
 }
+
+TEST(UsbReport, ExportDirectoryKeepsADriveRootsBackslash) {
+    struct Case {
+        std::u16string path;
+        std::u16string expected;
+    } cases[] = {
+        {u"C:\\report.html", u"C:\\"},
+        {u"C:\\Users\\dev\\report.html", u"C:\\Users\\dev"},
+        {u"report.html", u""},
+        {u"C:report.html", u""},
+        {u"\\\\server\\share\\r.html", u"\\\\server\\share"},
+        {u"C:\\" + std::u16string(300, u'd') + u"\\r.html", u""},   // the name starts past 259
+    };
+    for (const Case& c : cases) EXPECT_EQ(ExportDirectoryOf(c.path), c.expected);
+}
