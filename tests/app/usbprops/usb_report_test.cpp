@@ -195,6 +195,14 @@ TEST(UsbReport, ProductStringWithMarkupIsEscaped) {
     EXPECT_EQ(pane.find("<script>"), std::string::npos);
     EXPECT_EQ(pane.find("<b>Fast"), std::string::npos);
     EXPECT_NE(pane.find("&lt;b&gt;Fast&lt;/b&gt; &amp; &quot;Safe&quot;"), std::string::npos);
+    // A vendor name with an ampersand (usb.ids: 0467h "AT&T Paradyne").
+    node->connection->deviceDescriptor[8] = 0x67;
+    node->connection->deviceDescriptor[9] = 0x04;
+    const std::string vendor = PanePage(node.get());
+    EXPECT_NE(vendor.find("AT&amp;T Paradyne"), std::string::npos);
+    EXPECT_EQ(vendor.find("AT&T"), std::string::npos);
+    node->connection->deviceDescriptor[8] = 0x09;
+    node->connection->deviceDescriptor[9] = 0x12;
     const std::string saved = SavedPage(node.get());
     EXPECT_EQ(saved.find("<i>Stick"), std::string::npos);
     EXPECT_NE(saved.find("&#x003C;&#x0069;&#x003E;"), std::string::npos);
