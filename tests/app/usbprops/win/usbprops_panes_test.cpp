@@ -72,6 +72,41 @@ void SaveOutput(const std::string& name, const std::string& bytes) {
     out << bytes;
 }
 
+// The host records the commands that reach it (the main window's place).
+class CRecordingHost : public CTestHostWnd {
+public:
+    std::vector<UINT> commands;
+
+protected:
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_COMMAND) commands.push_back(LOWORD(wp));
+        return CTestHostWnd::OnWndMsg(msg, wp, lp, result);
+    }
+};
+
+// The pane with its menu answered by the test: the items as shown, then the
+// scripted choice; the commands it receives itself are recorded.
+class CTestUsbProp : public CUsbProp {
+public:
+    UINT answer = 0;
+    std::vector<std::pair<UINT, UINT>> items;   // id, MF_GRAYED or 0
+    std::vector<UINT> commands;
+
+protected:
+    UINT TrackMenu(HMENU menu, POINT, HWND) override {
+        items.clear();
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            const UINT id = ::GetMenuItemID(menu, i);
+            if (id != 0) items.push_back({id, ::GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED});
+        }
+        return answer;
+    }
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_COMMAND) commands.push_back(LOWORD(wp));
+        return CUsbProp::OnWndMsg(msg, wp, lp, result);
+    }
+};
+
 class UsbPropsPanesTest : public ::testing::Test {
 protected:
     UsbPropsPanesTest() : usbHost(driverSim.Topology()) {}
@@ -82,7 +117,7 @@ protected:
         ASSERT_TRUE(registration.Ok());
         Browser() = FakeBrowserLog{};
         AfxEnableControlContainer(&manager);
-        host = SharedHost(CRect(0, 0, 900, 600));
+        host = SharedHost<CRecordingHost>(CRect(0, 0, 900, 600));
         ASSERT_NE(host->m_hWnd, nullptr);
         ASSERT_TRUE(driver.Connect());
         tree.SetCaptureDriver(&driver);
@@ -150,12 +185,12 @@ protected:
     brx::testing::TestRegistry registry;
     CFakeBrowserRegistration registration;
     CCustomOccManager manager;
-    CTestHostWnd* host = nullptr;
+    CRecordingHost* host = nullptr;
     CSimulatedDriver driverSim;
     CCaptureDriver driver{&driverSim, nullptr};
     CSimulatedUsbHost usbHost;
     CDeviceTree tree;
-    CUsbProp usbProp;
+    CTestUsbProp usbProp;
     CPnpProp pnpProp;
 };
 
@@ -334,6 +369,36 @@ TEST_F(UsbPropsPanesTest, PropertiesGoesThroughTheLoaderSeam) {
     tree.SelectItem(tree.GetRootItem());
     tree.OnUpdateCommand(ui);
     EXPECT_FALSE(ui.m_bEnabled);
+}
+
+TEST_F(UsbPropsPanesTest, ContextMenuOffersCopySelectAllAndExport) {
+    struct Case {
+        bool report;          // a node with a report is selected
+        bool textSelected;
+        UINT answer;
+        UINT copy, selectAll, exportState;   // MF_GRAYED or 0
+        bool toPane, toMain;  // where the chosen command went
+    } cases[] = {
+        {true, true, ID_BROWSER_COPY, 0, 0, 0, true, false},
+        {true, false, ID_BROWSER_SELECT_ALL, MF_GRAYED, 0, 0, true, false},
+        {true, false, ID_USB_PROPERTIES_EXPORT, MF_GRAYED, 0, 0, false, true},
+        {false, false, 0, MF_GRAYED, MF_GRAYED, MF_GRAYED, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        tree.SelectItem(c.report ? Find(L"Port1: USB Mass Storage") : nullptr);
+        Pump();
+        EXPECT_EQ(usbProp.HasReport(), c.report);
+        usbProp.answer = c.answer;
+        usbProp.commands.clear();
+        host->commands.clear();
+        EXPECT_EQ(usbProp.OnShowContextMenu(POINT{10, 10}, nullptr, c.textSelected), S_OK);
+        const std::vector<std::pair<UINT, UINT>> expected = {
+            {ID_BROWSER_COPY, c.copy}, {ID_BROWSER_SELECT_ALL, c.selectAll}, {ID_USB_PROPERTIES_EXPORT, c.exportState}};
+        EXPECT_EQ(usbProp.items, expected);
+        EXPECT_EQ(usbProp.commands, c.toPane ? std::vector<UINT>{c.answer} : std::vector<UINT>{});
+        EXPECT_EQ(host->commands, c.toMain ? std::vector<UINT>{c.answer} : std::vector<UINT>{});
+    }
 }
 
 TEST_F(UsbPropsPanesTest, ExportWritesTheSavedReportOrSaysWhyNot) {
