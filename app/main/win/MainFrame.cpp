@@ -125,6 +125,18 @@ int ScreenColorDepth() {
 
 } // namespace
 
+HRESULT CMainFrame::OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected) {
+    HWND window = nullptr;
+    IOleWindow* ole = nullptr;
+    if (target && SUCCEEDED(target->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole))) && ole) {
+        ole->GetWindow(&window);
+        ole->Release();
+    }
+    if (window && m_wndUsbProp.m_hWnd && (window == m_wndUsbProp.m_hWnd || ::IsChild(m_wndUsbProp.m_hWnd, window)))
+        return m_wndUsbProp.OnShowContextMenu(pt, target, textSelected);
+    return S_OK;
+}
+
 const PaneDescription* FindPaneDescription(BYTE id) {
     return id >= 1 && id <= 9 ? &kPanes[id - 1] : nullptr;
 }

@@ -118,7 +118,10 @@ public:
     int CurrentScreenSet() const { return m_nScreenSet; }
 
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
-    CWnd& GetUsbProp() { return m_wndUsbProp; }
+    CUsbProp& GetUsbProp() { return m_wndUsbProp; }
+    // A browser pane's context menu request: the USB properties pane's
+    // document gets its menu; any other gets none. S_OK.
+    HRESULT OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected);
     CCaptureList& GetCaptureList() { return m_wndCaptureList; }
     CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
 
