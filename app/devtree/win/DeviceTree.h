@@ -2,8 +2,10 @@
 // controllers, root hubs, hubs, ports and, optionally, the devices' component
 // device nodes), with a check box per item whose driver stack has device
 // objects that can be captured. Checking a box selects those objects in the
-// capture driver; selecting an item shows it in the device stack pane; device
-// arrivals and removals rebuild the tree after a quiet second.
+// capture driver; selecting an item shows it in the device stack, USB
+// properties and PnP properties panes; device arrivals and removals rebuild
+// the tree after a quiet second. Its context menu restarts a device, opens
+// the system's device properties and exports the USB properties report.
 //
 // The main frame creates it as a pane (Create), links the device stack view
 // (SetDeviceStack), refreshes it once, forwards WM_DEVICECHANGE to
