@@ -221,9 +221,15 @@ protected:
         panes.rawData = &raw;
         panes.dataAnalysis = &analysis;
         list->SetPanes(panes);
+        // A new receiver, attached as the main frame attaches its list: the
+        // window first, then the target through the filter, which forgets
+        // the notices the last test's list had not taken (one that waited
+        // for its count timer would otherwise cover this list's first).
         target->SetWindow(*list);
+        filter->SetNotifyTarget(target);
         filter->PostNotify(LOG_NOTIFY_AFTER, 0);
-        Pump();
+        PumpUntilTaken();
+        ASSERT_EQ(list->GetItemCount(), static_cast<int>(filter->GetRowCount()));
     }
     void TearDown() override {
         target->SetWindow(nullptr);
@@ -242,6 +248,20 @@ protected:
         list->SetLogSource([] { return log; });
         ASSERT_TRUE(list->Create(*host, 10, CRect(0, 0, 1200, 420)));
         list->OnInitialUpdate();
+    }
+
+    // Pumps until the list has taken the log's notices. The list follows
+    // the log's count at most once an interval: a notice that comes sooner
+    // waits for the list's timer, and a test that reads the rows waits with
+    // it (bounded, so that a lost notice fails the test instead of hanging).
+    void PumpUntilTaken() {
+        Pump();
+        const DWORD end = ::GetTickCount() + 5000;
+        while (filter->IsNotifyPending(LOG_NOTIFY_AFTER) && static_cast<LONG>(end - ::GetTickCount()) > 0) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            Pump();
+        }
+        EXPECT_FALSE(filter->IsNotifyPending(LOG_NOTIFY_AFTER)) << "the list never took the log's notice";
     }
 
     // A row made visible and painted whole, so that the last cache hint
@@ -395,7 +415,7 @@ TEST_F(CaptureListTest, AppendedRecordsKeepTheSelectionAndTheScrollPosition) {
     ASSERT_GT(top, perPage);
 
     filter->PostNotify(LOG_NOTIFY_AFTER, 0);
-    Pump();
+    PumpUntilTaken();
     EXPECT_EQ(list->GetItemCount(), count);
     EXPECT_EQ(list->GetSelectedRow(), perPage / 2);
     EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), perPage / 2);

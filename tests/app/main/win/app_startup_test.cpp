@@ -28,6 +28,7 @@
 #include "tests/capture/win/TestRegistry.h"
 #include "toolkit/dock/ScreenSetBlob.h"
 #include "toolkit/dock/win/ScreenSetRegistry.h"
+#include "toolkit/theme/win/ThemeLibrary.h"
 
 namespace brx {
 namespace {
@@ -160,13 +161,19 @@ TEST(Libraries, LoadedFromTheProgramsFolderOrTheSystemFolderNeverTheCurrentOne) 
     wchar_t system[MAX_PATH] = {};
     ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
 
+    // The program's one theme binder is bound on its first use (as a rule
+    // when the application object is made), once for the process: bound
+    // already here, the application object loads nothing for its theme
+    // functions. The binder's own load is asked for below, through the
+    // binder's system loader, whatever test ran first.
+    ThemeLibrary();
     AskedPaths().clear();
     LoadLibraryCall previous = SetLoadLibraryCall(&RecordLoad);
     {
         CTestableApp app;
         EXPECT_FALSE(app.InstallCrashReporter());
     }
-    HMODULE theme = LoadSystemLibrary(L"UxTheme.dll");
+    const HMODULE theme = CThemeLibrary().GetModule();
     CRichEditBase richEdit;
     SetLoadLibraryCall(previous);
     ::SetCurrentDirectoryW(previousFolder);
@@ -174,6 +181,7 @@ TEST(Libraries, LoadedFromTheProgramsFolderOrTheSystemFolderNeverTheCurrentOne) 
     ::RemoveDirectoryW(folder.c_str());
 
     EXPECT_EQ(theme, nullptr);
+    // One load of each library: none twice, none from the current folder.
     ASSERT_EQ(AskedPaths().size(), 3u);
     EXPECT_EQ(AskedPaths()[0], FolderOf(program) + L"\\CrashRpt.dll");
     EXPECT_EQ(AskedPaths()[1], std::wstring(system) + L"\\UxTheme.dll");
