@@ -133,7 +133,17 @@ bool DiskHasRoomFor(const wchar_t* folder, uint64_t bytes) {
 uint32_t GetDllVersion(const wchar_t* dllName) {
     if (!dllName)
         return 0;
-    HMODULE module = LoadLibraryW(dllName);
+    // A library asked for by name alone is taken from the system folder, never
+    // from the current one (a file planted there would run in the program).
+    std::wstring path = dllName;
+    if (path.find_first_of(L"\\/:") == std::wstring::npos) {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return 0;
+        path = std::wstring(system) + L"\\" + dllName;
+    }
+    HMODULE module = LoadLibraryW(path.c_str());
     if (!module)
         return 0;
     uint32_t version = 0;

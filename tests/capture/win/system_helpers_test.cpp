@@ -193,6 +193,28 @@ TEST(SystemHelpers, DllVersionFromDllGetVersion) {
     EXPECT_EQ(GetDllVersion(nullptr), 0u);
 }
 
+// A library named alone comes from the system folder: a copy of a library
+// with DllGetVersion planted in the current folder is not loaded.
+TEST(SystemHelpers, DllVersionNeverLoadsFromTheCurrentFolder) {
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"brx-planted-dll";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring planted = folder + L"\\brxplanted.dll";
+    ASSERT_TRUE(::CopyFileW((std::wstring(system) + L"\\shell32.dll").c_str(), planted.c_str(), FALSE));
+    EXPECT_GT(GetDllVersion(planted.c_str()), 0u) << "the copy answers when asked by its path";
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    const uint32_t byName = GetDllVersion(L"brxplanted.dll");
+    ::SetCurrentDirectoryW(previous);
+    ::DeleteFileW(planted.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(byName, 0u);
+}
+
 // The depth class against what the display settings report, an answer the
 // helper does not ask for.
 TEST(SystemHelpers, ScreenColorDepthIsTheDisplaysBitsPerPixelClass) {
