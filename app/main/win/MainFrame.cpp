@@ -304,7 +304,27 @@ void CMainFrame::CreateViews() {
         if (CDPManager::HostWindow(pane)) m_dockManager.DetachHostWindow(pane);
         m_dockManager.AttachHostWindow(pane, child);
     };
+    m_wndDataAnalysis.sources = [] {
+        return ANALYSIS_SOURCES{GetActiveRDHash(), GetActiveHIDDataHash()};
+    };
     m_wndDataAnalysis.Create(m_hWnd);
+    // The browsers' context menus come to the frame, which hands the data
+    // analysis page's to its pane.
+    if (auto* sites = dynamic_cast<CCustomOccManager*>(AfxGetOccManager()))
+        sites->SetContextMenuRouter([this](POINT pt, IUnknown* target, bool textSelected) {
+            return OnHtmlContextMenu(pt, target, textSelected);
+        });
+}
+
+HRESULT CMainFrame::OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected) {
+    if (!target) return S_OK;
+    CDataAnalysisHTML& page = m_wndDataAnalysis.GetHtmlView();
+    HWND window = nullptr;
+    CComPtr<IOleWindow> ole;
+    if (SUCCEEDED(target->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole))) && ole)
+        ole->GetWindow(&window);
+    if (window && window == page.GetBrowserWindow()) return page.ShowContextMenu(pt, target, textSelected);
+    return S_OK;  // no menu of ours for other pages
 }
 
 void CMainFrame::ForceDataAnalysisPane() {
@@ -513,6 +533,7 @@ void CMainFrame::OnDestroy() {
     m_wndIrpDetails.DeleteAllItems();
     m_wndUrbDetails.DeleteAllItems();
     m_wndRawData.Destroy();
+    if (auto* sites = dynamic_cast<CCustomOccManager*>(AfxGetOccManager())) sites->SetContextMenuRouter(nullptr);
     m_wndDataAnalysis.DestroyWindows();
 
     if (g_recentFiles) {

@@ -104,6 +104,9 @@ public:
     LRESULT AttachPaneWindow(CDP* pane);
     // The window a pane shows (null while there is none).
     HWND PaneViewWindow(BYTE id);
+    // A hosted page's context menu (the browser host's request): the data
+    // analysis page's goes to its pane; other pages get none.
+    HRESULT OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected);
 
     void ShowSplashScreen();
     void DestroySplashScreen();
