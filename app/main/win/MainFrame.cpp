@@ -304,9 +304,7 @@ void CMainFrame::CreateViews() {
         if (CDPManager::HostWindow(pane)) m_dockManager.DetachHostWindow(pane);
         m_dockManager.AttachHostWindow(pane, child);
     };
-    m_wndDataAnalysis.sources = [] {
-        return ANALYSIS_SOURCES{GetActiveRDHash(), GetActiveHIDDataHash()};
-    };
+    m_wndDataAnalysis.sources = [this] { return DataAnalysisSources(); };
     m_wndDataAnalysis.Create(m_hWnd);
     // The browsers' context menus come to the frame, which hands the data
     // analysis page's to its pane.
@@ -314,6 +312,19 @@ void CMainFrame::CreateViews() {
         sites->SetContextMenuRouter([this](POINT pt, IUnknown* target, bool textSelected) {
             return OnHtmlContextMenu(pt, target, textSelected);
         });
+}
+
+ANALYSIS_SOURCES CMainFrame::DataAnalysisSources() {
+    CCaptureLog* log = GetActiveLog();
+    if (!log) return {};
+    // A log made after start-up (New, Open) has no parsed-descriptor cache
+    // of its own: the frame's serves it, emptied when it changes logs.
+    if (!log->GetHIDDataHash()) {
+        m_hidReports.RemoveAll();
+        m_hidReports.SetRDHash(&log->GetRDHash());
+        log->SetHIDDataHash(&m_hidReports);
+    }
+    return ANALYSIS_SOURCES{&log->GetRDHash(), log->GetHIDDataHash()};
 }
 
 HRESULT CMainFrame::OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected) {
@@ -535,6 +546,7 @@ void CMainFrame::OnDestroy() {
     m_wndRawData.Destroy();
     if (auto* sites = dynamic_cast<CCustomOccManager*>(AfxGetOccManager())) sites->SetContextMenuRouter(nullptr);
     m_wndDataAnalysis.DestroyWindows();
+    if (CCaptureLog* log = GetActiveLog(); log && log->GetHIDDataHash() == &m_hidReports) log->SetHIDDataHash(nullptr);
 
     if (g_recentFiles) {
         SetRecentFileHook(nullptr);

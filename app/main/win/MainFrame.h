@@ -107,6 +107,8 @@ public:
     // A hosted page's context menu (the browser host's request): the data
     // analysis page's goes to its pane; other pages get none.
     HRESULT OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected);
+    // What the data analysis pages read of the active log.
+    ANALYSIS_SOURCES DataAnalysisSources();
 
     void ShowSplashScreen();
     void DestroySplashScreen();
@@ -138,6 +140,7 @@ public:
     CUrbDetails m_wndUrbDetails;
     CIrpDetails m_wndIrpDetails;
     CDataAnalysis m_wndDataAnalysis;
+    CHIDDeviceDataHash m_hidReports;  // parsed report descriptors for logs without a cache
     CRawData m_wndRawData;
 
     // ---- Commands and messages (MainFrameCommands.cpp)

@@ -94,6 +94,11 @@ HRESULT CDataAnalysisHTML::ShowContextMenu(POINT pt, IUnknown* target, bool text
 
 // ---- The pane
 
+CLSID& CDataAnalysis::DefaultBrowserClass() {
+    static CLSID clsid = CLSID_WebBrowserControl;
+    return clsid;
+}
+
 CDataAnalysis::~CDataAnalysis() {
     if (m_html.m_hWnd) m_html.DestroyWindow();
     if (m_tree.m_hWnd) m_tree.DestroyWindow();

@@ -74,7 +74,9 @@ public:
     CDataAnalysisTL& GetTreeList() { return m_tree; }
     CDataAnalysisHTML& GetHtmlView() { return m_html; }
     // The browser control's class (a stand-in in tests); set before Create.
-    CLSID browserClass = CLSID_WebBrowserControl;
+    // Panes take the default when they are made.
+    static CLSID& DefaultBrowserClass();
+    CLSID browserClass = DefaultBrowserClass();
     // What the pages read besides the record (the active log's HID report
     // descriptors and the parsed-descriptor cache); none when unset.
     std::function<ANALYSIS_SOURCES()> sources;

@@ -26,6 +26,8 @@
 #include "sim/win/SimulatedUsbHost.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/html/FakeBrowser.h"
+#include "toolkit/html/HtmlHost.h"
 
 namespace brx::testing {
 
@@ -36,8 +38,15 @@ struct FrameWorld {
     CSimulatedUsbHost host{sim.Topology()};
     ScriptedPrompts prompts;
     CMainFrame* frame = nullptr;
+    // As start-up: OLE, the program's control sites; the data analysis page
+    // hosts the stand-in browser (Wine has none).
+    bool ole = AfxOleInit();
+    test::CFakeBrowserRegistration browser;
+    CCustomOccManager sites;
 
     FrameWorld() {
+        AfxEnableControlContainer(&sites);
+        CDataAnalysis::DefaultBrowserClass() = test::CLSID_FakeBrowser;
         SetDriverDevice(&sim);
         SetUsbHost(&host);
         WNDCLASSW wc{};
