@@ -4,6 +4,8 @@
 // worth looking at are golden pages that the browser check loads.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "app/panes/AnalysisPages.h"
@@ -51,6 +53,14 @@ protected:
         return PageOf(completion ? b.UrbCompletion(d, u, b.Last(), status) : issue);
     }
     std::string PageOf(const Bytes& record) {
+        // BRX_WRITE_GOLDEN also writes each record as a seed of the fuzzer.
+        if (std::getenv("BRX_WRITE_GOLDEN")) {
+            static int seed = 0;
+            const std::string path = std::string(BRX_SOURCE_DIR) + "/tests/data/corpus/analysis_pages/record_" +
+                                     std::to_string(seed++);
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(record.data()),
+                                                         static_cast<std::streamsize>(record.size()));
+        }
         auto read = ReadOne(record);
         if (!read) {
             ADD_FAILURE() << "record not read back";
