@@ -58,13 +58,18 @@ TEST_F(DataAnalysisPane, SelectionSwitchesBetweenTreeAndPageAndTheMenuGoesThroug
     ASSERT_NE(html.m_hWnd, nullptr);
     EXPECT_TRUE(html.EventsConnected());
 
-    // A control request's completion with data (a descriptor read at the
-    // device's start): a page.
-    const uint32_t control = FindRow([](const RECORD_INDEX_ENTRY& e) {
+    // A control request's completion with data (a descriptor read at a
+    // device's start), or when the devices had started in an earlier test,
+    // a bulk or interrupt completion with data: a page.
+    uint32_t control = FindRow([](const RECORD_INDEX_ENTRY& e) {
         const uint32_t kind = GetEntryKind(e);
         return (kind == KIND_URB_FIRST + 0x08 || kind == KIND_URB_FIRST + 0x0B) && IsEntryCompletion(e) &&
                GetEntryDataLength(e) >= 8;
     });
+    if (control == NO_INDEX)
+        control = FindRow([](const RECORD_INDEX_ENTRY& e) {
+            return GetEntryKind(e) == KIND_URB_FIRST + 0x09 && IsEntryCompletion(e) && GetEntryDataLength(e) >= 8;
+        });
     ASSERT_NE(control, NO_INDEX);
     frame->DockManager().ShowPane(PANE_DATA_ANALYSIS);  // its tab in front, for the screenshot
     frame->SelectRow(control);

@@ -106,6 +106,8 @@ public:
     STDMETHODIMP GetClassID(CLSID*) override { return E_NOTIMPL; }
     STDMETHODIMP IsDirty() override { return S_FALSE; }
     STDMETHODIMP Load(IStream* stream) override {
+        // A load replaces the document.
+        Browser().loaded.clear();
         char buffer[256];
         ULONG read = 0;
         while (SUCCEEDED(stream->Read(buffer, sizeof(buffer), &read)) && read > 0)

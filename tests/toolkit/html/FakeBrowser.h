@@ -25,7 +25,7 @@ struct FakeBrowserLog {
     std::vector<std::wstring> navigations;
     std::vector<bool> dropTarget;
     int initNew = 0;
-    std::string loaded;         // the bytes the document read
+    std::string loaded;         // the bytes the document read (its last load)
     HRESULT initNewAnswer = S_OK;
     bool hostHandler = false;   // the site answered IDocHostUIHandler
     DWORD hostFlags = 0;
