@@ -140,6 +140,13 @@ void CHtmlWnd::LoadHtmlFromMemory(const void* bytes, size_t length) {
     Navigate(L"about:blank");
 }
 
+void CHtmlWnd::ShowBlankPage() {
+    if (m_hBlock) ::GlobalFree(m_hBlock);
+    m_hBlock = nullptr;
+    m_bLoaded = false;
+    Navigate(L"about:blank");
+}
+
 void CHtmlWnd::OnDocumentComplete(IDispatch* document, const wchar_t* url) {
     if (m_bLoaded || !url || std::wcscmp(url, L"about:blank") != 0 || !m_hBlock || !document) return;
     // Only the top-level document: the event's object is the browser itself.

@@ -60,6 +60,9 @@ public:
     BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id, REFCLSID clsid = CLSID_WebBrowserControl);
 
     void LoadHtmlFromMemory(const void* bytes, size_t length);
+    // The empty page; a page held for loading is dropped, so a later
+    // DocumentComplete cannot bring it back.
+    void ShowBlankPage();
     // The events; a derived pane adds its own work after the base's.
     virtual void OnDocumentComplete(IDispatch* document, const wchar_t* url);
     void OnBeforeNavigate2(BOOL* cancel);

@@ -13,7 +13,7 @@ void CDataAnalysisHTML::ShowPage(const PageBuffer* page) {
         if (page && page->size()) {
             LoadHtmlFromMemory(page->data(), page->size());
         } else {
-            Navigate(L"about:blank");
+            ShowBlankPage();
         }
     } catch (...) {
         // Nothing of the browser's failure reaches the caller: the pane keeps

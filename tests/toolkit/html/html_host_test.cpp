@@ -269,4 +269,15 @@ TEST_F(HtmlHostTest, KeysReachTheHostedControlFirst) {
     EXPECT_EQ(Browser().keys.size(), 4u);
 }
 
+TEST_F(HtmlHostTest, TheBlankPageDropsAPageHeldForLoading) {
+    html.LoadHtmlFromMemory("<p>old</p>", 10);
+    ASSERT_TRUE(html.HoldsBlock());
+    html.ShowBlankPage();
+    EXPECT_FALSE(html.HoldsBlock());
+    EXPECT_EQ(Browser().navigations.back(), L"about:blank");
+    html.OnDocumentComplete(Browser().browser, L"about:blank");
+    EXPECT_FALSE(html.IsLoaded());
+    EXPECT_TRUE(Browser().loaded.empty());
+}
+
 } // namespace

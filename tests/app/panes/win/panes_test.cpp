@@ -681,6 +681,22 @@ TEST_F(PanesTest, DataAnalysisShowsPagesAndTreesBySelection) {
     // Clearing in page mode shows the empty page.
     analysis.Clear();
     EXPECT_EQ(Browser().navigations.back(), L"about:blank");
+
+    // A page selected and cleared before the browser completed: the page is
+    // not loaded later (the pane never shows a page of another selection).
+    Browser().loaded.clear();
+    auto again = ReadBack(pages, 1);
+    ASSERT_TRUE(again);
+    analysis.ShowRecord(again->pair, again->layout);
+    EXPECT_TRUE(html.HoldsBlock());
+    analysis.Clear();
+    EXPECT_FALSE(html.HoldsBlock());
+    for (int i = 0; i < 10; ++i) {
+        ::Sleep(10);
+        Pump();
+    }
+    EXPECT_TRUE(Browser().loaded.empty());
+    EXPECT_FALSE(html.IsLoaded());
 }
 
 // Keys typed in the page go to the browser first; its context menu offers
