@@ -20,8 +20,9 @@ endfunction()
 # brx_test(NAME DIR [WINDOWS] [GUI] [DEPS targets...])
 # One test binary from DIR/*.cpp (and DIR/*.rc for its resources in Windows
 # trees), one CTest entry. Under Wine through the
-# cross-compiling emulator. GUI tests get the DISPLAY of the test run and
-# take turns on it (one lock), so that focus and activation stay theirs.
+# cross-compiling emulator. GUI tests run in a test slot of their own (an X
+# display with its own Wine session, scripts/gui-slot.sh), one test per slot,
+# so that focus and activation stay theirs while others run beside them.
 function(brx_test name dir)
   cmake_parse_arguments(A "WINDOWS;GUI" "" "DEPS" ${ARGN})
   if(A_WINDOWS AND NOT WIN32)
@@ -49,11 +50,21 @@ function(brx_test name dir)
   brx_path_for_target(bin_dir "${CMAKE_CURRENT_BINARY_DIR}")
   target_compile_definitions(${name} PRIVATE
     BRX_SOURCE_DIR="${src_dir}" BRX_TESTDATA_DIR="${data_dir}" BRX_TEST_OUTPUT_DIR="${bin_dir}")
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   if(A_GUI)
-    set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK display)
+    brx_gui_test(${name} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
   endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# brx_gui_test(NAME COMMAND...): a test that drives windows, run in a test
+# slot: ctest hands out the slots as the resource "display" (the spec file
+# scripts/wine-env.sh writes), scripts/gui-slot.sh sets the slot's display and
+# Wine prefix and keeps one test per slot.
+function(brx_gui_test name)
+  add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-slot.sh ${ARGN})
+  set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_GROUPS display:1)
 endfunction()
 
 # A path as the built program sees it: Wine maps the Unix root to drive Z:.

@@ -7,13 +7,17 @@ cd "$root"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 
+jobs=${BRX_JOBS:-$(nproc)}
+# A test slot (display and Wine session) per parallel job, up to four: the
+# window tests run side by side, one per slot.
 . "$root/scripts/wine-env.sh"
 trap brx_wine_down EXIT
-brx_wine_up
+BRX_WINE_SLOTS=${BRX_WINE_SLOTS:-$((jobs < 4 ? jobs : 4))} brx_wine_up
 
 status=0
 echo "== native tests (ASan/UBSan, fuzzers)"
-ctest --test-dir build/native --output-on-failure -j "${BRX_JOBS:-$(nproc)}" || status=1
+ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
 echo "== Windows tests (64-bit Wine, Xvfb)"
-ctest --test-dir build/win64 --output-on-failure -j "${BRX_JOBS:-$(nproc)}" || status=1
+ctest --test-dir build/win64 --output-on-failure -j "$jobs" \
+  --resource-spec-file "$root/build/win64/wine-slots/spec.json" || status=1
 exit $status

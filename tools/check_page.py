@@ -22,6 +22,7 @@ import html
 import os
 import re
 import shutil
+import concurrent.futures
 import subprocess
 import sys
 import tempfile
@@ -165,6 +166,8 @@ def main():
     ap.add_argument("--shots", default=".", help="folder for the screenshots")
     ap.add_argument("--width", type=int, default=900)
     ap.add_argument("--height", type=int, default=1400)
+    ap.add_argument("--jobs", type=int, default=min(4, os.cpu_count() or 1),
+                    help="pages checked at once")
     ap.add_argument("--source-only", action="store_true", help="skip the browser (strict source check only)")
     args = ap.parse_args()
 
@@ -174,8 +177,8 @@ def main():
         return SKIP
 
     os.makedirs(args.shots, exist_ok=True)
-    failed = 0
-    for path in args.pages:
+
+    def check(path):
         with open(path, "rb") as f:
             data = f.read()
         faults, source = check_source(data)
@@ -201,13 +204,20 @@ def main():
             faults += [f"console: {line}" for line in console]
             if shot_rc != 0 or not os.path.exists(shot):
                 faults.append(f"no screenshot ({shot_rc})")
-        if faults:
-            failed += 1
-            print(f"FAIL {path}")
-            for fault in faults[:20]:
-                print(f"  {fault}")
-        else:
-            print(f"ok   {path}" + ("" if args.source_only else f" (screenshot {shot})"))
+        return path, shot, faults
+
+    # Each page runs its own browser processes: several pages at once.
+    jobs = max(1, min(args.jobs, len(args.pages)))
+    failed = 0
+    with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
+        for path, shot, faults in pool.map(check, args.pages):
+            if faults:
+                failed += 1
+                print(f"FAIL {path}")
+                for fault in faults[:20]:
+                    print(f"  {fault}")
+            else:
+                print(f"ok   {path}" + ("" if args.source_only else f" (screenshot {shot})"))
     return 1 if failed else 0
 
 

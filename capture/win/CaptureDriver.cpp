@@ -569,11 +569,13 @@ uint32_t CCaptureDriver::RunReader() {
     endError_ = end == CaptureEnd::ReadError ? error : 0;
     if (end == CaptureEnd::Stopped)
         return 0;
-    if (started) {
-        try {
-            target.OnCaptureEnded(end, endError_.load());
-        } catch (...) {
-        }
+    // A reader that could not start ends at once: the start waits for its
+    // end (and fails), not for a stop.
+    if (!started)
+        return static_cast<uint32_t>(-1);
+    try {
+        target.OnCaptureEnded(end, endError_.load());
+    } catch (...) {
     }
     return WaitForSingleObject(stopEvent_, timeouts_.readerEndWait) == WAIT_OBJECT_0 ? 0 : static_cast<uint32_t>(-1);
 }

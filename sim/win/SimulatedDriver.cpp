@@ -397,7 +397,8 @@ bool CSimulatedDriver::Produce() {
         if (!knobs_.flood)
             --roundsLeft_;
         for (const Bytes& r : round)
-            queue_.Add(r);
+            if (!captureFilter_ || captureFilter_(settings_, r))
+                queue_.Add(r);
     }
     uint64_t due = queue_.Upcoming();
     if (knobs_.recordsPerSecond) {
@@ -538,6 +539,11 @@ void CSimulatedDriver::SetKnobs(const Knobs& knobs) {
         knobs_ = knobs;
     }
     cv_.notify_all();
+}
+
+void CSimulatedDriver::SetCaptureFilter(CaptureFilter filter) {
+    std::lock_guard<std::mutex> guard(m_);
+    captureFilter_ = std::move(filter);
 }
 
 void CSimulatedDriver::SetReply(DWORD code, const Bytes& reply) {

@@ -8,7 +8,10 @@
 // CancelIo ends only the calling thread's requests.
 //
 // Its records come from the driver scenario (sim/DriverScenario.h) for the
-// selected device objects. What the connection sent (settings block,
+// selected device objects, less the records a capture filter refuses (tests
+// install SettingsBlockCaptures, sim/CaptureSettingsBlock.h, to capture only
+// the kinds of the last settings block, as the driver does). What the
+// connection sent (settings block,
 // selection, limits, every call) is recorded for tests, and knobs make it
 // refuse, fail, flood or pace itself.
 #pragma once
@@ -17,6 +20,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -72,6 +76,10 @@ public:
     // Knobs; set them between captures.
     Knobs GetKnobs();
     void SetKnobs(const Knobs& knobs);
+    // Decides for each generated record whether it is captured, given the
+    // last settings block sent (empty before one); null captures all.
+    using CaptureFilter = std::function<bool(const Bytes& settingsBlock, const Bytes& record)>;
+    void SetCaptureFilter(CaptureFilter filter);
     // Answers a query code with these bytes instead of its own reply (a reply
     // larger than the caller's buffer fails with ERROR_INSUFFICIENT_BUFFER).
     void SetReply(DWORD code, const Bytes& reply);
@@ -195,6 +203,7 @@ private:
 
     std::wstring path_;
     Bytes settings_;
+    CaptureFilter captureFilter_;
     std::set<uint32_t> selected_;
     uint32_t kernelLimit_ = 0x800000;
     uint32_t kernelStep_ = 0x200000;

@@ -14,11 +14,13 @@
 #include "app/commands/GoTo.h"
 #include "app/commands/RecordCommands.h"
 #include "app/devices/win/CaptureSettingsDriver.h"
+#include "app/dialogs/win/CaptureSettingsDlg.h"
 #include "app/frame/win/AboutDlg.h"
 #include "app/frame/win/RecentFilesMenu.h"
 #include "app/frame/win/TipDlg.h"
 #include "app/main/win/App.h"
 #include "app/main/win/MainFrame.h"
+#include "app/prefs/win/PreferencesDlg.h"
 #include "app/res/resource.h"
 #include "capture/Filter.h"
 #include "capture/MatchCriteria.h"
@@ -63,7 +65,7 @@ const wchar_t kDroppedPathTooLongText[] =
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP;
+constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -91,6 +93,18 @@ void SendToDescendants(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
     ForwardedMessage message{msg, wp, lp};
     ::EnumChildWindows(parent, &SendToChild, reinterpret_cast<LPARAM>(&message));
 }
+
+// The frame's side of the capture settings dialog: it forgets the dialog
+// when it closes.
+class CaptureSettingsOwner final : public ICaptureSettingsOwner {
+public:
+    void OnCaptureSettingsClosed(int) override {
+        if (frame) frame->m_pCaptureSettingsDlg = nullptr;
+    }
+    void OnCaptureSettingsApplied() override {}
+
+    CMainFrame* frame = nullptr; // the frame that opened the dialog last
+};
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
@@ -326,6 +340,22 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
         m_wndCaptureList.UpdateRowCount();
         ::DragAcceptFiles(m_hWnd, TRUE);
     });
+    if (cmd.Is(cmd::kCaptureSettings)) return cmd.Run([&] {
+        if (m_pCaptureSettingsDlg) {
+            ::SetActiveWindow(m_pCaptureSettingsDlg->m_hWnd);
+            return;
+        }
+        // The frame closes the dialog before it goes (CloseModelessDialogs).
+        static CaptureSettingsOwner owner;
+        owner.frame = this;
+        auto* dialog = new CCaptureSettingsDlg(this, &owner, &GetCaptureSettings());
+        if (!dialog->Create()) {
+            delete dialog;
+            return;
+        }
+        m_pCaptureSettingsDlg = dialog;
+        dialog->ShowWindow(SW_SHOW);
+    });
     if (cmd.Is(cmd::kCaptureHotPlugged)) return cmd.Run([&] {
         CCaptureSettings& settings = GetCaptureSettings();
         if (driver.IsOpen()) settings.SetCaptureHotPlugged(!settings.IsCaptureHotPlugged());
@@ -341,6 +371,13 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
     if (cmd.Is(cmd::kClearCaptureList)) return cmd.Run([&] { OnClearCaptureList(); });
     if (cmd.Is(cmd::kFindNext)) return cmd.Run([&] { FindNext(); });
     if (cmd.Is(cmd::kFindPrev)) return cmd.Run([&] { FindPrev(); });
+    if (cmd.Is(cmd::kPreferences)) return cmd.Run([&] {
+        // A new sheet each time, run modally; it writes the preferences as it closes.
+        CAppPrefsHost host(&m_wndCaptureList, GetRecentFiles(), driver);
+        CPreferencesDlg sheet(GetPreferences(), host, m_hWnd);
+        sheet.SetImageListColorFlag(static_cast<UINT>(GetImageListColorDepth()));
+        sheet.DoModal();
+    });
     if (cmd.Is(cmd::kGoToRecord)) return cmd.Run([&] {
         if (m_pGoToDlg) {
             ::SetActiveWindow(m_pGoToDlg->m_hWnd);

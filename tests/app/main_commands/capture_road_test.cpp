@@ -290,18 +290,23 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &process))
-        << ::GetLastError();
-    FoundWindow found{process.dwProcessId, nullptr};
+    // The program makes this file once it has drawn its main window.
+    const std::wstring drawn = path + L".drawn";
+    ::DeleteFileW(drawn.c_str());
+    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", drawn.c_str());
+    const BOOL created = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", nullptr);
+    ASSERT_TRUE(created) << ::GetLastError();
     const DWORD shown = ::GetTickCount() + kWait;
-    while (!found.window && ::GetTickCount() < shown) {
-        ::Sleep(100);
+    while (::GetFileAttributesW(drawn.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetTickCount() < shown) {
+        ::Sleep(50);
         Pump();
-        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
     }
+    EXPECT_TRUE(::DeleteFileW(drawn.c_str())) << "the viewer drew its main window";
+    FoundWindow found{process.dwProcessId, nullptr};
+    ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
     ASSERT_NE(found.window, nullptr) << "the viewer's main window";
-    ::Sleep(1500);  // let it paint
     Pump();
     test::SaveScreenshot(found.window, "viewer_instance.bmp");
     // Its toolbar tells what it holds: a file with records (the filter can be

@@ -8,6 +8,7 @@
 #include "framework/SystemLibrary.h"
 #include "framework/Wnd.h"
 #include "toolkit/bars/win/VersionClass.h"
+#include "toolkit/theme/win/ThemeLibrary.h"
 
 namespace brx {
 
@@ -20,19 +21,9 @@ static_assert(sizeof(NONCLIENTMETRICSW) >= kMetricsSize);
 
 constexpr int kMenuImageSize = 16;
 
-using IsThemeActiveFn = BOOL(WINAPI*)();
-using OpenThemeDataFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
-using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME);
-using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-
-IsThemeActiveFn g_isThemeActive = nullptr;
-OpenThemeDataFn g_openThemeData = nullptr;
-CloseThemeDataFn g_closeThemeData = nullptr;
-SetWindowThemeFn g_setWindowTheme = nullptr;
-
-template <typename Fn> Fn Bind(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
+// Theme calls pass through for version class 6 only; the library itself is
+// the program's one binder's.
+bool g_themeForVersionClass = false;
 
 uint32_t ReadSetting(UINT action) {
     BOOL value = FALSE;
@@ -57,53 +48,38 @@ void ReadMenuSettings(int versionClass, NONCLIENTMETRICSW& metrics, MenuEffectSe
 
 CWinAppEx::CWinAppEx(const wchar_t* appName)
     : CWinApp(appName), m_nVersionClass(GetWindowsVersionClass()), m_bBitmapMenus(m_nVersionClass > 4) {
-    BindThemeFunctions(m_nVersionClass, m_hUxTheme);
+    HMODULE unused = nullptr;
+    BindThemeFunctions(m_nVersionClass, unused);
     UpdateMenuSettings();
 }
 
-CWinAppEx::~CWinAppEx() {
-    if (m_hUxTheme) {
-        g_isThemeActive = nullptr;
-        g_openThemeData = nullptr;
-        g_closeThemeData = nullptr;
-        g_setWindowTheme = nullptr;
-        ::FreeLibrary(m_hUxTheme);
-    }
-}
+CWinAppEx::~CWinAppEx() { g_themeForVersionClass = false; }
 
 void CWinAppEx::BindThemeFunctions(int versionClass, HMODULE& module) {
-    g_isThemeActive = nullptr;
-    g_openThemeData = nullptr;
-    g_closeThemeData = nullptr;
-    g_setWindowTheme = nullptr;
-    if (versionClass != 6) return;
-    HMODULE library = module;
-    if (!library) library = ::GetModuleHandleW(L"UxTheme.dll");
-    if (!library) {
-        library = LoadSystemLibrary(L"UxTheme.dll");
-        module = library;
-    }
-    if (!library) return;
-    g_isThemeActive = Bind<IsThemeActiveFn>(library, "IsThemeActive");
-    g_openThemeData = Bind<OpenThemeDataFn>(library, "OpenThemeData");
-    g_closeThemeData = Bind<CloseThemeDataFn>(library, "CloseThemeData");
-    g_setWindowTheme = Bind<SetWindowThemeFn>(library, "SetWindowTheme");
+    // The binder loaded the library once; nothing is loaded here.
+    module = nullptr;
+    g_themeForVersionClass = versionClass == 6 && ThemeLibrary().GetModule() != nullptr;
 }
 
 bool CWinAppEx::AreThemeFunctionsBound() {
-    return g_isThemeActive && g_openThemeData && g_closeThemeData && g_setWindowTheme;
+    const CThemeLibrary& theme = ThemeLibrary();
+    return g_themeForVersionClass && theme.HasEntry(CThemeLibrary::kIsThemeActive) &&
+           theme.HasEntry(CThemeLibrary::kOpenThemeData) && theme.HasEntry(CThemeLibrary::kCloseThemeData) &&
+           theme.HasEntry(CThemeLibrary::kSetWindowTheme);
 }
 
-BOOL CWinAppEx::IsThemeActive() { return g_isThemeActive ? g_isThemeActive() : FALSE; }
+BOOL CWinAppEx::IsThemeActive() { return g_themeForVersionClass ? ThemeLibrary().IsThemeActive() : FALSE; }
 
 HTHEME CWinAppEx::OpenThemeData(HWND hwnd, LPCWSTR classList) {
-    return g_openThemeData ? g_openThemeData(hwnd, classList) : nullptr;
+    return g_themeForVersionClass ? ThemeLibrary().OpenThemeData(hwnd, classList) : nullptr;
 }
 
-HRESULT CWinAppEx::CloseThemeData(HTHEME theme) { return g_closeThemeData && theme ? g_closeThemeData(theme) : 0; }
+HRESULT CWinAppEx::CloseThemeData(HTHEME theme) {
+    return g_themeForVersionClass && theme ? ThemeLibrary().CloseThemeData(theme) : 0;
+}
 
 HRESULT CWinAppEx::SetWindowTheme(HWND hwnd, LPCWSTR subAppName, LPCWSTR subIdList) {
-    return g_setWindowTheme ? g_setWindowTheme(hwnd, subAppName, subIdList) : 0;
+    return g_themeForVersionClass ? ThemeLibrary().SetWindowTheme(hwnd, subAppName, subIdList) : 0;
 }
 
 void CWinAppEx::UpdateMenuSettings() { ReadMenuSettings(m_nVersionClass, m_ncm, m_settings); }

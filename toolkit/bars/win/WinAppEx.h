@@ -58,8 +58,9 @@ public:
     bool MeasureMenuImage(MEASUREITEMSTRUCT& measure) const;
     bool DrawMenuImage(const DRAWITEMSTRUCT& draw);
 
-    // The UxTheme functions, bound at construction for version class 6 only;
-    // each answers 0 (or a null handle) when unbound.
+    // The UxTheme functions of the program's theme binder (ThemeLibrary()),
+    // passed through for version class 6 only; each answers 0 (or a null
+    // handle) otherwise or when the library lacks them.
     static BOOL IsThemeActive();
     static HTHEME OpenThemeData(HWND hwnd, LPCWSTR classList);
     static HRESULT CloseThemeData(HTHEME theme);
@@ -67,8 +68,8 @@ public:
     static bool AreThemeFunctionsBound();
 
 protected:
-    // For tests: binding as the constructor does for a version class; the
-    // module handle is set when the library had to be loaded.
+    // For tests: switching the theme calls on as the constructor does for a
+    // version class; the binder owns the library, so module stays null.
     static void BindThemeFunctions(int versionClass, HMODULE& module);
 
 private:
@@ -78,7 +79,6 @@ private:
     BOOL m_bBitmapMenus = FALSE;
     CImageList m_menuImages;
     std::unordered_map<UINT, int> m_commandImages;
-    HMODULE m_hUxTheme = nullptr;
 };
 
 // The application object when it is a CWinAppEx, else null.
