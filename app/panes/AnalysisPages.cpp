@@ -15,6 +15,7 @@
 #include "decode/SetupPacket.h"
 #include "decode/SetupRows.h"
 #include "decode/UrbFields.h"
+#include "protocols/BulkOnly.h"
 #include "protocols/ClassDecoders.h"
 #include "protocols/HidReportDescriptorPage.h"
 #include "protocols/HidReportValues.h"
@@ -121,11 +122,16 @@ bool RenderCdcNotificationImpl(PageBuffer& page, EntryOutcome* outcome, const ui
 bool RenderMassStorageTransferImpl(PageBuffer& page, EntryOutcome* outcome, const CRecordPairView& pair,
                                    const RECORD_LAYOUT& layout, std::span<const uint8_t> data,
                                    const INTERFACE_INFO& info) {
-    (void)pair;
-    (void)layout;
-    (void)info;
     if (data.empty()) return false;
-    // The Bulk-Only decoder is not part of this build: the stage's bytes.
+    if (RunEntry(page, outcome, [&] {
+            DECODE_CONTEXT ctx = PageContext(page);
+            SetBulkTransferContext(ctx, pair, layout, info);
+            ctx.bytes = data;
+            return DecodeBulkOnlyTransfer(ctx) != 0;
+        }))
+        return true;
+    // A stage the transport decoder does not take (a record without its
+    // mass-storage bytes): the stage's bytes.
     return RunEntry(page, outcome, [&] {
         DECODE_CONTEXT ctx = PageContext(page);
         ctx.bytes = data;

@@ -173,11 +173,37 @@ TEST_F(AnalysisPagesTest, MassStorageStages) {
     const Bytes cbw = CommandBlockWrapper(7, 36, true, 0, {0x12, 0, 0, 0, 36, 0});
     const DeviceSpec bot = Interface(0x08, 0x06, 0x50);
     const std::string page = Page(bot, BulkTransfer(out, 31, cbw), false);
-    EXPECT_TRUE(Has(page, "55&nbsp;53&nbsp;42&nbsp;43&nbsp;"));
+    EXPECT_TRUE(Has(page, "dCBWSignature"));
+    EXPECT_TRUE(Has(page, "CDB - Inquiry"));
     CheckGoldenPage("analysis_mass_storage_cbw", page);
     // Data-in: valid only on the successful completion.
     const UrbSpec data = BulkTransfer(in, 36, InquiryData(0, 6));
-    EXPECT_FALSE(Page(bot, data, true).empty());
+    // A record without the driver's mass-storage bytes: the stage's bytes.
+    const std::string bytes = Page(bot, data, true);
+    EXPECT_TRUE(Has(bytes, "00&nbsp;00&nbsp;06&nbsp;02&nbsp;"));
+    EXPECT_FALSE(Has(bytes, kDecoderFailedLine));
+    CheckGoldenPage("analysis_mass_storage_bytes", bytes);
+    // The INQUIRY command's data stage as the driver records it (with the
+    // pending command's bytes): the decoded data.
+    RecordBuilder b;
+    MassStorageDevice stick = MakeMassStorageDevice(0x89A01000);
+    std::vector<Bytes> records;
+    AppendMassStorageCommand(b, stick, {0x12, 0, 0, 0, 36, 0}, true, 36, InquiryData(0, 6), 0, records);
+    FakeFilterLog log;
+    log.Append(records);
+    std::string inquiry;
+    for (uint32_t i = 0; i < log.GetRecordCount(); ++i) {
+        auto read = ReadBack(log, i);
+        ASSERT_TRUE(read);
+        const CRecordView& v = read->pair.record;
+        if (!v.completion || v.direction != DIRECTION_IN || v.dataLength != 36) continue;
+        PageBuffer page;
+        ASSERT_EQ(BuildAnalysisPage(page, read->pair, read->layout, sources), AnalysisPageResult::Page);
+        inquiry.assign(page.view());
+    }
+    EXPECT_TRUE(Has(inquiry, "BRINDLEX")) << inquiry;
+    EXPECT_EQ(CheckNesting(inquiry), "");
+    CheckGoldenPage("analysis_mass_storage_inquiry_data", inquiry);
     EXPECT_EQ(Page(bot, data, false), "");
     // Protocol 06h is not Bulk-Only: nothing.
     EXPECT_EQ(Page(Interface(0x08, 0x06, 0x06), BulkTransfer(out, 31, cbw), false), "");
