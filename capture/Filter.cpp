@@ -33,6 +33,7 @@ void CFilter::EmptyRows() {
 }
 
 void CFilter::Rebuild() {
+    rebuilds_.fetch_add(1);
     EmptyRows();
     lastLog_ = ActiveLog();
     if (lastLog_) Grow();

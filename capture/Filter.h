@@ -74,6 +74,9 @@ public:
     }
 
     uint32_t IsApplied() const { return applied_.load(); }
+    // How many times the rows were rebuilt from the whole log (for tests and
+    // the status of long rebuilds).
+    uint32_t GetRebuildCount() const { return rebuilds_.load(); }
 
     // Registry (Windows only): the current criteria in value "0" of
     // "FilterSettings", and the named presets.
@@ -141,6 +144,7 @@ private:
 
     std::mutex rowsLock_;
     std::atomic<uint32_t> applied_{0};
+    std::atomic<uint32_t> rebuilds_{0};
     CFilterSettings criteria_;
     std::atomic<IMessageTarget*> target_{nullptr};
     // One bit per code (1 << code): posted and not taken yet, or owed.

@@ -1,5 +1,6 @@
 #include "capture/MatchCriteria.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/ByteReader.h"
@@ -122,10 +123,22 @@ int CMatchCriteria::SetImage(const uint8_t* image, size_t size) {
     if (!image || size != CRITERIA_IMAGE_SIZE) return 0;
     Reset();
     for (const FlagBit& f : kFlagBits) image_[f.imageByte] = image[f.imageByte];
+    const uint32_t count = std::min<uint32_t>(image[CRITERIA_PATTERN_COUNT], CRITERIA_PATTERN_MAX);
+    image_[CRITERIA_PATTERN_COUNT] = static_cast<uint8_t>(count);
+    std::memcpy(image_ + CRITERIA_PATTERN, image + CRITERIA_PATTERN, count);
     for (uint32_t i = 0; i < KIND_SELECTION_COUNT; ++i)
         if (image[CRITERIA_KINDS + i] == 1) image_[CRITERIA_KINDS + i] = 1;
     UpdateCanMatch();
     return 1;
+}
+
+int CMatchCriteria::MatchPattern(const uint8_t* data, size_t length) const {
+    const uint32_t count = PatternLength();
+    if (count == 0) return 1;
+    if (!data || length < count) return 0;
+    const uint8_t* pattern = Pattern();
+    const uint8_t* end = data + length;
+    return std::search(data, end, pattern, pattern + count) != end ? 1 : 0;
 }
 
 int CMatchCriteria::Match(const CRecordView& view, const RECORD_LAYOUT& layout) const {
@@ -167,6 +180,18 @@ CriteriaBlob CMatchCriteria::ToBlob() const {
     return blob;
 }
 
+std::vector<uint8_t> CMatchCriteria::ToStoredBlob() const {
+    const CriteriaBlob fixed = ToBlob();
+    std::vector<uint8_t> blob(fixed.begin(), fixed.end());
+    const uint32_t count = PatternLength();
+    if (count == 0) return blob;
+    blob.resize(CRITERIA_BLOB_SIZE + 4 + count);
+    PutLe32(blob.data(), static_cast<uint32_t>(blob.size()));
+    PutLe32(blob.data() + CRITERIA_BLOB_SIZE, count);
+    std::memcpy(blob.data() + CRITERIA_BLOB_SIZE + 4, Pattern(), count);
+    return blob;
+}
+
 int CMatchCriteria::FromBlob(const uint8_t* blob, size_t size) {
     // Everything is checked and unpacked aside before anything is replaced,
     // so that a refused blob leaves the criteria as they were.
@@ -180,9 +205,20 @@ int CMatchCriteria::FromBlob(const uint8_t* blob, size_t size) {
     uint8_t selections[KIND_SELECTION_COUNT];
     if (!UnpackKindBitmap(blob + offset, size - offset, selections, sizeof selections)) return 0;
 
+    // The pattern tail after the fixed part, when the total size holds it.
+    uint32_t patternCount = 0;
+    if (offset == CRITERIA_BLOB_HEADER && total >= CRITERIA_BLOB_SIZE + 4) {
+        const uint32_t count = reader.u32le_or(CRITERIA_BLOB_SIZE);
+        if (count <= CRITERIA_PATTERN_MAX && reader.has(CRITERIA_BLOB_SIZE + 4, count) &&
+            CRITERIA_BLOB_SIZE + 4 + count <= total)
+            patternCount = count;
+    }
+
     Reset();
     for (const FlagBit& f : kFlagBits) image_[f.imageByte] = (flags & f.bit) ? 1 : 0;
     std::memcpy(image_ + CRITERIA_KINDS, selections, sizeof selections);
+    image_[CRITERIA_PATTERN_COUNT] = static_cast<uint8_t>(patternCount);
+    if (patternCount) std::memcpy(image_ + CRITERIA_PATTERN, blob + CRITERIA_BLOB_SIZE + 4, patternCount);
     UpdateCanMatch();
     return 1;
 }

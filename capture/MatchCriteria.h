@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "capture/Record.h"
 #include "capture/RecordView.h"
@@ -29,6 +30,11 @@ constexpr uint32_t CRITERIA_SUCCESS = 1;
 constexpr uint32_t CRITERIA_FAILURE = 2;
 constexpr uint32_t CRITERIA_INPUT = 4;
 constexpr uint32_t CRITERIA_OUTPUT = 5;
+// The data pattern a find looks for: its length at byte 8, its bytes from
+// byte 12 (at most 256). Bytes 8..267 form the pattern area.
+constexpr uint32_t CRITERIA_PATTERN_COUNT = 8;
+constexpr uint32_t CRITERIA_PATTERN = 12;
+constexpr uint32_t CRITERIA_PATTERN_MAX = 256;
 constexpr uint32_t CRITERIA_KINDS = 268;      // the 640 kind selections
 constexpr uint32_t KIND_SELECTION_COUNT = 640;
 
@@ -87,20 +93,35 @@ public:
     // Copies the image into out; 0 (nothing written) when out holds fewer
     // than 908 bytes.
     int GetImage(uint8_t* out, size_t size) const;
-    // Loads an image: the five flag bytes and the selections that equal 1;
-    // reserved bytes are ignored. 0 and the criteria unchanged when the image
-    // is not exactly 908 bytes.
+    // Loads an image: the five flag bytes, the data pattern (a count above
+    // 256 is taken as 256) and the selections that equal 1; other bytes are
+    // ignored. 0 and the criteria unchanged when the image is not exactly
+    // 908 bytes.
     int SetImage(const uint8_t* image, size_t size);
     // 1 when a phase flag and a kind are selected.
     uint32_t CanMatch() const { return canMatch_; }
 
-    // 1 when the record in the view meets the criteria; the view was filled
-    // with the log's record layout.
+    // The data pattern (empty: none).
+    uint32_t PatternLength() const { return image_[CRITERIA_PATTERN_COUNT]; }
+    const uint8_t* Pattern() const { return image_ + CRITERIA_PATTERN; }
+    // 1 when there is no pattern or the bytes hold it somewhere.
+    int MatchPattern(const uint8_t* data, size_t length) const;
+
+    // 1 when the record in the view meets the phases, directions and kinds;
+    // the view was filled with the log's record layout. The data pattern is
+    // not looked at here: it is tested against a record's data bytes, which
+    // the finder reads whole (MatchPattern).
     int Match(const CRecordView& view, const RECORD_LAYOUT& layout) const;
 
+    // The fixed part: header, flags and kind bitmap.
     CriteriaBlob ToBlob() const;
+    // What the registry keeps: the fixed part, followed, when there is a data
+    // pattern, by its length (DWORD) and its bytes (the total size counts
+    // them).
+    std::vector<uint8_t> ToStoredBlob() const;
     // Loads a blob of `size` bytes; 0 with the criteria unchanged when its
-    // sizes or its bitmap offset do not fit the bytes given.
+    // sizes or its bitmap offset do not fit the bytes given. A pattern tail
+    // that does not fit the total size is ignored (no pattern).
     int FromBlob(const uint8_t* blob, size_t size);
 
     // Registry (Windows only): the blob as a REG_BINARY value. 1 on success;

@@ -11,6 +11,9 @@ function(brx_library name dir)
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_LIBS})
+    if(A_WINDOWS AND TARGET brx_pch_win)
+      target_precompile_headers(${name} REUSE_FROM brx_pch_win)
+    endif()
   else()
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${A_DEPS} ${A_LIBS})
@@ -45,17 +48,63 @@ function(brx_test name dir)
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${deps} GTest::gmock GTest::gtest_main)
-  brx_path_for_target(src_dir "${CMAKE_SOURCE_DIR}")
-  brx_path_for_target(data_dir "${BRX_TESTDATA_DIR}")
-  brx_path_for_target(bin_dir "${CMAKE_CURRENT_BINARY_DIR}")
-  target_compile_definitions(${name} PRIVATE
-    BRX_SOURCE_DIR="${src_dir}" BRX_TESTDATA_DIR="${data_dir}" BRX_TEST_OUTPUT_DIR="${bin_dir}")
+  brx_test_definitions(${name} "${CMAKE_CURRENT_BINARY_DIR}")
+  if(A_WINDOWS AND TARGET brx_pch_test_win)
+    target_precompile_headers(${name} REUSE_FROM brx_pch_test_win)
+  endif()
   if(A_GUI)
     brx_gui_test(${name} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
   else()
     add_test(NAME ${name} COMMAND ${name})
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# brx_unity(TARGET...): the named test binaries compile as unity builds
+# (BRX_UNITY_BATCH sources per translation unit), which spares most of the
+# parsing of GoogleTest and the Windows headers. Sources of one binary then
+# share a translation unit: helpers in anonymous namespaces must have names of
+# their own across the binary's files. A file that cannot share one stays out
+# with set_source_files_properties(FILE PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON);
+# -DBRX_UNITY=OFF turns unity builds off altogether.
+function(brx_unity)
+  if(NOT BRX_UNITY)
+    return()
+  endif()
+  foreach(t ${ARGN})
+    if(TARGET ${t})
+      set_target_properties(${t} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${BRX_UNITY_BATCH})
+    endif()
+  endforeach()
+endfunction()
+
+# The paths a test binary knows (its output folder is BIN_DIR).
+function(brx_test_definitions name bin_dir)
+  brx_path_for_target(src_dir "${CMAKE_SOURCE_DIR}")
+  brx_path_for_target(data_dir "${BRX_TESTDATA_DIR}")
+  brx_path_for_target(out_dir "${bin_dir}")
+  target_compile_definitions(${name} PRIVATE
+    BRX_SOURCE_DIR="${src_dir}" BRX_TESTDATA_DIR="${data_dir}" BRX_TEST_OUTPUT_DIR="${out_dir}")
+endfunction()
+
+# brx_precompiled_headers(): in Windows trees (BRX_PCH), one precompiled header
+# of the system headers (cmake/pch_win.h) that every Windows library reuses, and
+# one with GoogleTest besides (cmake/pch_test_win.h) for the Windows test
+# binaries. Both build with the flags of the targets that reuse them (gcc checks
+# and says so with -Winvalid-pch); a file still includes what it uses, and
+# -DBRX_PCH=OFF builds without them.
+function(brx_precompiled_headers)
+  if(NOT WIN32 OR NOT BRX_PCH)
+    return()
+  endif()
+  add_library(brx_pch_win STATIC EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/cmake/pch_anchor.cpp)
+  target_precompile_headers(brx_pch_win PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch_win.h)
+  if(BRX_TESTS)
+    add_library(brx_pch_test_win STATIC EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/cmake/pch_anchor.cpp)
+    target_link_libraries(brx_pch_test_win PRIVATE GTest::gmock GTest::gtest)
+    brx_test_definitions(brx_pch_test_win "${CMAKE_BINARY_DIR}/tests")
+    target_precompile_headers(brx_pch_test_win PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch_test_win.h)
+  endif()
 endfunction()
 
 # brx_gui_test(NAME COMMAND...): a test that drives windows, run in a test

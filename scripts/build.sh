@@ -10,6 +10,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${BRX_JOBS:-$(nproc)}
+# The Windows trees compile with precompiled headers: ccache may cache such
+# compilations only when told that the header's build time and the defines it
+# was built with are checked by the compiler (-Winvalid-pch) instead.
+export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 
 configure() { # dir toolchain [cmake args]
   local dir=$1 tc=$2; shift 2

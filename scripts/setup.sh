@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on Debian 12 (as root):
 # chromium checks the HTML pages in a real browser (tools/check_page.py).
+# xmllint (libxml2-utils) reads the exported XML reports (tools/check_export.sh).
 # Idempotent: packages already present are skipped, so a second run takes seconds.
 set -euo pipefail
 
@@ -10,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix
   wine wine64 fonts-wine g++-mingw-w64-x86-64-posix xvfb xauth imagemagick x11-utils
   python3-olefile tshark usb.ids libgsf-bin
-  chromium
+  chromium libxml2-utils
 )
 
 sudo=""

@@ -5,6 +5,7 @@
 #include "capture/FilterLog.h"
 #include "capture/MatchCriteria.h"
 #include "capture/RecordView.h"
+#include "decode/RecordDataBytes.h"
 
 namespace brx {
 
@@ -48,7 +49,20 @@ bool FindRecord(CFilter& filter, const RECORD_LAYOUT& layout, const CMatchCriter
     CRecordView view;
     view.Init(buffer, sizeof buffer);
     if (filter.ReadRecord(row, view) != S_OK32) return false;
-    return criteria.Match(view, layout) != 0;
+    if (!criteria.Match(view, layout)) return false;
+    if (criteria.PatternLength() == 0) return true;
+    // The data pattern is looked for in the record's data bytes, the ones the
+    // raw data pane shows; a record larger than the view is read whole.
+    if (view.copied >= view.size) {
+        const RECORD_DATA_BYTES data = GetRecordDataBytes(view, layout);
+        return criteria.MatchPattern(data.bytes, data.length) != 0;
+    }
+    std::vector<uint8_t> whole(view.size);
+    CRecordView full;
+    full.Init(whole.data(), view.size);
+    if (filter.ReadRecord(row, full) != S_OK32 || full.copied != view.size) return false;
+    const RECORD_DATA_BYTES data = GetRecordDataBytes(full, layout);
+    return criteria.MatchPattern(data.bytes, data.length) != 0;
 }
 
 std::optional<uint32_t> FindMatchingRow(CFilter& filter, const RECORD_LAYOUT& layout, const CMatchCriteria& criteria,

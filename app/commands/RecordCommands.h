@@ -29,7 +29,9 @@ std::optional<uint32_t> CorrespondingSequence(CFilter& filter, IFilterLog& log, 
 constexpr uint32_t FIND_VIEW_SIZE = 612;
 
 // Whether the row's record meets the criteria (read into a FIND_VIEW_SIZE
-// view with the log's layout); false when the row does not exist.
+// view with the log's layout) and, when they carry a data pattern, its data
+// bytes (GetRecordDataBytes; the record is then read whole) hold the
+// pattern; false when the row does not exist.
 bool FindRecord(CFilter& filter, const RECORD_LAYOUT& layout, const CMatchCriteria& criteria, uint32_t row);
 
 // The first row after the selection (from row 0 without one) that meets the

@@ -23,3 +23,53 @@
 // The "Save Capture Settings" name dialog.
 #define IDD_SAVE_CAPTURE_SETTINGS 1085
 #define IDC_PRESET_NAME 1095
+
+// The "Filter Settings" dialog.
+#define IDD_FILTER_SETTINGS 141
+#define IDI_FILTER_SETTINGS 143
+#define IDC_FS_REMOVE 3
+#define IDC_FS_SAVE_AS 4
+#define IDC_FS_USE_FILTER 1004
+#define IDC_FS_REQUEST_TREE 1008
+#define IDC_FS_APPLY 1013
+#define IDC_FS_PRESETS 1015
+#define IDC_FS_ISSUE 1017
+#define IDC_FS_SUCCESS 1020
+#define IDC_FS_FAILURE 1022
+#define IDC_FS_PHASE_GROUP 1024
+#define IDC_FS_DIRECTION_GROUP 1025
+#define IDC_FS_STATUS 1027
+#define IDC_FS_LABEL 1106
+#define IDC_FS_INPUT 2017
+#define IDC_FS_OUTPUT 2019
+#define IDC_FS_BLANK 2020
+
+// The "Save Filter" name dialog.
+#define IDD_SAVE_FILTER 145
+#define IDC_FILTER_NAME 1054
+
+// The "Find Settings" dialog.
+#define IDD_FIND_SETTINGS 142
+#define IDI_FIND_SETTINGS 144
+#define IDC_FD_PREV 1042
+#define IDC_FD_NEXT 1043
+#define IDC_FD_PRESETS 1044
+#define IDC_FD_SAVE_AS 1045
+#define IDC_FD_REMOVE 1046
+#define IDC_FD_REQUEST_TREE 1047
+#define IDC_FD_ISSUE 1049
+#define IDC_FD_SUCCESS 1052
+#define IDC_FD_FAILURE 1053
+#define IDC_FD_PATTERN 1058
+#define IDC_FD_LABEL 1107
+#define IDC_FD_PHASE_GROUP 1108
+#define IDC_FD_STATUS 1109
+#define IDC_FD_DIRECTION_GROUP 2021
+#define IDC_FD_INPUT 2022
+#define IDC_FD_OUTPUT 2023
+#define IDC_FD_BLANK 2024
+#define IDC_FD_PATTERN_LABEL 1110
+
+// The "Save Find Settings" name dialog.
+#define IDD_SAVE_FIND_SETTINGS 1087
+#define IDC_FIND_NAME 1096

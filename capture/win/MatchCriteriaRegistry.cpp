@@ -13,7 +13,7 @@ namespace brx {
 namespace {
 
 constexpr wchar_t kCurrentValue[] = L"0";
-// Blobs are 96 bytes; a value far larger is not criteria and is not read.
+// Blobs are 96 bytes, with a find pattern at most 356; a value far larger is not criteria and is not read.
 constexpr DWORD kBlobReadMax = 64 * 1024;
 
 bool ValidPresetName(const wchar_t* name) {
@@ -24,7 +24,7 @@ bool ValidPresetName(const wchar_t* name) {
 
 int CMatchCriteria::WriteToKey(HKEY key, const wchar_t* valueName) const {
     if (!key || !valueName) return 0;
-    const CriteriaBlob blob = ToBlob();
+    const std::vector<uint8_t> blob = ToStoredBlob();
     return RegSetValueExW(key, valueName, 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size())) ==
            ERROR_SUCCESS;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 #include "capture/MatchCriteria.h"
 #include "capture/RequestKind.h"
 #include "sim/RecordBuilder.h"
@@ -286,6 +287,7 @@ TEST(MatchCriteria, ImageKeepsFlagsAndSelectionsOnly) {
     image[CRITERIA_KINDS + 101] = 0xFF;
     image[3] = 7;                      // reserved bytes are ignored
     for (uint32_t i = 6; i < CRITERIA_KINDS; ++i) image[i] = 0xA5;
+    image[CRITERIA_PATTERN_COUNT] = 0;  // without a pattern its bytes are ignored too
     CMatchCriteria c = Criteria(image);
     Image out = ImageOf(c);
     Image expected = MakeImage(ISSUE | FAILURE | OUTPUT, {0, 56, 64 + 9, 213, 639});
@@ -475,4 +477,86 @@ TEST(KindBitmap, SizesThatAreRefusedOrClipped) {
     PutU32(big, 0, 100);
     ASSERT_EQ(UnpackKindBitmap(big.data(), big.size(), target.data(), 640), 1);
     for (uint32_t i = 0; i < 640; ++i) ASSERT_EQ(target[i], 1) << i;
+}
+
+// ---------------------------------------------------------------------------
+// Data pattern
+
+namespace {
+
+Image WithPattern(Image image, const std::vector<uint8_t>& pattern) {
+    image[CRITERIA_PATTERN_COUNT] = static_cast<uint8_t>(pattern.size());
+    std::copy(pattern.begin(), pattern.end(), image.begin() + CRITERIA_PATTERN);
+    return image;
+}
+
+} // namespace
+
+TEST(CriteriaPattern, TheImageKeepsThePattern) {
+    const Image image = WithPattern(MakeImage(ISSUE, {3}), {0xDE, 0xAD, 0x00, 0xEF});
+    CFindSettings c = {};
+    ASSERT_EQ(c.SetImage(image.data(), image.size()), 1);
+    EXPECT_EQ(c.PatternLength(), 4u);
+    EXPECT_EQ(ImageOf(c), image);
+    // Bytes past the count are not kept.
+    Image extra = image;
+    extra[CRITERIA_PATTERN + 4] = 0x55;
+    c.SetImage(extra.data(), extra.size());
+    EXPECT_EQ(ImageOf(c), image);
+}
+
+TEST(CriteriaPattern, MatchesAnywhereInTheData) {
+    struct Case {
+        std::vector<uint8_t> pattern;
+        std::vector<uint8_t> data;
+        int expected;
+    } cases[] = {
+        {{}, {}, 1},                                  // no pattern: everything
+        {{0x12}, {}, 0},                              // no data: no match
+        {{0x12, 0x34}, {0x12, 0x34}, 1},              // whole
+        {{0x34, 0x56}, {0x12, 0x34, 0x56, 0x78}, 1},  // middle
+        {{0x78}, {0x12, 0x34, 0x56, 0x78}, 1},        // last byte
+        {{0x56, 0x78, 0x9A}, {0x12, 0x34, 0x56, 0x78}, 0},  // runs past the end
+        {{0x12, 0x56}, {0x12, 0x34, 0x56}, 0},        // not contiguous
+        {{0x00, 0x00}, {0x00, 0x01, 0x00, 0x00}, 1},
+    };
+    for (const Case& k : cases) {
+        CFindSettings c;
+        const Image image = WithPattern(MakeImage(ISSUE, {3}), k.pattern);
+        c.SetImage(image.data(), image.size());
+        EXPECT_EQ(c.MatchPattern(k.data.data(), k.data.size()), k.expected) << k.pattern.size() << "/" << k.data.size();
+    }
+}
+
+TEST(CriteriaPattern, StoredBlobRoundTripAndOldBlobs) {
+    std::vector<uint8_t> pattern(CRITERIA_PATTERN_MAX);
+    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(255 - i);
+    for (size_t length : {size_t{1}, size_t{16}, size_t{255}}) {
+        CFindSettings c;
+        const Image image = WithPattern(MakeImage(ISSUE | INPUT, {64 + 9}), {pattern.begin(), pattern.begin() + length});
+        c.SetImage(image.data(), image.size());
+        const std::vector<uint8_t> blob = c.ToStoredBlob();
+        EXPECT_EQ(blob.size(), CRITERIA_BLOB_SIZE + 4 + length);
+        EXPECT_EQ(ByteReader(blob.data(), blob.size()).u32le_or(0), blob.size());
+        CFindSettings back;
+        ASSERT_EQ(back.FromBlob(blob.data(), blob.size()), 1);
+        EXPECT_EQ(ImageOf(back), image) << length;
+        // Cut short by one byte: the total no longer fits, refused whole.
+        CFindSettings cut = back;
+        EXPECT_EQ(cut.FromBlob(blob.data(), blob.size() - 1), 0);
+        EXPECT_EQ(ImageOf(cut), image);
+    }
+    // Without a pattern the stored blob is the fixed 96 bytes.
+    CFindSettings plain = {};
+    const Image image = MakeImage(ISSUE, {1});
+    plain.SetImage(image.data(), image.size());
+    EXPECT_EQ(plain.ToStoredBlob().size(), CRITERIA_BLOB_SIZE);
+    // A tail whose count runs past the total size is no pattern.
+    std::vector<uint8_t> bad = plain.ToStoredBlob();
+    bad.resize(CRITERIA_BLOB_SIZE + 4 + 8);
+    PutLe32(bad.data(), static_cast<uint32_t>(bad.size()));
+    PutLe32(bad.data() + CRITERIA_BLOB_SIZE, 300);
+    CFindSettings read;
+    ASSERT_EQ(read.FromBlob(bad.data(), bad.size()), 1);
+    EXPECT_EQ(read.PatternLength(), 0u);
 }

@@ -4,14 +4,14 @@
 
 namespace brx {
 
-CPresetNameDlg::CPresetNameDlg(UINT templateId, UINT editId, HWND parent, std::wstring initial)
-    : CDialog(templateId, parent), m_editId(editId), m_name(std::move(initial)) {}
+CPresetNameDlg::CPresetNameDlg(UINT templateId, UINT editId, HWND parent, std::wstring initial, size_t maxChars)
+    : CDialog(templateId, parent), m_editId(editId), m_maxChars(maxChars), m_name(std::move(initial)) {}
 
 BOOL CPresetNameDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     HWND edit = GetDlgItem(m_editId);
-    ::SendMessageW(edit, EM_LIMITTEXT, PresetChoice::kMaxName, 0);
-    if (m_name.size() > PresetChoice::kMaxName) m_name.resize(PresetChoice::kMaxName);
+    ::SendMessageW(edit, EM_LIMITTEXT, m_maxChars, 0);
+    if (m_name.size() > m_maxChars) m_name.resize(m_maxChars);
     ::SetWindowTextW(edit, m_name.c_str());
     ::EnableWindow(GetDlgItem(IDOK), !m_name.empty());
     ::SendMessageW(edit, EM_SETSEL, 0, -1);

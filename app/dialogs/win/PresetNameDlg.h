@@ -12,8 +12,9 @@ namespace brx {
 
 class CPresetNameDlg final : public CDialog {
 public:
-    // templateId: the dialog with the edit editId, OK and Cancel.
-    CPresetNameDlg(UINT templateId, UINT editId, HWND parent, std::wstring initial);
+    // templateId: the dialog with the edit editId, OK and Cancel; names are
+    // at most maxChars long.
+    CPresetNameDlg(UINT templateId, UINT editId, HWND parent, std::wstring initial, size_t maxChars = 40);
 
     const std::wstring& Name() const { return m_name; }
 
@@ -23,6 +24,7 @@ public:
 
 private:
     UINT m_editId;
+    size_t m_maxChars;
     std::wstring m_name;
 };
 

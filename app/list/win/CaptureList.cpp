@@ -395,14 +395,10 @@ void CCaptureList::OnRowCountTimer() {
     m_rowCountTimer = false;
 }
 
-void CCaptureList::OnOdCacheHint(int from, int to) {
-    uint8_t record[kRowBufferSize], companion[kRowBufferSize];
-    CRecordPairView pair;
-    pair.Init(record, sizeof record, companion, sizeof companion);
+bool CCaptureList::GetTextContext(COLUMN_TEXT_CONTEXT& ctx, std::shared_ptr<ISummaryNames>& names) const {
     CCaptureLog* log = ActiveLog();
-    if (!log) return;
-    const CLogNames names(*log);
-    COLUMN_TEXT_CONTEXT ctx;
+    if (!log) return false;
+    names = std::make_shared<CLogNames>(*log);
     ctx.frequency = log->GetCounterFrequency();
     ctx.reference = m_referenceSet ? m_referenceStamp : log->GetFirstCounterStamp();
     ctx.layout = log->GetRecordLayout();
@@ -410,9 +406,19 @@ void CCaptureList::OnOdCacheHint(int from, int to) {
     ctx.timeFormat = prefs.GetTimeFormat();
     ctx.elapsedFormat = prefs.GetElapsedTimeFormat();
     ctx.durationFormat = prefs.GetDurationFormat();
-    ctx.names = &names;
+    ctx.names = names.get();
     ctx.reportDescriptors = &log->GetRDHash();
     ctx.toLocalTime = ToLocalFileTime;
+    return true;
+}
+
+void CCaptureList::OnOdCacheHint(int from, int to) {
+    uint8_t record[kRowBufferSize], companion[kRowBufferSize];
+    CRecordPairView pair;
+    pair.Init(record, sizeof record, companion, sizeof companion);
+    COLUMN_TEXT_CONTEXT ctx;
+    std::shared_ptr<ISummaryNames> names;
+    if (!GetTextContext(ctx, names)) return;
     LIST_ROW_COLORS colors;
     colors.window = g_window;
     colors.windowText = g_windowText;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "app/list/ColumnText.h"
 #include "app/list/ListCache.h"
@@ -101,6 +102,13 @@ public:
     static LIST_COLOR GetWindowColor();
     static LIST_COLOR GetWindowTextColor();
     LIST_COLOR GetOddRowShade() const { return brx::GetOddRowShade(GetWindowColor()); }
+
+    // --- for the export: the list's filter, and the cell texts' context of
+    // the active log as the list fills its cells (its names answered by
+    // `names`, which the caller keeps while it uses the context); false
+    // without a log.
+    CFilter& GetFilter() const { return Filter(); }
+    bool GetTextContext(COLUMN_TEXT_CONTEXT& ctx, std::shared_ptr<ISummaryNames>& names) const;
 
     // The text cache (read by the tests and the export's checks).
     const CListCache& GetCache() const { return m_cache; }

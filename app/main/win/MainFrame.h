@@ -14,6 +14,7 @@
 
 #include "app/commands/UpdateRules.h"
 #include "app/commands/win/GoToDlg.h"
+#include "app/export/win/ExportList.h"
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
 #include "app/devtree/win/DeviceStack.h"
@@ -180,6 +181,8 @@ public:
     CDialog* m_pFilterSettingsDlg = nullptr;
     CDialog* m_pFindDlg = nullptr;
     CDialog* m_pGoToDlg = nullptr;
+    // The list export, made at its first use (it reads its settings then).
+    std::unique_ptr<CExportList> m_pExportList;
     CDialog* m_pSplash = nullptr;
     DWORD m_dwSplashStart = static_cast<DWORD>(-1);
 

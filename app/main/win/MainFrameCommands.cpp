@@ -15,6 +15,8 @@
 #include "app/commands/RecordCommands.h"
 #include "app/devices/win/CaptureSettingsDriver.h"
 #include "app/dialogs/win/CaptureSettingsDlg.h"
+#include "app/dialogs/win/FilterSettingsDlg.h"
+#include "app/dialogs/win/FindSettingsDlg.h"
 #include "app/frame/win/AboutDlg.h"
 #include "app/frame/win/RecentFilesMenu.h"
 #include "app/frame/win/TipDlg.h"
@@ -65,7 +67,8 @@ const wchar_t kDroppedPathTooLongText[] =
 namespace {
 
 // The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_GO_TO | FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES;
+constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_FILTER_SETTINGS | FEATURE_FIND | FEATURE_GO_TO |
+                               FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES | FEATURE_EXPORT;
 
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
@@ -104,6 +107,32 @@ public:
     void OnCaptureSettingsApplied() override {}
 
     CMainFrame* frame = nullptr; // the frame that opened the dialog last
+};
+
+// The frame's side of the filter settings dialog: it forgets the dialog when
+// it closes, and after Apply the list shows the rows and its selection anew.
+class FilterSettingsOwner final : public IFilterSettingsOwner {
+public:
+    void OnFilterSettingsClosed(int) override {
+        if (frame) frame->m_pFilterSettingsDlg = nullptr;
+    }
+    void OnFilterSettingsApplied() override {
+        if (frame) frame->RefreshCaptureList();
+    }
+
+    CMainFrame* frame = nullptr;
+};
+
+// The frame's side of the find settings dialog: it forgets the dialog when
+// it closes.
+class FindSettingsOwner final : public IFindSettingsOwner {
+public:
+    void OnFindSettingsClosed(int) override {
+        if (frame) frame->m_pFindDlg = nullptr;
+    }
+    void OnFindSettingsApplied() override {}
+
+    CMainFrame* frame = nullptr;
 };
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
@@ -316,6 +345,12 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
         CCaptureLog* log = GetActiveLog();
         if (!driver.IsCaptureRunning() && log) log->SaveAs();
     });
+    if (cmd.Is(cmd::kExportList)) return cmd.Run([&] {
+        if (driver.IsCaptureRunning()) return;
+        if (!m_pExportList) m_pExportList = std::make_unique<CExportList>();
+        m_pExportList->m_frame = m_hWnd;
+        m_pExportList->Export(m_wndCaptureList);
+    });
     if (cmd.Is(cmd::kExit)) return cmd.Run([&] { SendMessage(WM_CLOSE); });
     if (cmd.InRange(cmd::kRecentFileFirst, cmd::kRecentFileLast)) return cmd.Run([&] {
         CRecentFilesMenu* recent = GetRecentFiles();
@@ -354,6 +389,36 @@ bool CMainFrame::HandleCommand(CCommand& cmd) {
             return;
         }
         m_pCaptureSettingsDlg = dialog;
+        dialog->ShowWindow(SW_SHOW);
+    });
+    if (cmd.Is(cmd::kFilterSettings)) return cmd.Run([&] {
+        if (m_pFilterSettingsDlg) {
+            ::SetActiveWindow(m_pFilterSettingsDlg->m_hWnd);
+            return;
+        }
+        static FilterSettingsOwner owner;
+        owner.frame = this;
+        auto* dialog = new CFilterSettingsDlg(this, &owner, &GetRecordFilter());
+        if (!dialog->Create()) {
+            delete dialog;
+            return;
+        }
+        m_pFilterSettingsDlg = dialog;
+        dialog->ShowWindow(SW_SHOW);
+    });
+    if (cmd.Is(cmd::kFind)) return cmd.Run([&] {
+        if (m_pFindDlg) {
+            ::SetActiveWindow(m_pFindDlg->m_hWnd);
+            return;
+        }
+        static FindSettingsOwner owner;
+        owner.frame = this;
+        auto* dialog = new CFindSettingsDlg(this, &owner, &GetFindSettings());
+        if (!dialog->Create()) {
+            delete dialog;
+            return;
+        }
+        m_pFindDlg = dialog;
         dialog->ShowWindow(SW_SHOW);
     });
     if (cmd.Is(cmd::kCaptureHotPlugged)) return cmd.Run([&] {

@@ -152,3 +152,55 @@ TEST(RowRecords, WholeRecordsGiveTheReferenceAndTheDeviceObject) {
 }
 
 } // namespace
+
+namespace {
+
+// Rounds' bulk completions carry 4096 bytes of 0x40 + round; the last round
+// (5000 bytes) ends in 0x99 0x98, past what a find's view copies.
+class FindPattern : public ::testing::Test {
+protected:
+    void SetUp() override {
+        f.Build(4);
+        DeviceSpec d;
+        UrbSpec in = BulkTransfer(PipeSpec{0x81}, 5000);
+        std::vector<Bytes> records;
+        records.push_back(f.builder.UrbIssue(d, in, f.builder.NewIrp()));
+        const Issued issued = f.builder.Last();
+        in.data = Bytes(5000, 0x11);
+        in.data[4998] = 0x99;
+        in.data[4999] = 0x98;
+        lastCompletion = f.log.GetRecordCount() + 1;
+        records.push_back(f.builder.UrbCompletion(d, in, issued));
+        f.log.Append(records);
+    }
+    std::optional<uint32_t> Find(std::vector<uint8_t> pattern, int64_t selected, bool forward) {
+        std::vector<uint8_t> image =
+            CriteriaImage(true, true, false, true, false, {brx::testing::kBulkPosition, brx::testing::kCreatePosition});
+        image[CRITERIA_PATTERN_COUNT] = static_cast<uint8_t>(pattern.size());
+        std::copy(pattern.begin(), pattern.end(), image.begin() + CRITERIA_PATTERN);
+        CFindSettings criteria;
+        EXPECT_EQ(criteria.SetImage(image.data(), image.size()), 1);
+        return FindMatchingRow(f.filter, f.log.GetRecordLayout(), criteria, f.filter.GetRowCount(), selected, forward);
+    }
+    CommandLog f;
+    uint32_t lastCompletion = 0;
+};
+
+TEST_F(FindPattern, LandsOnTheRecordsWhoseDataHoldThePattern) {
+    EXPECT_EQ(Find({0x42, 0x42}, -1, true), f.bulkCompletions[2]);
+    EXPECT_EQ(Find({0x42, 0x42}, -1, false), f.bulkCompletions[2]);
+    EXPECT_EQ(Find({0x42, 0x42}, f.bulkCompletions[2], true), std::nullopt);
+    EXPECT_EQ(Find({0x40}, f.bulkCompletions[0], true), std::nullopt);
+    EXPECT_EQ(Find({0x41, 0x42}, -1, true), std::nullopt);  // never side by side
+    // Without a pattern the first match is the first Create issue.
+    EXPECT_EQ(Find({}, -1, true), f.creates[0]);
+}
+
+TEST_F(FindPattern, ThePatternIsFoundPastTheFindsView) {
+    ASSERT_GT(5000u, FIND_VIEW_SIZE);
+    EXPECT_EQ(Find({0x99, 0x98}, -1, true), lastCompletion);
+    EXPECT_EQ(Find({0x99, 0x98}, -1, false), lastCompletion);
+    EXPECT_EQ(Find({0x98, 0x99}, -1, true), std::nullopt);
+}
+
+} // namespace

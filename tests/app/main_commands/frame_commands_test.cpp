@@ -53,8 +53,8 @@ TEST_F(FrameCommands, UpdateRulesFollowTheLogAndTheCapture) {
     EXPECT_FALSE(Enabled(ID_FILE_CLOSE_LOG));
     EXPECT_TRUE(Enabled(ID_FILE_NEW_LOG));
     // Windows this program does not have: no handler, disabled.
-    for (UINT id : {ID_FILTER_SETTINGS, ID_SEARCH_FIND, ID_FILE_EXPORT_LIST})
-        EXPECT_FALSE(Enabled(id)) << id;
+    // Export, the filter and the find settings need records.
+    for (UINT id : {ID_FILE_EXPORT_LIST, ID_FILTER_SETTINGS, ID_SEARCH_FIND}) EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_TRUE(Enabled(ID_TOOLS_PREFERENCES));
     EXPECT_TRUE(Enabled(ID_CAPTURE_SETTINGS)) << "the capture settings dialog exists";
 
@@ -82,7 +82,8 @@ TEST_F(FrameCommands, UpdateRulesFollowTheLogAndTheCapture) {
     EXPECT_TRUE(Enabled(ID_FILTER_APPLY));
     EXPECT_EQ(Update(ID_FILTER_APPLY).m_nCheck, 0);
     EXPECT_FALSE(MenuItemState(frame->m_menu, 0, ID_FILE_OPEN_LOG, frame->m_hWnd) & MF_GRAYED);
-    EXPECT_TRUE(MenuItemState(frame->m_menu, 1, ID_FILTER_SETTINGS, frame->m_hWnd) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(frame->m_menu, 1, ID_FILTER_SETTINGS, frame->m_hWnd) & MF_GRAYED);
+    EXPECT_TRUE(Enabled(ID_SEARCH_FIND));
 
     GetActiveLog()->SetModifiedFlag(false);
     EXPECT_FALSE(Enabled(ID_FILE_SAVE_LOG)) << "saved: nothing to save";
@@ -250,6 +251,54 @@ TEST_F(FrameCommands, GoToThroughTheDialogSelectsOrExplains) {
     EXPECT_FALSE(::IsWindow(dialog));
     EXPECT_EQ(frame->m_pGoToDlg, nullptr);
     EXPECT_TRUE(Enabled(ID_SEARCH_GO_TO_RECORD));
+}
+
+// Export List: the save dialog titled "Export As", the rows written into a
+// file that replaces the old one; a folder that does not exist leaves
+// nothing behind and says why.
+TEST_F(FrameCommands, ExportListWritesEveryRowOrExplains) {
+    CaptureOneRound();
+    ASSERT_TRUE(Enabled(ID_FILE_EXPORT_LIST));
+    wchar_t dir[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"brx_export_list.html";
+    {
+        HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD n = 0;
+        ::WriteFile(f, "old", 3, &n, nullptr);
+        ::CloseHandle(f);
+    }
+    prompts().files.push_back(path);
+    const size_t dialogs = prompts().fileDialogs.size();
+    const size_t boxes = prompts().boxes.size();
+    Command(ID_FILE_EXPORT_LIST);
+    ASSERT_EQ(prompts().fileDialogs.size(), dialogs + 1);
+    EXPECT_FALSE(prompts().fileDialogs.back().open);
+    EXPECT_EQ(prompts().boxes.size(), boxes);
+    std::string page;
+    {
+        HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        char buffer[65536];
+        DWORD n = 0;
+        while (::ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n) page.append(buffer, n);
+        ::CloseHandle(f);
+    }
+    size_t rows = 0;
+    for (size_t at = 0; (at = page.find("<tr><td>", at)) != std::string::npos; ++at) ++rows;
+    EXPECT_EQ(rows, ListCount());
+    EXPECT_EQ(page.substr(0, 9), "<!DOCTYPE");
+    EXPECT_NE(page.find("</html>"), std::string::npos);
+    ::DeleteFileW(path.c_str());
+
+    const std::wstring nowhere = std::wstring(dir) + L"brx no such folder\\list.html";
+    prompts().files.push_back(nowhere);
+    Command(ID_FILE_EXPORT_LIST);
+    ASSERT_EQ(prompts().boxes.size(), boxes + 1);
+    EXPECT_EQ(prompts().boxes.back().text.find(L"The export file "), 0u);
+    EXPECT_NE(prompts().boxes.back().text.find(L" could not be created.\n\n"), std::wstring::npos);
+    EXPECT_EQ(::GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(FrameCommands, CorrespondingRequestJumpsBetweenIssueAndCompletion) {

@@ -1,0 +1,17 @@
+// Ids of the export options template (export.rc), placed under the save
+// dialog's file controls.
+#pragma once
+
+#define IDD_EXPORT_OPTIONS 147
+#define IDC_EXPORT_RANGE_GROUP 1061
+#define IDC_EXPORT_RANGE_ALL 1063
+#define IDC_EXPORT_RANGE_SOME 1064
+#define IDC_EXPORT_FROM 1065
+#define IDC_EXPORT_TO 1066
+#define IDC_EXPORT_COLUMNS_GROUP 1067
+#define IDC_EXPORT_COLUMNS_DEFAULT 1068
+#define IDC_EXPORT_COLUMNS_AS_IS 1069
+#define IDC_EXPORT_BUFFER_GROUP 2025
+#define IDC_EXPORT_BUFFER_ALL 2026
+#define IDC_EXPORT_BUFFER_LIMIT 2027
+#define IDC_EXPORT_BUFFER_BYTES 2028
