@@ -16,6 +16,7 @@
 #include "decode/SetupRows.h"
 #include "decode/UrbFields.h"
 #include "protocols/BulkOnly.h"
+#include "protocols/CdcNotifications.h"
 #include "protocols/ClassDecoders.h"
 #include "protocols/HidReportDescriptorPage.h"
 #include "protocols/HidReportValues.h"
@@ -105,11 +106,19 @@ bool RenderCdcNotificationImpl(PageBuffer& page, EntryOutcome* outcome, const ui
                                bool setupAsSent, std::span<const uint8_t> data, bool dataPresent,
                                const INTERFACE_INFO& info, bool completion) {
     if (!notification) return false;
-    (void)setupAsSent;
-    (void)info;
-    (void)completion;
-    // The CDC notification decoder is not part of this build: the header
-    // shows as its 8-byte table and the data after it as bytes.
+    if (RunEntry(page, outcome, [&] {
+            DECODE_CONTEXT ctx = PageContext(page);
+            ctx.bytes = std::span<const uint8_t>(notification, 8);
+            ctx.setupAsSent = setupAsSent;
+            ctx.request.data = data;
+            ctx.request.dataPresent = dataPresent;
+            ctx.request.interfaceInfo = info;
+            ctx.request.completion = completion;
+            return DecodeCdcNotification(ctx);
+        }))
+        return true;
+    // A header the notification decoder does not take (not a class
+    // notification): its 8-byte table and the data after it as bytes.
     return RunEntry(page, outcome, [&] {
         DECODE_CONTEXT ctx = PageContext(page);
         ctx.bytes = std::span<const uint8_t>(notification, 8);

@@ -159,9 +159,15 @@ TEST_F(AnalysisPagesTest, CdcNotifications) {
     // SERIAL_STATE with its two data bytes.
     const Bytes serialState = {0xA1, 0x20, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x03, 0x00};
     const std::string page = Page(Interface(0x02, 2, 1), BulkTransfer(notify, 10, serialState), true);
-    EXPECT_TRUE(Has(page, "bmRequestType"));
-    EXPECT_TRUE(Has(page, "03&nbsp;00&nbsp;"));
+    EXPECT_TRUE(Has(page, "Serial State"));
+    EXPECT_TRUE(Has(page, "bTxCarrier"));
     CheckGoldenPage("analysis_cdc_notification", page);
+    // A header that is no class notification: its table and its data bytes.
+    const Bytes odd = {0x80, 0x20, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x03, 0x00};
+    const std::string bytes = Page(Interface(0x02, 2, 1), BulkTransfer(notify, 10, odd), true);
+    EXPECT_TRUE(Has(bytes, "bmRequestType"));
+    EXPECT_TRUE(Has(bytes, "03&nbsp;00&nbsp;"));
+    EXPECT_FALSE(Has(bytes, kDecoderFailedLine));
     // A data interface (0Ah) and a notification shorter than its header: none.
     EXPECT_EQ(Page(Interface(0x0A), BulkTransfer(notify, 10, serialState), true), "");
     EXPECT_EQ(Page(Interface(0x02, 2, 1), BulkTransfer(notify, 4, {0xA1, 0x20, 0, 0}), true), "");
