@@ -29,7 +29,7 @@ constexpr uint32_t USB_DEVICE_QUALIFIER_SIZE = 10;
 constexpr uint32_t USB_DESCRIPTOR_REQUEST_HEADER = 12;
 constexpr uint32_t PORT_MAX_OPEN_PIPES = 30;
 constexpr uint32_t DRIVE_LETTERS_MAX = 31;
-constexpr int32_t USB_SPEED_UNKNOWN = -2;
+constexpr int32_t USB_SPEED_UNKNOWN = -1;   // as DECODE_CONTEXT::deviceSpeed
 
 struct USB_PIPE {
     std::array<uint8_t, 7> endpoint{};   // the endpoint descriptor

@@ -8,6 +8,11 @@
 #include "app/devices/win/UsbHost.h"
 #include "app/devtree/win/DeviceStack.h"
 #include "app/devtree/win/DeviceViewImages.h"
+#include "app/usbprops/win/PnpProp.h"
+#include "app/usbprops/win/UsbProp.h"
+#include "app/usbprops/win/UsbReportExport.h"
+#include "capture/win/Prompts.h"
+#include "toolkit/html/HtmlHost.h"
 #include "base/win/WaitCursor.h"
 #include "capture/win/CaptureDriver.h"
 #include "capture/win/SettingsStore.h"
@@ -26,6 +31,10 @@ const wchar_t kDefaultRootText[] = L"Computer";
 constexpr DWORD kComputerNameChars = 16;
 
 const GUID kComputerClass = {0x4D36E966, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+// The USB setup class {36FC9E60-C465-11CF-8056-444553540000}.
+const GUID kUsbSetupClass = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr DWORD kCompatibleIdBytes = 2048;
+constexpr DWORD kCompatibleIdMaxBytes = 0x10000;
 
 HTREEITEM ItemArg(DEVICE_ITEM item) { return static_cast<HTREEITEM>(item); }
 wchar_t* W(const WString& s) { return const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(s.c_str())); }
@@ -299,10 +308,112 @@ BOOL CDeviceTree::RemoveCaptureDevice(uint32_t deviceObject) {
 // Showing and selecting
 
 void CDeviceTree::ShowNode(const DEVICE_NODE* node, bool wholeTree) {
-    // The USB properties and PnP properties panes are not part of the program
-    // yet; the device stack pane shows a node, and nothing for the computer.
+    // The device stack and PnP panes show a node, and nothing for the
+    // computer; the USB properties pane shows the computer's summary too.
     if (stackView_)
         stackView_->ShowNode(wholeTree ? nullptr : node);
+    if (usbProp_) {
+        if (!reportPage_)
+            reportPage_ = std::make_unique<PageBuffer>(kUsbPropertiesPageCapacity);
+        if ((wholeTree || node) && BuildUsbReport(wholeTree, node, *reportPage_))
+            usbProp_->ShowHtml(reportPage_->data(), reportPage_->size());
+        else
+            usbProp_->ShowHtml(nullptr, 0);
+    }
+    if (pnpProp_) {
+        pnpProp_->SetUsbHost(host_);
+        pnpProp_->ShowDevice(wholeTree ? nullptr : node);
+    }
+}
+
+USB_REPORT_SUMMARY CDeviceTree::ReportSummary() {
+    USB_REPORT_SUMMARY s;
+    IUsbHost& host = Host();
+    HDEVINFO set = host.SetupDiGetClassDevsW(&kUsbSetupClass, nullptr, nullptr, DIGCF_PRESENT);
+    if (set != INVALID_HANDLE_VALUE) {
+        std::vector<BYTE> buffer;
+        for (DWORD i = 0; i < 4096; ++i) {
+            SP_DEVINFO_DATA data{};
+            data.cbSize = sizeof(data);
+            if (!host.SetupDiEnumDeviceInfo(set, i, &data))
+                break;
+            // The multi-string as returned: read within the size reported,
+            // growing the buffer once when the first is short.
+            buffer.assign(kCompatibleIdBytes, 0);
+            DWORD type = 0, required = 0;
+            BOOL ok = host.SetupDiGetDeviceRegistryPropertyW(set, &data, SPDRP_COMPATIBLEIDS, &type, buffer.data(),
+                                                             static_cast<DWORD>(buffer.size()), &required);
+            if (!ok && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > buffer.size() &&
+                required <= kCompatibleIdMaxBytes) {
+                buffer.assign(required, 0);
+                ok = host.SetupDiGetDeviceRegistryPropertyW(set, &data, SPDRP_COMPATIBLEIDS, &type, buffer.data(),
+                                                            static_cast<DWORD>(buffer.size()), &required);
+            }
+            if (!ok)
+                continue;
+            const size_t used = std::min<size_t>(required ? required : buffer.size(), buffer.size());
+            const std::u16string_view ids(reinterpret_cast<const char16_t*>(buffer.data()), used / 2);
+            CountHostController(s, ClassifyHostController(ids));
+        }
+        host.SetupDiDestroyDeviceInfoList(set);
+    }
+    const DEVICE_COUNTS& c = Counts();
+    s.hostControllers = c.hostControllers;
+    s.rootHubs = c.rootHubs;
+    s.externalHubs = c.externalHubs;
+    s.connectedPorts = c.connectedPorts;
+    return s;
+}
+
+bool CDeviceTree::BuildUsbReport(bool wholeTree, const DEVICE_NODE* node, PageBuffer& page) {
+    const CHtmlSettings& settings = HtmlSettings();
+    USB_REPORT_OPTIONS options;
+    options.headerRow = settings.options[0] != 0;
+    options.offsetColumn = settings.options[1] != 0;
+    options.sizeColumn = settings.options[2] != 0;
+    options.expand = settings.options[3] != 0;
+    options.detail = settings.options[4] != 0;
+    const USB_REPORT_SUMMARY summary = wholeTree ? ReportSummary() : USB_REPORT_SUMMARY{};
+    return WriteUsbPropertiesPage(page, node, wholeTree, summary, options);
+}
+
+void CDeviceTree::ExportUsbReport(bool wholeTree, const DEVICE_NODE* node) {
+    const USB_REPORT_SUMMARY summary = wholeTree ? ReportSummary() : USB_REPORT_SUMMARY{};
+    HWND owner = m_hWnd ? ::GetAncestor(m_hWnd, GA_ROOT) : nullptr;
+    brx::ExportUsbReport(owner, node, wholeTree, summary);
+}
+
+void CDeviceTree::OnExport() {
+    HTREEITEM selected = GetSelectedItem();
+    if (!selected)
+        return;
+    if (selected == root_)
+        ExportUsbReport(true, nullptr);
+    else if (const DEVICE_NODE* node = NodeOf(selected))
+        ExportUsbReport(false, node);
+}
+
+void CDeviceTree::OnRestart() {
+    const DEVICE_NODE* node = NodeOf(GetSelectedItem());
+    if (!node || node->instanceId.empty())
+        return;
+    // The restart's device change may refresh the tree and free the node:
+    // the ID is copied first.
+    const WString instanceId = node->instanceId;
+    EnableWindow(FALSE);
+    lastRestart_ = CDeviceActions::RestartDevice(Host(), instanceId, kRestartAction);
+    EnableWindow(TRUE);
+    const UINT icon = lastRestart_ == RestartOutcome::Restarted ? MB_ICONINFORMATION : MB_ICONWARNING;
+    Prompts().MessageBoxW(::GetAncestor(m_hWnd, GA_ROOT), RestartOutcomeText(lastRestart_), L"Restart",
+                          MB_OK | icon);
+}
+
+void CDeviceTree::OnProperties() {
+    const DEVICE_NODE* node = NodeOf(GetSelectedItem());
+    if (!node || node->instanceId.empty())
+        return;
+    const WString instanceId = node->instanceId;
+    ShowDeviceProperties(::GetAncestor(m_hWnd, GA_ROOT), instanceId);
 }
 
 void CDeviceTree::OnSelChanged(const NMTREEVIEWW& nm) {
@@ -366,6 +477,12 @@ bool CDeviceTree::OnCommand(CCommand& cmd) {
         });
     if (cmd.Is(ID_DEVICE_REFRESH))
         return cmd.Run([&] { Refresh(); });
+    if (cmd.Is(ID_DEVICE_RESTART))
+        return cmd.Run([&] { OnRestart(); });
+    if (cmd.Is(ID_DEVICE_PROPERTIES))
+        return cmd.Run([&] { OnProperties(); });
+    if (cmd.Is(ID_USB_PROPERTIES_EXPORT))
+        return cmd.Run([&] { OnExport(); });
     return CTreeCtrl::OnCommand(cmd);
 }
 
@@ -380,6 +497,21 @@ bool CDeviceTree::OnUpdateCommand(CCmdUI& ui) {
         ui.SetCheck(displayComponents_ ? 1 : 0);
         return true;
     case ID_DEVICE_REFRESH: ui.Enable(true); return true;
+    case ID_DEVICE_RESTART: {
+        const DEVICE_NODE* node = m_hWnd ? NodeOf(GetSelectedItem()) : nullptr;
+        ui.Enable(node && !node->instanceId.empty() && CDeviceActions::CanRestartInstance(Host(), node->instanceId));
+        return true;
+    }
+    case ID_DEVICE_PROPERTIES: {
+        const DEVICE_NODE* node = m_hWnd ? NodeOf(GetSelectedItem()) : nullptr;
+        ui.Enable(node && !node->instanceId.empty());
+        return true;
+    }
+    case ID_USB_PROPERTIES_EXPORT: {
+        HTREEITEM selected = m_hWnd ? GetSelectedItem() : nullptr;
+        ui.Enable(selected && (selected == root_ || NodeOf(selected)));
+        return true;
+    }
     }
     return CTreeCtrl::OnUpdateCommand(ui);
 }

@@ -2,8 +2,10 @@
 // controllers, root hubs, hubs, ports and, optionally, the devices' component
 // device nodes), with a check box per item whose driver stack has device
 // objects that can be captured. Checking a box selects those objects in the
-// capture driver; selecting an item shows it in the device stack pane; device
-// arrivals and removals rebuild the tree after a quiet second.
+// capture driver; selecting an item shows it in the device stack, USB
+// properties and PnP properties panes; device arrivals and removals rebuild
+// the tree after a quiet second. Its context menu restarts a device, opens
+// the system's device properties and exports the USB properties report.
 //
 // The main frame creates it as a pane (Create), links the device stack view
 // (SetDeviceStack), refreshes it once, forwards WM_DEVICECHANGE to
@@ -22,6 +24,8 @@
 
 #include "app/devices/win/DeviceEnumerator.h"
 #include "app/devtree/CaptureSelection.h"
+#include "app/usbprops/UsbReport.h"
+#include "app/usbprops/win/DeviceActions.h"
 #include "app/res/devtree_ids.h"
 #include "framework/CommonControls.h"
 
@@ -29,6 +33,8 @@ namespace brx {
 
 class CCaptureDriver;
 class CDeviceStack;
+class CPnpProp;
+class CUsbProp;
 class IUsbHost;
 
 class CDeviceTree : public CTreeCtrl, private IDeviceNodeSink {
@@ -52,6 +58,12 @@ public:
     void SetImageListColor(UINT colorFlags) { colorFlags_ = colorFlags; }
     // The pane that shows the selected item's driver stack (may be null).
     void SetDeviceStack(CDeviceStack* stack) { stackView_ = stack; }
+    // The panes that show the selected item's USB and PnP properties (may be
+    // null).
+    void SetPropertyPanes(CUsbProp* usbProp, CPnpProp* pnpProp) {
+        usbProp_ = usbProp;
+        pnpProp_ = pnpProp;
+    }
 
     BOOL Create(HWND parent, UINT id = IDC_DEVICE_TREE, const RECT& rect = RECT{}, DWORD style = kDefaultStyle);
 
@@ -98,6 +110,22 @@ public:
     // Whether the system's class images are in use (else the tree's own).
     bool HasClassImages() const { return classImagesLoaded_; }
 
+    // The USB properties page of a node (the computer item: wholeTree) into
+    // page, with the display switches of the HTML settings; false when there
+    // is nothing to show.
+    bool BuildUsbReport(bool wholeTree, const DEVICE_NODE* node, PageBuffer& page);
+    // The computer item's counts: host controllers by their compatible IDs,
+    // and the enumeration's counts of the last refresh.
+    USB_REPORT_SUMMARY ReportSummary();
+    // Asks for a file and saves the report of the computer item or a node.
+    void ExportUsbReport(bool wholeTree, const DEVICE_NODE* node);
+    // The context menu's device actions on the selected item.
+    void OnRestart();
+    void OnProperties();
+    void OnExport();
+    // What the last restart came to (for tests and the message shown).
+    RestartOutcome LastRestartOutcome() const { return lastRestart_; }
+
     // Commands of the tree (its context menu, and the main frame's route).
     bool OnCommand(CCommand& cmd) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
@@ -133,6 +161,10 @@ private:
     CCaptureDriver* driver_ = nullptr;
     IUsbHost* host_ = nullptr;
     CDeviceStack* stackView_ = nullptr;
+    CUsbProp* usbProp_ = nullptr;
+    CPnpProp* pnpProp_ = nullptr;
+    std::unique_ptr<PageBuffer> reportPage_;   // the pane's page, reused
+    RestartOutcome lastRestart_ = RestartOutcome::Refused;
     UINT colorFlags_ = ILC_COLOR32;
 
     SP_CLASSIMAGELIST_DATA classImages_{};

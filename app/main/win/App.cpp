@@ -221,6 +221,10 @@ BOOL CApp::InitInstance() {
         return FALSE;
     }
     m_pMainWnd = frame;
+    // The browser panes' context menus go to the frame, which knows the panes.
+    m_pOccManager->SetContextMenuRouter([frame](POINT pt, IUnknown* target, bool textSelected) {
+        return frame->OnBrowserContextMenu(pt, target, textSelected);
+    });
 
     g_mainWindow = frame->m_hWnd;
     SetAppMainWindow(g_mainWindow); // the owner of the program's message boxes

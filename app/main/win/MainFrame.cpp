@@ -123,12 +123,19 @@ int ScreenColorDepth() {
     return depth;
 }
 
-// A child window of a system class for a view.
-bool CreateChild(CWnd& wnd, DWORD exStyle, const wchar_t* className, DWORD style, HWND parent, UINT id) {
-    return wnd.CreateEx(exStyle, className, L"", style, RECT{0, 0, 0, 0}, parent, id) != FALSE;
-}
-
 } // namespace
+
+HRESULT CMainFrame::OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected) {
+    HWND window = nullptr;
+    IOleWindow* ole = nullptr;
+    if (target && SUCCEEDED(target->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole))) && ole) {
+        ole->GetWindow(&window);
+        ole->Release();
+    }
+    if (window && m_wndUsbProp.m_hWnd && (window == m_wndUsbProp.m_hWnd || ::IsChild(m_wndUsbProp.m_hWnd, window)))
+        return m_wndUsbProp.OnShowContextMenu(pt, target, textSelected);
+    return S_OK;
+}
 
 const PaneDescription* FindPaneDescription(BYTE id) {
     return id >= 1 && id <= 9 ? &kPanes[id - 1] : nullptr;
@@ -263,11 +270,14 @@ void CMainFrame::CreateViews() {
     if (m_wndDeviceStack.Create(m_hWnd, IDC_DEVICE_STACK, RECT{}, stackStyle)) m_wndDeviceStack.InitColumns();
 
     // USB properties: shown empty, then hidden until a device is selected.
-    if (CreateChild(m_wndUsbProp, 0, WC_STATICW, WS_CHILD | WS_VISIBLE, m_hWnd, IDC_USB_PROPERTIES))
+    if (m_wndUsbProp.Create(WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, m_hWnd, IDC_USB_PROPERTIES)) {
+        m_wndUsbProp.Navigate(L"about:blank");
         m_wndUsbProp.ModifyStyle(WS_VISIBLE, 0);
+    }
 
     const DWORD richStyle = WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_READONLY | ES_MULTILINE;
     if (m_wndPnpProp.Create(richStyle, RECT{0, 0, 0, 0}, m_hWnd, IDC_PNP_PROPERTIES)) m_wndPnpProp.InitFormat();
+    m_wndDeviceTree.SetPropertyPanes(&m_wndUsbProp, &m_wndPnpProp);
 
     m_hHubNotify = RegisterInterfaceNotification(m_hWnd, kHubInterface);
     m_hDeviceNotify = RegisterInterfaceNotification(m_hWnd, kDeviceInterface);

@@ -19,6 +19,8 @@
 #include "framework/Menu.h"
 #include "app/devtree/win/DeviceStack.h"
 #include "app/devtree/win/DeviceTree.h"
+#include "app/usbprops/win/PnpProp.h"
+#include "app/usbprops/win/UsbProp.h"
 #include "app/frame/win/MainToolBar.h"
 #include "app/list/win/CaptureList.h"
 #include "app/frame/win/StatusBars.h"
@@ -122,7 +124,10 @@ public:
     int CurrentScreenSet() const { return m_nScreenSet; }
 
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
-    CWnd& GetUsbProp() { return m_wndUsbProp; }
+    CUsbProp& GetUsbProp() { return m_wndUsbProp; }
+    // A browser pane's context menu request: the USB properties pane's
+    // document gets its menu; any other gets none. S_OK.
+    HRESULT OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected);
     CCaptureList& GetCaptureList() { return m_wndCaptureList; }
     CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
 
@@ -134,8 +139,8 @@ public:
     // The panes' views.
     CDeviceTree m_wndDeviceTree;
     CDeviceStack m_wndDeviceStack;
-    CWnd m_wndUsbProp;
-    CRichEditBase m_wndPnpProp;
+    CUsbProp m_wndUsbProp;
+    CPnpProp m_wndPnpProp;
     CCaptureList m_wndCaptureList;
     CRequestSummary m_wndRequestSummary;
     CUrbDetails m_wndUrbDetails;

@@ -685,9 +685,10 @@ TEST_F(DeviceViewsTest, ContextMenuShowsTheSwitchesAndOpensAtTheSelectedItem) {
     EXPECT_FALSE(StateOf(seen, ID_DEVICE_AUTO_REFRESH) & MF_GRAYED);
     EXPECT_TRUE(StateOf(seen, ID_DEVICE_DISPLAY_COMPONENTS) & MF_CHECKED);
     EXPECT_FALSE(StateOf(seen, ID_DEVICE_REFRESH) & MF_GRAYED);
-    // Restarting and the device's property sheet are not offered.
-    EXPECT_TRUE(StateOf(seen, ID_DEVICE_RESTART) & MF_GRAYED);
-    EXPECT_TRUE(StateOf(seen, ID_DEVICE_PROPERTIES) & MF_GRAYED);
+    // A removable device without a problem: restarting and the device's
+    // property sheet are offered.
+    EXPECT_FALSE(StateOf(seen, ID_DEVICE_RESTART) & MF_GRAYED);
+    EXPECT_FALSE(StateOf(seen, ID_DEVICE_PROPERTIES) & MF_GRAYED);
     // Below the left end of the item's text.
     RECT text{};
     tree.GetItemRect(stick, text, TRUE);

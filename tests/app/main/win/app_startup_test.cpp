@@ -562,6 +562,44 @@ TEST_F(AppTest, MainWindowWithTheDefaultScreenSet) {
     Stop(app);
 }
 
+TEST_F(AppTest, SelectingADeviceFillsThePropertyPanes) {
+    SetScreenSetPreferences(0, 1, 1);
+    GetPreferences().Save();
+    CTestableApp app;
+    ASSERT_TRUE(Start(app));
+    CMainFrame* frame = app.MainFrame();
+    ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
+    frame->DockManager().ShowPane(PANE_PNP_PROPERTIES);
+    app.PumpUntilIdle();
+    DrainQuit();
+    CDeviceTree& tree = frame->GetDeviceTree();
+    HTREEITEM stick = nullptr;
+    for (HTREEITEM item = tree.GetRootItem(); item && !stick;) {
+        if (tree.GetItemText(item).rfind(L"Port1: USB Mass Storage", 0) == 0) stick = item;
+        HTREEITEM next = tree.GetChildItem(item);
+        while (!next && item) {
+            next = tree.GetNextSiblingItem(item);
+            if (!next) item = tree.GetParentItem(item);
+        }
+        item = next;
+    }
+    ASSERT_NE(stick, nullptr);
+    tree.SelectItem(stick);
+    app.PumpUntilIdle();
+    DrainQuit();
+    HWND pnp = frame->PaneViewWindow(PANE_PNP_PROPERTIES);
+    ASSERT_NE(pnp, nullptr);
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(pnp, text, 4096);
+    EXPECT_NE(std::wstring(text).find(L"Instance ID:\tUSB\\VID_1209&PID_B5D1"), std::wstring::npos) << text;
+    // The browser pane took the report (Wine draws none of it).
+    if (frame->GetUsbProp().m_hWnd) {
+        EXPECT_TRUE(frame->GetUsbProp().HasReport());
+    }
+    EXPECT_TRUE(test::SaveWindowBmp(frame->m_hWnd, std::string(BRX_TEST_OUTPUT_DIR) + "/main_window_pnp.bmp"));
+    Stop(app);
+}
+
 HWND g_helpCaller = nullptr;
 std::vector<UINT> g_helpCommands;
 std::wstring g_helpFile;
