@@ -31,6 +31,10 @@ enum : DISPID {
     DISPID_EXTERNAL_WIBBLE = 12345,
 };
 
+// The browser's own commands that the pages' context menus offer.
+constexpr UINT ID_BROWSER_COPY = 15;
+constexpr UINT ID_BROWSER_SELECT_ALL = 31;
+
 constexpr wchar_t kProductKeyName[] = L"Brindlex";
 constexpr wchar_t kControlSiteSection[] = L"ControlSite";
 

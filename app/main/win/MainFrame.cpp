@@ -134,6 +134,10 @@ HRESULT CMainFrame::OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSe
     }
     if (window && m_wndUsbProp.m_hWnd && (window == m_wndUsbProp.m_hWnd || ::IsChild(m_wndUsbProp.m_hWnd, window)))
         return m_wndUsbProp.OnShowContextMenu(pt, target, textSelected);
+    // The data analysis page: its browser window, known from its first
+    // DocumentComplete.
+    CDataAnalysisHTML& page = m_wndDataAnalysis.GetHtmlView();
+    if (window && window == page.GetBrowserWindow()) return page.ShowContextMenu(pt, target, textSelected);
     return S_OK;
 }
 
@@ -316,12 +320,6 @@ void CMainFrame::CreateViews() {
     };
     m_wndDataAnalysis.sources = [this] { return DataAnalysisSources(); };
     m_wndDataAnalysis.Create(m_hWnd);
-    // The browsers' context menus come to the frame, which hands the data
-    // analysis page's to its pane.
-    if (auto* sites = dynamic_cast<CCustomOccManager*>(AfxGetOccManager()))
-        sites->SetContextMenuRouter([this](POINT pt, IUnknown* target, bool textSelected) {
-            return OnHtmlContextMenu(pt, target, textSelected);
-        });
 }
 
 ANALYSIS_SOURCES CMainFrame::DataAnalysisSources() {
@@ -335,17 +333,6 @@ ANALYSIS_SOURCES CMainFrame::DataAnalysisSources() {
         log->SetHIDDataHash(&m_hidReports);
     }
     return ANALYSIS_SOURCES{&log->GetRDHash(), log->GetHIDDataHash()};
-}
-
-HRESULT CMainFrame::OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected) {
-    if (!target) return S_OK;
-    CDataAnalysisHTML& page = m_wndDataAnalysis.GetHtmlView();
-    HWND window = nullptr;
-    CComPtr<IOleWindow> ole;
-    if (SUCCEEDED(target->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole))) && ole)
-        ole->GetWindow(&window);
-    if (window && window == page.GetBrowserWindow()) return page.ShowContextMenu(pt, target, textSelected);
-    return S_OK;  // no menu of ours for other pages
 }
 
 void CMainFrame::ForceDataAnalysisPane() {

@@ -107,9 +107,6 @@ public:
     LRESULT AttachPaneWindow(CDP* pane);
     // The window a pane shows (null while there is none).
     HWND PaneViewWindow(BYTE id);
-    // A hosted page's context menu (the browser host's request): the data
-    // analysis page's goes to its pane; other pages get none.
-    HRESULT OnHtmlContextMenu(POINT pt, IUnknown* target, bool textSelected);
     // What the data analysis pages read of the active log.
     ANALYSIS_SOURCES DataAnalysisSources();
 
@@ -126,7 +123,8 @@ public:
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CUsbProp& GetUsbProp() { return m_wndUsbProp; }
     // A browser pane's context menu request: the USB properties pane's
-    // document gets its menu; any other gets none. S_OK.
+    // document and the data analysis page get their menus; any other gets
+    // none. S_OK.
     HRESULT OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected);
     CCaptureList& GetCaptureList() { return m_wndCaptureList; }
     CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }

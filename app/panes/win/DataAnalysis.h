@@ -19,9 +19,6 @@ namespace brx {
 
 constexpr UINT ID_DATA_ANALYSIS_TREE = 40088;
 constexpr UINT ID_DATA_ANALYSIS_HTML = 40089;
-// The browser's own commands the page's context menu offers.
-constexpr UINT ID_BROWSER_COPY = 15;
-constexpr UINT ID_BROWSER_SELECT_ALL = 31;
 
 class CDataAnalysisTL : public CTreeListBase {};
 

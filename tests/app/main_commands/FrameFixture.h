@@ -62,6 +62,10 @@ struct FrameWorld {
                                 L"Brindlex.Document", L"Brindlex Capture File");
         manager->SetTemplate(logTemplate);
         frame = new CMainFrame();
+        // The browsers' context menus go to the frame, as start-up routes them.
+        sites.SetContextMenuRouter([this](POINT pt, IUnknown* target, bool textSelected) {
+            return frame->OnBrowserContextMenu(pt, target, textSelected);
+        });
         test::App().m_pMainWnd = frame;
         SetAppMainWindow(frame->m_hWnd);
         ::ShowWindow(frame->m_hWnd, SW_SHOW);
