@@ -104,6 +104,16 @@ STDMETHODIMP COleControlSite::OnPosRectChange(LPCRECT pos) {
     return S_OK;
 }
 
+STDMETHODIMP COleControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    // A detached site keeps nothing: the control outlives no window of ours.
+    m_activeObject.Release();
+    if (object && m_pHost) {
+        object->AddRef();
+        m_activeObject.Attach(object);
+    }
+    return S_OK;
+}
+
 STDMETHODIMP COleControlSite::GetExtendedControl(IDispatch** out) {
     if (out) *out = nullptr;
     return E_NOTIMPL;
@@ -245,6 +255,19 @@ bool COleControlWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_DESTROY: CloseControl(); return false;
     }
     return CWnd::OnWndMsg(msg, wp, lp, result);
+}
+
+BOOL COleControlWnd::PreTranslateMessage(MSG* msg) {
+    if (msg && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_site) {
+        if (IOleInPlaceActiveObject* active = m_site->GetActiveObject()) {
+            // The object may deactivate itself while it translates.
+            CComPtr<IOleInPlaceActiveObject> hold;
+            active->AddRef();
+            hold.Attach(active);
+            if (hold->TranslateAccelerator(msg) == S_OK) return TRUE;
+        }
+    }
+    return CWnd::PreTranslateMessage(msg);
 }
 
 // --- event sink

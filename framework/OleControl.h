@@ -34,8 +34,15 @@ public:
     COleControlSite& operator=(const COleControlSite&) = delete;
 
     COleControlWnd* GetHost() const { return m_pHost; }
-    // The host window goes away: the site answers nothing about it any more.
-    void Detach() { m_pHost = nullptr; }
+    // The host window goes away: the site answers nothing about it any more
+    // and lets go of the control's active object.
+    void Detach() {
+        m_pHost = nullptr;
+        m_activeObject.Release();
+    }
+    // The control's in-place active object, as it announced itself through
+    // SetActiveObject (null when none): it gets the keys first.
+    IOleInPlaceActiveObject* GetActiveObject() const { return m_activeObject.Get(); }
 
     // Host interfaces beyond the container's own; E_NOINTERFACE by default.
     virtual HRESULT QueryHostInterface(REFIID iid, void** out);
@@ -70,7 +77,7 @@ public:
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
@@ -93,6 +100,7 @@ public:
 
 private:
     COleControlWnd* m_pHost;
+    CComPtr<IOleInPlaceActiveObject> m_activeObject;
     LONG m_nRef = 1;
 };
 
@@ -133,6 +141,9 @@ public:
     HRESULT Unadvise(REFIID iid, DWORD cookie);
 
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // Keys for a window inside the control go to its active object first
+    // (Tab, copy and select-all inside a hosted page); true when it used them.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
 private:
     void CloseControl();

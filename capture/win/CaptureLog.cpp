@@ -618,6 +618,11 @@ CHIDDeviceRDHash* GetActiveRDHash() {
     return log ? &log->GetRDHash() : nullptr;
 }
 
+CHIDDeviceDataHash* GetActiveHIDDataHash() {
+    CCaptureLog* log = GetActiveLog();
+    return log ? log->GetHIDDataHash() : nullptr;
+}
+
 BOOL IsActiveLogModified() {
     CCaptureLog* log = GetActiveLog();
     return log && log->IsModified();

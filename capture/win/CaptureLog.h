@@ -119,6 +119,7 @@ public:
     int64_t GetFirstCounterStamp() { return store_.GetFirstCounterStamp(); }
     CHIDDeviceRDHash& GetRDHash() { return store_.GetRDHash(); }
     void SetHIDDataHash(CHIDDeviceDataHash* cache) { store_.SetHIDDataHash(cache); }
+    CHIDDeviceDataHash* GetHIDDataHash() const { return store_.GetHIDDataHash(); }
     uint32_t LookupDeviceName(OBJECT_KEY key, char16_t* out, uint32_t capacity) const {
         return store_.LookupDeviceName(key, out, capacity);
     }
@@ -252,6 +253,8 @@ CLogManager* GetLogManager();
 // The log of the log manager's template, null when there is none.
 CCaptureLog* GetActiveLog();
 CHIDDeviceRDHash* GetActiveRDHash();
+// The parsed-descriptor cache the active log's decoders read through, or null.
+CHIDDeviceDataHash* GetActiveHIDDataHash();
 BOOL IsActiveLogModified();   // 0 without a log
 BOOL IsActiveLogLive();       // 0 without a log
 BOOL IsActiveLogFull();       // 1 without a log

@@ -189,6 +189,7 @@ public:
     // that is emptied with them.
     CHIDDeviceRDHash& GetRDHash() { return hidDescriptors_; }
     void SetHIDDataHash(CHIDDeviceDataHash* cache) { hidCache_ = cache; }
+    CHIDDeviceDataHash* GetHIDDataHash() const { return hidCache_.load(); }
 
 protected:
     // The opened capture file: root storage, storage "0000" and its data

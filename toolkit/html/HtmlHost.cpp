@@ -6,6 +6,7 @@
 namespace brx {
 
 const CLSID CLSID_WebBrowserControl = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+const IID IID_BrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
 
 CHtmlSettings& HtmlSettings() {
     static CHtmlSettings settings;
@@ -52,7 +53,56 @@ HRESULT CWebBrowser2::SetRegisterAsDropTarget(BOOL flag) {
 // ---- The HTML pane window
 
 CHtmlWnd::~CHtmlWnd() {
+    DisconnectEvents();
     if (m_hBlock) ::GlobalFree(m_hBlock);
+}
+
+BOOL CHtmlWnd::Create(DWORD style, const RECT& rect, HWND parent, UINT id, REFCLSID clsid) {
+    if (!CWebBrowser2::Create(style, rect, parent, id, clsid)) return FALSE;
+    // A control without the events still shows about:blank; a page it holds
+    // would never load, so the failure leaves EventsConnected() false.
+    Advise(IID_BrowserEvents2, static_cast<IDispatch*>(&m_events), m_eventsCookie);
+    return TRUE;
+}
+
+void CHtmlWnd::DisconnectEvents() {
+    if (!m_eventsCookie) return;
+    Unadvise(IID_BrowserEvents2, m_eventsCookie);
+    m_eventsCookie = 0;
+}
+
+namespace {
+
+// An event argument passed by value or by reference to a VARIANT.
+const VARIANT& Deref(const VARIANT& v) {
+    if (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal) return *v.pvarVal;
+    return v;
+}
+
+} // namespace
+
+void CHtmlWnd::CEvents::OnEvent(DISPID id, DISPPARAMS& params) {
+    // Arguments arrive reversed: the first one is the last in the array.
+    switch (id) {
+    case DISPID_BROWSER_DOCUMENTCOMPLETE: {
+        if (params.cArgs < 2 || !params.rgvarg) return;
+        const VARIANT& object = Deref(params.rgvarg[1]);
+        const VARIANT& url = Deref(params.rgvarg[0]);
+        IDispatch* document = object.vt == VT_DISPATCH ? object.pdispVal : nullptr;
+        const wchar_t* text = url.vt == VT_BSTR ? url.bstrVal : nullptr;
+        m_owner->OnDocumentComplete(document, text);
+        return;
+    }
+    case DISPID_BROWSER_BEFORENAVIGATE2: {
+        BOOL cancel = FALSE;
+        m_owner->OnBeforeNavigate2(&cancel);
+        // Cancel is the last argument, a VARIANT_BOOL by reference.
+        if (params.cArgs >= 1 && params.rgvarg && params.rgvarg[0].vt == (VT_BOOL | VT_BYREF) &&
+            params.rgvarg[0].pboolVal)
+            *params.rgvarg[0].pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+        return;
+    }
+    }
 }
 
 BOOL CHtmlWnd::PreCreateWindow(CREATESTRUCTW& cs) {
@@ -64,6 +114,7 @@ BOOL CHtmlWnd::PreCreateWindow(CREATESTRUCTW& cs) {
 }
 
 bool CHtmlWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_DESTROY) DisconnectEvents();  // before the control closes
     if (msg == WM_PAINT) {
         ::ValidateRect(m_hWnd, nullptr);
         result = 0;
@@ -85,6 +136,13 @@ void CHtmlWnd::LoadHtmlFromMemory(const void* bytes, size_t length) {
     }
     std::memcpy(p, bytes, length);
     ::GlobalUnlock(m_hBlock);
+    m_bLoaded = false;
+    Navigate(L"about:blank");
+}
+
+void CHtmlWnd::ShowBlankPage() {
+    if (m_hBlock) ::GlobalFree(m_hBlock);
+    m_hBlock = nullptr;
     m_bLoaded = false;
     Navigate(L"about:blank");
 }

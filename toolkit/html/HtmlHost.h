@@ -18,12 +18,22 @@ namespace brx {
 // {8856F961-340A-11D0-A96B-00C04FD705A2}
 extern const CLSID CLSID_WebBrowserControl;
 
+// The browser's event interface, DWebBrowserEvents2.
+// {34A715A0-6587-11D0-924A-0020AFC7AC4D}
+extern const IID IID_BrowserEvents2;
+
 enum : DISPID {
+    DISPID_BROWSER_BEFORENAVIGATE2 = 250,
+    DISPID_BROWSER_DOCUMENTCOMPLETE = 259,
     DISPID_BROWSER_DOCUMENT = 203,
     DISPID_BROWSER_NAVIGATE2 = 500,
     DISPID_BROWSER_REGISTERASDROPTARGET = 553,
     DISPID_EXTERNAL_WIBBLE = 12345,
 };
+
+// The browser's own commands that the pages' context menus offer.
+constexpr UINT ID_BROWSER_COPY = 15;
+constexpr UINT ID_BROWSER_SELECT_ALL = 31;
 
 constexpr wchar_t kProductKeyName[] = L"Brindlex";
 constexpr wchar_t kControlSiteSection[] = L"ControlSite";
@@ -46,22 +56,44 @@ public:
 
 class CHtmlWnd : public CWebBrowser2 {
 public:
+    CHtmlWnd() : m_events(this) {}
     ~CHtmlWnd() override;
 
+    // Creates the control and connects to its events (DocumentComplete and
+    // BeforeNavigate2), without which a held page would never be loaded.
+    BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id, REFCLSID clsid = CLSID_WebBrowserControl);
+
     void LoadHtmlFromMemory(const void* bytes, size_t length);
-    void OnDocumentComplete(IDispatch* document, const wchar_t* url);
+    // The empty page; a page held for loading is dropped, so a later
+    // DocumentComplete cannot bring it back.
+    void ShowBlankPage();
+    // The events; a derived pane adds its own work after the base's.
+    virtual void OnDocumentComplete(IDispatch* document, const wchar_t* url);
     void OnBeforeNavigate2(BOOL* cancel);
 
     bool IsLoaded() const { return m_bLoaded; }
     bool HoldsBlock() const { return m_hBlock != nullptr; }
+    bool EventsConnected() const { return m_eventsCookie != 0; }
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    class CEvents : public CEventSink {
+    public:
+        explicit CEvents(CHtmlWnd* owner) : CEventSink(IID_BrowserEvents2), m_owner(owner) {}
+        void OnEvent(DISPID id, DISPPARAMS& params) override;
+
+    private:
+        CHtmlWnd* m_owner;
+    };
+    void DisconnectEvents();
+
     bool m_bLoaded = false;
     HGLOBAL m_hBlock = nullptr;
+    CEvents m_events;
+    DWORD m_eventsCookie = 0;
 };
 
 // The browser's external object: answers one name with one text.

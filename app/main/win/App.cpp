@@ -192,6 +192,9 @@ BOOL CApp::InitInstance() {
 
     m_bFirstInstance = TakeFirstInstanceMutex(IsWow64ProcessNow(), m_hFirstInstanceMutex);
 
+    // OLE once for the program's UI thread, before any window hosts a control
+    // or a rich edit takes an object.
+    m_bOleInitialized = AfxOleInit();
     m_pOccManager = std::make_unique<CCustomOccManager>();
     CCustomOccManager::WriteBrowserSettings();
     m_pExternalDispatch = std::make_unique<CImpIDispatch>();
@@ -284,6 +287,8 @@ int CApp::ExitInstance() {
     }
     int result = CWinAppEx::ExitInstance();
     UninstallCrashReporter();
+    if (m_bOleInitialized) ::OleUninitialize();
+    m_bOleInitialized = false;
     g_mainWindow = nullptr;
     SetAppMainWindow(nullptr);
     return result;

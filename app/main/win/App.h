@@ -89,6 +89,7 @@ private:
     void OpenStartupLog(const CCommandLineInfo& info);
 
     std::unique_ptr<CCustomOccManager> m_pOccManager;
+    bool m_bOleInitialized = false;
     std::unique_ptr<CImpIDispatch> m_pExternalDispatch;
     HANDLE m_hFirstInstanceMutex = nullptr;
     int m_bFirstInstance = 0;

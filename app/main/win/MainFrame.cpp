@@ -134,6 +134,10 @@ HRESULT CMainFrame::OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSe
     }
     if (window && m_wndUsbProp.m_hWnd && (window == m_wndUsbProp.m_hWnd || ::IsChild(m_wndUsbProp.m_hWnd, window)))
         return m_wndUsbProp.OnShowContextMenu(pt, target, textSelected);
+    // The data analysis page: its browser window, known from its first
+    // DocumentComplete.
+    CDataAnalysisHTML& page = m_wndDataAnalysis.GetHtmlView();
+    if (window && window == page.GetBrowserWindow()) return page.ShowContextMenu(pt, target, textSelected);
     return S_OK;
 }
 
@@ -314,7 +318,21 @@ void CMainFrame::CreateViews() {
         if (CDPManager::HostWindow(pane)) m_dockManager.DetachHostWindow(pane);
         m_dockManager.AttachHostWindow(pane, child);
     };
+    m_wndDataAnalysis.sources = [this] { return DataAnalysisSources(); };
     m_wndDataAnalysis.Create(m_hWnd);
+}
+
+ANALYSIS_SOURCES CMainFrame::DataAnalysisSources() {
+    CCaptureLog* log = GetActiveLog();
+    if (!log) return {};
+    // A log made after start-up (New, Open) has no parsed-descriptor cache
+    // of its own: the frame's serves it, emptied when it changes logs.
+    if (!log->GetHIDDataHash()) {
+        m_hidReports.RemoveAll();
+        m_hidReports.SetRDHash(&log->GetRDHash());
+        log->SetHIDDataHash(&m_hidReports);
+    }
+    return ANALYSIS_SOURCES{&log->GetRDHash(), log->GetHIDDataHash()};
 }
 
 void CMainFrame::ForceDataAnalysisPane() {
@@ -523,7 +541,9 @@ void CMainFrame::OnDestroy() {
     m_wndIrpDetails.DeleteAllItems();
     m_wndUrbDetails.DeleteAllItems();
     m_wndRawData.Destroy();
+    if (auto* sites = dynamic_cast<CCustomOccManager*>(AfxGetOccManager())) sites->SetContextMenuRouter(nullptr);
     m_wndDataAnalysis.DestroyWindows();
+    if (CCaptureLog* log = GetActiveLog(); log && log->GetHIDDataHash() == &m_hidReports) log->SetHIDDataHash(nullptr);
 
     if (g_recentFiles) {
         SetRecentFileHook(nullptr);

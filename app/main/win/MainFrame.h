@@ -107,6 +107,8 @@ public:
     LRESULT AttachPaneWindow(CDP* pane);
     // The window a pane shows (null while there is none).
     HWND PaneViewWindow(BYTE id);
+    // What the data analysis pages read of the active log.
+    ANALYSIS_SOURCES DataAnalysisSources();
 
     void ShowSplashScreen();
     void DestroySplashScreen();
@@ -121,7 +123,8 @@ public:
     CDeviceTree& GetDeviceTree() { return m_wndDeviceTree; }
     CUsbProp& GetUsbProp() { return m_wndUsbProp; }
     // A browser pane's context menu request: the USB properties pane's
-    // document gets its menu; any other gets none. S_OK.
+    // document and the data analysis page get their menus; any other gets
+    // none. S_OK.
     HRESULT OnBrowserContextMenu(POINT pt, IUnknown* target, bool textSelected);
     CCaptureList& GetCaptureList() { return m_wndCaptureList; }
     CDataAnalysis& GetDataAnalysis() { return m_wndDataAnalysis; }
@@ -141,6 +144,7 @@ public:
     CUrbDetails m_wndUrbDetails;
     CIrpDetails m_wndIrpDetails;
     CDataAnalysis m_wndDataAnalysis;
+    CHIDDeviceDataHash m_hidReports;  // parsed report descriptors for logs without a cache
     CRawData m_wndRawData;
 
     // ---- Commands and messages (MainFrameCommands.cpp)

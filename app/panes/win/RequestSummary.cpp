@@ -133,8 +133,9 @@ bool InsertBitmapObject(HWND richEdit, HBITMAP bitmap) {
     return inserted;
 }
 
+// OLE (for the status picture's object) is the program's, initialised once
+// at start-up.
 CRequestSummary::CRequestSummary() {
-    m_oleInitialized = SUCCEEDED(::OleInitialize(nullptr));
     HBITMAP strip = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
                                                       MAKEINTRESOURCEW(IDB_STATUS_IMAGES), IMAGE_BITMAP, 0, 0,
                                                       LR_CREATEDIBSECTION));
@@ -150,7 +151,6 @@ CRequestSummary::CRequestSummary() {
 CRequestSummary::~CRequestSummary() {
     if (m_hWnd) DestroyWindow();
     if (m_images) ImageList_Destroy(m_images);
-    if (m_oleInitialized) ::OleUninitialize();
 }
 
 BOOL CRequestSummary::CreatePane(HWND parent, UINT id) {

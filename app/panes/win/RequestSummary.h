@@ -43,7 +43,6 @@ public:
 
 private:
     HIMAGELIST m_images = nullptr;
-    bool m_oleInitialized = false;
     bool m_pictureShown = false;
 };
 

@@ -12,9 +12,6 @@
 
 namespace brx {
 
-constexpr UINT ID_BROWSER_COPY = 15;         // the browser's own commands
-constexpr UINT ID_BROWSER_SELECT_ALL = 31;
-
 class CUsbProp : public CHtmlWnd {
 public:
     void ShowHtml(const char* bytes, size_t length);

@@ -27,6 +27,8 @@
 #include "sim/win/SimulatedUsbHost.h"
 #include "tests/capture/win/ScriptedPrompts.h"
 #include "tests/framework/TestApp.h"
+#include "tests/toolkit/html/FakeBrowser.h"
+#include "toolkit/html/HtmlHost.h"
 
 namespace brx::testing {
 
@@ -37,8 +39,15 @@ struct FrameWorld {
     CSimulatedUsbHost host{sim.Topology()};
     ScriptedPrompts prompts;
     CMainFrame* frame = nullptr;
+    // As start-up: OLE, the program's control sites; the data analysis page
+    // hosts the stand-in browser (Wine has none).
+    bool ole = AfxOleInit();
+    test::CFakeBrowserRegistration browser;
+    CCustomOccManager sites;
 
     FrameWorld() {
+        AfxEnableControlContainer(&sites);
+        CDataAnalysis::DefaultBrowserClass() = test::CLSID_FakeBrowser;
         SetDriverDevice(&sim);
         SetUsbHost(&host);
         WNDCLASSW wc{};
@@ -53,6 +62,10 @@ struct FrameWorld {
                                 L"Brindlex.Document", L"Brindlex Capture File");
         manager->SetTemplate(logTemplate);
         frame = new CMainFrame();
+        // The browsers' context menus go to the frame, as start-up routes them.
+        sites.SetContextMenuRouter([this](POINT pt, IUnknown* target, bool textSelected) {
+            return frame->OnBrowserContextMenu(pt, target, textSelected);
+        });
         test::App().m_pMainWnd = frame;
         SetAppMainWindow(frame->m_hWnd);
         ::ShowWindow(frame->m_hWnd, SW_SHOW);

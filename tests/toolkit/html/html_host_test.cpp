@@ -216,3 +216,68 @@ TEST(BrowserSettings, TheOptionValuesLandUnderTheSection) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HtmlHostTest, ThePageHeldIsLoadedWhenTheBrowserSaysItsDocumentIsComplete) {
+    // The window listens to the browser's events from its creation on.
+    EXPECT_TRUE(html.EventsConnected());
+    EXPECT_EQ(Browser().advised, 1);
+    const std::string page = "<html><body><p>held</p></body></html>";
+    html.LoadHtmlFromMemory(page.data(), page.size());
+    // BeforeNavigate2 came at once, through the connection point.
+    EXPECT_EQ(Browser().beforeNavigates, 1);
+    EXPECT_EQ(Browser().dropTarget, std::vector<bool>{false});
+    EXPECT_FALSE(html.IsLoaded());
+    // DocumentComplete comes from the message loop, as the browser's does
+    // (a timer: at least its minimum period away).
+    for (int i = 0; i < 100 && Browser().documentCompletes == 0; ++i) {
+        ::Sleep(10);
+        Pump();
+    }
+    EXPECT_EQ(Browser().documentCompletes, 1);
+    EXPECT_TRUE(html.IsLoaded());
+    EXPECT_EQ(Browser().loaded, page);
+    // The window going away ends the connection.
+    html.DestroyWindow();
+    EXPECT_EQ(Browser().advised, 0);
+    EXPECT_FALSE(html.EventsConnected());
+}
+
+TEST_F(HtmlHostTest, KeysReachTheHostedControlFirst) {
+    ASSERT_NE(Browser().window, nullptr);
+    BYTE keys[256]{};
+    ::GetKeyboardState(keys);
+    const BYTE saved = keys[VK_CONTROL];
+    struct Case {
+        WPARAM key;
+        bool control;
+        BOOL used;
+    } cases[] = {{VK_TAB, false, TRUE}, {'C', true, TRUE}, {'A', true, TRUE}, {'X', false, FALSE}};
+    for (const Case& c : cases) {
+        keys[VK_CONTROL] = c.control ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        MSG msg{Browser().window, WM_KEYDOWN, c.key, 1, 0, {}};
+        EXPECT_EQ(App().PreTranslateMessage(&msg), c.used) << c.key;
+    }
+    keys[VK_CONTROL] = saved;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(Browser().keys, (std::vector<WPARAM>{VK_TAB, 'C', 'A', 'X'}));
+    // A key for another window is not offered.
+    MSG other{host->m_hWnd, WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    App().PreTranslateMessage(&other);
+    EXPECT_EQ(Browser().keys.size(), 4u);
+}
+
+TEST_F(HtmlHostTest, TheBlankPageDropsAPageHeldForLoading) {
+    html.LoadHtmlFromMemory("<p>old</p>", 10);
+    ASSERT_TRUE(html.HoldsBlock());
+    html.ShowBlankPage();
+    EXPECT_FALSE(html.HoldsBlock());
+    EXPECT_EQ(Browser().navigations.back(), L"about:blank");
+    html.OnDocumentComplete(Browser().browser, L"about:blank");
+    EXPECT_FALSE(html.IsLoaded());
+    EXPECT_TRUE(Browser().loaded.empty());
+}
+
+} // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/OleControl.h"
 #include "app/list/win/CaptureList.h"
 #include "app/panes/win/DataAnalysis.h"
 #include "app/panes/win/DetailsPanes.h"
@@ -106,6 +107,7 @@ struct Rows {
 class CaptureListTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        ASSERT_TRUE(AfxOleInit());  // the program's start-up does it; the summary pane needs it
         scratch = new fixtures::ScratchFolder;
         CPreferences& p = GetPreferences();
         wchar_t folder[MAX_PATH + 1] = L"";

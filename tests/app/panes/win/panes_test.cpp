@@ -32,6 +32,8 @@
 #include "tests/decode/SummaryText.h"
 #include "tests/framework/TestApp.h"
 #include "tests/toolkit/TestHostWnd.h"
+#include "tests/toolkit/html/FakeBrowser.h"
+#include "framework/OleControl.h"
 
 using namespace brx;
 using namespace brx::test;
@@ -96,6 +98,7 @@ private:
 class PanesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        ASSERT_TRUE(AfxOleInit());  // as the program's start-up does
         log = new FakeFilterLog();
         RecordBuilder b;
         DeviceSpec d;
@@ -140,6 +143,11 @@ protected:
         ASSERT_TRUE(raw.Create(*host, ID_RAW_DATA_PANE));
         ASSERT_TRUE(irp.CreatePane(*host, 3));
         ASSERT_TRUE(urb.CreatePane(*host, 4));
+        // The page child hosts the stand-in browser (Wine has none).
+        ASSERT_TRUE(browser.Ok());
+        Browser() = FakeBrowserLog{};
+        AfxEnableControlContainer(&sites);
+        analysis.browserClass = CLSID_FakeBrowser;
         ASSERT_TRUE(analysis.Create(*host));
         summary.MoveWindow(CRect(0, 0, 500, 300));
         raw.MoveWindow(CRect(0, 300, 500, 620));
@@ -150,6 +158,7 @@ protected:
     }
     void TearDown() override {
         analysis.DestroyWindows();
+        AfxEnableControlContainer(nullptr);
         raw.Destroy();
         summary.DestroyWindow();
         irp.DestroyWindow();
@@ -227,6 +236,8 @@ protected:
     }
 
     static FakeFilterLog* log;
+    CFakeBrowserRegistration browser;
+    CCustomOccManager sites;
     CTestHostWnd* host = nullptr;
     CRequestSummary summary;
     CScriptedRawData raw;
@@ -611,6 +622,134 @@ TEST_F(PanesTest, ScreenshotOfABulkInTransfer) {
     ::RedrawWindow(*host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
     Pump();
     EXPECT_TRUE(SaveScreenshot(*host, "panes_bulk_in.bmp"));
+}
+
+// The selection road into the page child: URB records show their decoded
+// page (loaded when the browser reports its document complete), structures
+// the tree; the pane switches between them.
+TEST_F(PanesTest, DataAnalysisShowsPagesAndTreesBySelection) {
+    FakeFilterLog pages;
+    RecordBuilder b;
+    const DeviceSpec d;
+    const uint8_t device[18] = {18, 1, 0x00, 0x02, 0, 0, 0, 64, 0x34, 0x12, 0x78, 0x56, 0x00, 0x01, 1, 2, 0, 1};
+    const UrbSpec get = GetDescriptor(1, 0, 0, 18, Bytes(device, device + 18));
+    std::vector<Bytes> r;
+    r.push_back(b.UrbIssue(d, get, b.NewIrp()));
+    r.push_back(b.UrbCompletion(d, get, b.Last()));
+    Bytes nodeInfo(76, 0);
+    nodeInfo[4] = 9;
+    nodeInfo[5] = 0x29;
+    nodeInfo[6] = 4;
+    r.push_back(b.IoctlIssue(d, KIND_HUB_FIRST, 0x220408, 76, nodeInfo, b.NewIrp()));
+    r.push_back(b.IoctlCompletion(d, KIND_HUB_FIRST, 0x220408, 76, nodeInfo, b.Last()));
+    pages.Append(r);
+    CDataAnalysisHTML& html = analysis.GetHtmlView();
+    ASSERT_NE(html.m_hWnd, nullptr);
+    EXPECT_TRUE(html.EventsConnected());
+    std::vector<HWND> attached;
+    analysis.attachView = [&](HWND shown) { attached.push_back(shown); };
+
+    SelectIn(pages, 1, nullptr);  // the GET_DESCRIPTOR completion: a page
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeHtml);
+    ASSERT_FALSE(attached.empty());
+    EXPECT_EQ(attached.back(), html.m_hWnd);
+    // The browser says its document is complete from the message loop; the
+    // page the window held goes in then.
+    for (int i = 0; i < 100 && !html.IsLoaded(); ++i) {
+        ::Sleep(10);
+        Pump();
+    }
+    EXPECT_GE(Browser().documentCompletes, 1);
+    EXPECT_TRUE(html.IsLoaded());
+    EXPECT_NE(Browser().loaded.find("idVendor"), std::string::npos);
+    EXPECT_NE(Browser().loaded.find("</html>"), std::string::npos);
+    EXPECT_EQ(html.GetBrowserWindow(), Browser().window);
+
+    SelectIn(pages, 3, nullptr);  // hub node information: the tree
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    EXPECT_EQ(attached.back(), analysis.GetTreeList().m_hWnd);
+    EXPECT_GT(TreeRows(analysis.GetTreeList()), 0);
+
+    // The issue of an IN request has no data: no page, the view stays.
+    const size_t loads = Browser().initNew;
+    SelectIn(pages, 0, nullptr);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeTree);
+    EXPECT_EQ(static_cast<size_t>(Browser().initNew), loads);
+
+    SelectIn(pages, 1, nullptr);
+    EXPECT_EQ(analysis.GetMode(), CDataAnalysis::ModeHtml);
+    // Clearing in page mode shows the empty page.
+    analysis.Clear();
+    EXPECT_EQ(Browser().navigations.back(), L"about:blank");
+
+    // A page selected and cleared before the browser completed: the page is
+    // not loaded later (the pane never shows a page of another selection).
+    Browser().loaded.clear();
+    auto again = ReadBack(pages, 1);
+    ASSERT_TRUE(again);
+    analysis.ShowRecord(again->pair, again->layout);
+    EXPECT_TRUE(html.HoldsBlock());
+    analysis.Clear();
+    EXPECT_FALSE(html.HoldsBlock());
+    for (int i = 0; i < 10; ++i) {
+        ::Sleep(10);
+        Pump();
+    }
+    EXPECT_TRUE(Browser().loaded.empty());
+    EXPECT_FALSE(html.IsLoaded());
+}
+
+// Keys typed in the page go to the browser first; its context menu offers
+// Copy (with a selection) and Select All (with text) and sends the choice to
+// the browser window.
+TEST_F(PanesTest, ThePageTakesItsKeysAndItsContextMenu) {
+    CDataAnalysisHTML& html = analysis.GetHtmlView();
+    ASSERT_NE(Browser().window, nullptr);
+    MSG tab{Browser().window, WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    EXPECT_TRUE(App().PreTranslateMessage(&tab));
+    EXPECT_EQ(Browser().keys, std::vector<WPARAM>{VK_TAB});
+
+    struct Shown {
+        std::vector<std::pair<UINT, bool>> items;  // id, enabled
+        HWND owner = nullptr;
+    } shown;
+    UINT answer = 0;
+    html.trackMenu = [&](HMENU menu, POINT, HWND owner) {
+        shown.items.clear();
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            const UINT id = ::GetMenuItemID(menu, i);
+            shown.items.emplace_back(id, !(::GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED));
+        }
+        shown.owner = owner;
+        return answer;
+    };
+    // The document: the command target the browser hands over.
+    VARIANT v{};
+    ASSERT_TRUE(SUCCEEDED(html.GetProperty(DISPID_BROWSER_DOCUMENT, v)));
+    IUnknown* target = v.pdispVal;
+    const POINT pt{10, 10};
+
+    // An empty page, nothing selected: both grayed; nothing chosen, nothing sent.
+    EXPECT_EQ(html.ShowContextMenu(pt, target, false), S_OK);
+    ASSERT_EQ(shown.items.size(), 2u);
+    EXPECT_EQ(shown.items[0], std::make_pair(ID_BROWSER_COPY, false));
+    EXPECT_EQ(shown.items[1], std::make_pair(ID_BROWSER_SELECT_ALL, false));
+    EXPECT_EQ(shown.owner, ::GetParent(::GetParent(Browser().window)));
+    EXPECT_TRUE(Browser().commands.empty());
+    // Text on the page and a selection: both on; the choice reaches the browser.
+    Browser().bodyText = L"Device Descriptor";
+    answer = ID_BROWSER_SELECT_ALL;
+    EXPECT_EQ(html.ShowContextMenu(pt, target, true), S_OK);
+    EXPECT_EQ(shown.items[0], std::make_pair(ID_BROWSER_COPY, true));
+    EXPECT_EQ(shown.items[1], std::make_pair(ID_BROWSER_SELECT_ALL, true));
+    answer = ID_BROWSER_COPY;
+    html.ShowContextMenu(pt, target, true);
+    EXPECT_EQ(Browser().commands, (std::vector<WPARAM>{ID_BROWSER_SELECT_ALL, ID_BROWSER_COPY}));
+    // Without a target: no menu.
+    shown.items.clear();
+    EXPECT_EQ(html.ShowContextMenu(pt, nullptr, true), S_OK);
+    EXPECT_TRUE(shown.items.empty());
+    ::VariantClear(&v);
 }
 
 } // namespace
