@@ -108,8 +108,8 @@ function(brx_precompiled_headers)
 endfunction()
 
 # brx_gui_test(NAME COMMAND...): a test that drives windows, run in a test
-# slot: ctest hands out the slots as the resource "display" (the spec file
-# scripts/wine-env.sh writes), scripts/gui-slot.sh sets the slot's display and
+# slot: ctest hands out the slots as the resource "display" (the slot list
+# scripts/wine-env.sh writes for ctest), scripts/gui-slot.sh sets the slot's display and
 # Wine prefix and keeps one test per slot.
 function(brx_gui_test name)
   add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-slot.sh ${ARGN})

@@ -3,7 +3,7 @@
 # Wine prefix and wineserver (started by brx_wine_up, scripts/wine-env.sh),
 # so that window tests running side by side never take focus, activation or
 # the screen from each other. CTest names the slot (the "display" resource of
-# build/win64/wine-slots/spec.json, given with --resource-spec-file); without
+# build/win64/wine-slots/slots.json, given with --resource-spec-file); without
 # it the test takes the first free slot and waits while all are busy. A lock
 # per slot keeps one test in a slot either way, and without slots at all the
 # tests take turns on the display they were given.

@@ -19,5 +19,5 @@ echo "== native tests (ASan/UBSan, fuzzers)"
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
 echo "== Windows tests (64-bit Wine, Xvfb)"
 ctest --test-dir build/win64 --output-on-failure -j "$jobs" \
-  --resource-spec-file "$root/build/win64/wine-slots/spec.json" || status=1
+  --resource-spec-file "$root/build/win64/wine-slots/slots.json" || status=1
 exit $status

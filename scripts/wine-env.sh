@@ -7,8 +7,8 @@
 # session above; the others' prefixes are copies of it), so that N window
 # tests can run side by side without taking focus or activation from each
 # other (scripts/gui-slot.sh puts a window test into a slot). They are
-# described in build/win64/wine-slots/: K.env for slot K and spec.json, the
-# resource spec file for ctest (--resource-spec-file).
+# described in build/win64/wine-slots/: K.env for slot K and slots.json, the
+# slot list ctest reads (its --resource-spec-file option).
 brx_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=$brx_root/build/win64/wineprefix
 export WINEDEBUG=-all
@@ -134,7 +134,7 @@ brx_wine_up() {
     printf 'export DISPLAY=%s WINEPREFIX=%s\n' "$brx_xvfb_display" "$prefix" > "$brx_wine_slot_dir/$k.env"
     ids="$ids,{\"id\":\"$k\",\"slots\":1}"
   done
-  printf '{"version":{"major":1,"minor":0},"local":[{"display":[%s]}]}\n' "$ids" > "$brx_wine_slot_dir/spec.json"
+  printf '{"version":{"major":1,"minor":0},"local":[{"display":[%s]}]}\n' "$ids" > "$brx_wine_slot_dir/slots.json"
 }
 
 brx_wine_down() {
