@@ -170,6 +170,12 @@ bool CRawData::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     }
+    // Ctrl+C is the key the menu shows for Copy All.
+    if (msg == WM_KEYDOWN && wp == 'C' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
+        OnMenuCommand(ID_RAW_COPY_ALL);
+        result = 0;
+        return true;
+    }
     return CHexDumpCtrl::OnWndMsg(msg, wp, lp, result);
 }
 

@@ -405,6 +405,40 @@ TEST_F(PanesTest, CopyAllPutsTheShownBytesOnTheClipboard) {
     EXPECT_EQ(Bytes(copied.begin(), copied.begin() + 31), Payload(31));
 }
 
+// Ctrl+C, the key its menu shows, copies all as the menu item does; C alone
+// copies nothing.
+TEST_F(PanesTest, CtrlCInTheRawDataCopiesAll) {
+    Select(kBulkOutIssue);
+    auto copiedBytes = [] {
+        Bytes copied;
+        if (!::OpenClipboard(nullptr)) return copied;
+        if (HANDLE binary = ::GetClipboardData(CHexDumpCtrl::BinaryFormat())) {
+            const uint8_t* p = static_cast<const uint8_t*>(::GlobalLock(binary));
+            copied.assign(p, p + ::GlobalSize(binary));
+            ::GlobalUnlock(binary);
+        }
+        ::CloseClipboard();
+        return copied;
+    };
+    auto holdControl = [](bool down) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = down ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+    };
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    raw.SendMessage(WM_KEYDOWN, 'C', 0);
+    EXPECT_TRUE(copiedBytes().empty()) << "C alone";
+    holdControl(true);
+    raw.SendMessage(WM_KEYDOWN, 'C', 0);
+    holdControl(false);
+    const Bytes copied = copiedBytes();
+    ASSERT_GE(copied.size(), 31u);
+    EXPECT_EQ(Bytes(copied.begin(), copied.begin() + 31), Payload(31));
+}
+
 TEST_F(PanesTest, RawDataSettingsPersistAndBadValuesReadAsDefaults) {
     EXPECT_EQ(raw.GetSettings().width, 0u);
     EXPECT_EQ(raw.GetSettings().textSize, 11u);

@@ -323,7 +323,7 @@ bool ClickPaneTab(const Program& p, HWND pane) {
     RECT client{};
     ::GetClientRect(group, &client);
     for (int x = 4; x < client.right && !shown(); x += 10) {
-        Click(group, x, at.y);
+        SentClick(group, x, at.y);
         Settle(p, 0);
     }
     return shown();
@@ -421,7 +421,7 @@ TEST_F(Road, Step05_FiltersAndFinds) {
     EmptyClipboard();
     RECT rc{};
     ::GetClientRect(raw, &rc);
-    Click(raw, 10, 10);
+    SentClick(raw, 10, 10);
     Settle(app);
     Key('C', kCtrl);
     std::wstring copied;
