@@ -583,9 +583,11 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& path, int fileType = -1) 
     if (fileType >= 0) {
         HWND types = DescendantById(dialog, 0x470); // cmb1
         if (types) {
+            // A choice in the box sends both (Wine's dialog takes the first).
             ::SendMessageW(types, CB_SETCURSEL, fileType, 0);
-            ::SendMessageW(::GetParent(types), WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(types));
+            for (WORD code : {CBN_SELENDOK, CBN_SELCHANGE})
+                ::SendMessageW(::GetParent(types), WM_COMMAND, MAKEWPARAM(0x470, code),
+                               reinterpret_cast<LPARAM>(types));
         }
     }
     HWND name = DescendantById(dialog, 0x480); // edt1

@@ -1,0 +1,21 @@
+#!/bin/sh
+# The second readers of the files the road test exported through the program's
+# Export List (build/win64/tests/road): xmllint reads the XML report and counts
+# its records, Python's csv module reads the tab-separated text and CSV files
+# back, and the HTML report passes tools/check_page.py in headless Chromium.
+# Each file must hold the rows the list showed (list_rows.txt: type, sequence
+# and request of each row, as the road test read them from the list).
+# Exit 77 (skipped) when xmllint or chromium is missing.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=$1
+command -v xmllint >/dev/null || { echo "SKIP: xmllint is not installed"; exit 77; }
+for f in export.html export.xml export.csv export.txt list_rows.txt; do
+  [ -s "$dir/$f" ] || { echo "missing $dir/$f"; exit 1; }
+done
+xmllint --noout "$dir/export.xml" || exit 1
+python3 "$root/tools/check_road_export.py" "$dir" || exit 1
+python3 "$root/tools/check_page.py" --width 1400 --height 700 --shots "$dir/export_page" "$dir/export.html"
+rc=$?
+[ $rc -eq 77 ] && exit 77
+exit $rc
