@@ -441,8 +441,9 @@ HWND PaneTree(HWND pane) { return pane ? DescendantByClass(pane, WC_TREEVIEWW, f
 // A row of the table: a class of record the simulated devices produce, how
 // to find one in the list, and what the panes must show for it. The data
 // analysis pane shows most records as a page (its browser control, which
-// draws nothing under Wine) and some as a tree.
-enum class Analysis { Page, Tree };
+// draws nothing under Wine), some as a tree, and has nothing for some (an
+// empty view of the kind it showed last).
+enum class Analysis { Page, Tree, None };
 struct RecordCase {
     const char* what;
     const wchar_t* type;       // the list's Type column
@@ -453,28 +454,62 @@ struct RecordCase {
     const wchar_t* details;    // a field of the IRP or URB details
     Analysis analysis;         // how the data analysis pane shows it
     const wchar_t* analysisText; // text of the analysis tree (Tree only)
+    int rawBytes;              // bytes the raw data pane shows (-1: not looked at)
+    const wchar_t* rawStart;   // how those bytes begin ("" for any)
 };
 
 const RecordCase kRecordCases[] = {
     {"PnP start", L"PnP", L"Start Device", false, L"USBPDO-4", L"IRP_MN_START_DEVICE", L"struct StartDevice",
-     Analysis::Page, nullptr},
-    {"power IRP", L"Power", L"Set Power", false, L"USBPDO-4", L"IRP_MN_SET_POWER", L"struct Power", Analysis::Page,
-     nullptr},
+     Analysis::None, nullptr, -1, L""},
+    {"power IRP", L"Power", L"Set Power", false, L"USBPDO-4", L"IRP_MN_SET_POWER", L"struct Power", Analysis::None,
+     nullptr, -1, L""},
     {"device descriptor (enumeration)", L"URB", L"Get Descriptor from Device", true, L"USBPDO-4",
-     L"Descriptor\tDevice", L"Descriptor Type", Analysis::Page, nullptr},
+     L"Descriptor\tDevice", L"Descriptor Type", Analysis::Page, nullptr, 18, L"12 01"},
     {"select configuration", L"URB", L"Select Configuration", false, L"USBPDO-4", L"SELECT_CONFIGURATION",
-     L"Configuration Descriptor", Analysis::Page, nullptr},
+     L"Configuration Descriptor", Analysis::Page, nullptr, -1, L""},
     {"SCSI command (mass storage CBW)", L"URB", L"Bulk or Interrupt Transfer", false, L"USBSTOR",
-     L"Bytes to Transfer\t31", L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr},
+     L"Bytes to Transfer\t31", L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr, 31, L"55 53 42 43"},
     {"HID input report (mouse)", L"URB", L"Bulk or Interrupt Transfer", true, L"USBPDO-5", L"Report Length\t4",
-     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr},
+     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr, 4, L""},
     {"HID input report (keyboard)", L"URB", L"Bulk or Interrupt Transfer", true, L"USBPDO-6", L"Report Length\t8",
-     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr},
+     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr, 8, L""},
     {"CDC SET_LINE_CODING (serial)", L"URB", L"Class Interface", false, L"usbser", L"Request\t20h",
-     L"TransferBufferLength", Analysis::Page, nullptr},
+     L"TransferBufferLength", Analysis::Page, nullptr, 7, L""},
     {"CDC bulk data (serial)", L"URB", L"Bulk or Interrupt Transfer", false, L"usbser", L"Bulk",
-     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr},
+     L"struct _URB_BULK_OR_INTERRUPT_TRANSFER", Analysis::Page, nullptr, -1, L""},
 };
+
+// The bytes the raw data pane shows, as it copies them (its tab, a click in
+// it, Ctrl+C): "12 01 00 02 " (each byte and a space).
+std::wstring RawDataBytes(const Program& p) {
+    HWND raw = DescendantById(p.main, IDC_RAW_DATA);
+    EmptyClipboard();
+    if (!ClickPaneTab(p, raw)) return L"(no tab)";
+    SentClick(raw, 10, 10);
+    Settle(p, 0);
+    Key('C', kCtrl);
+    std::wstring copied;
+    if (!WaitFor([&] { return !(copied = ClipboardText()).empty(); }, 5000)) return L"(nothing copied)";
+    // Lines of "offset  bytes  text": the bytes are the two-digit words after
+    // the offset, up to the text.
+    std::wstring bytes;
+    size_t at = 0;
+    while (at < copied.size()) {
+        size_t end = copied.find(L'\n', at);
+        if (end == std::wstring::npos) end = copied.size();
+        const std::wstring line = copied.substr(at, end - at);
+        at = end + 1;
+        const size_t offsetEnd = line.find(L"  ");
+        if (offsetEnd == std::wstring::npos) continue;
+        std::wstring part = line.substr(offsetEnd + 2);
+        part = part.substr(0, part.find(L"  "));
+        for (size_t i = 0; i + 2 <= part.size(); i += 3) {
+            if (!std::iswxdigit(part[i]) || !std::iswxdigit(part[i + 1])) break;
+            bytes += part.substr(i, 2) + L" ";
+        }
+    }
+    return bytes;
+}
 
 TEST_F(Road, Step06_EveryRecordClassInThePanes) {
     ASSERT_NE(Main(), nullptr);
@@ -510,7 +545,7 @@ TEST_F(Road, Step06_EveryRecordClassInThePanes) {
             // The data analysis pane, its tab clicked, shows one of its two
             // views: the page (the browser control's window) or the tree.
             HWND html = Pane(IDC_DATA_ANALYSIS_HTML), tree = Pane(IDC_DATA_ANALYSIS_TREE);
-            ClickPaneTab(app, c.analysis == Analysis::Page ? html : tree);
+            ClickPaneTab(app, c.analysis == Analysis::Tree ? tree : html);
             const bool page = PaneShown(html);
             EXPECT_NE(page, PaneShown(tree)) << "one view of the analysis";
             t.irp = TreeAllText(irp);
@@ -533,9 +568,18 @@ TEST_F(Road, Step06_EveryRecordClassInThePanes) {
             EXPECT_NE(details.find(c.details), std::wstring::npos) << "IRP or URB details";
             if (c.analysis == Analysis::Page) {
                 EXPECT_TRUE(page) << "the analysis page's view is the one shown";
+            } else if (c.analysis == Analysis::None) {
+                if (!page) {
+                    EXPECT_EQ(t.analysisItems, 0) << "an empty analysis tree";
+                }
             } else {
                 EXPECT_FALSE(page);
                 EXPECT_NE(t.analysis.find(c.analysisText), std::wstring::npos) << "data analysis";
+            }
+            if (c.rawBytes >= 0) {
+                const std::wstring bytes = RawDataBytes(app);
+                EXPECT_EQ(static_cast<int>(bytes.size() / 3), c.rawBytes) << "raw data: " << Narrow(bytes);
+                EXPECT_EQ(bytes.rfind(c.rawStart, 0), 0u) << "raw data: " << Narrow(bytes);
             }
             // The summary in front again for the picture.
             EXPECT_TRUE(ClickPaneTab(app, summary));
