@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/res/resource.h"
+#include "app/res/devtree_ids.h"
 #include "app/res/dialogs_ids.h"
 #include "tests/app/road/win/RoadDriver.h"
 
@@ -41,7 +42,8 @@ HWND FindMainWindow(DWORD pid) {
 // Starts the program with its command line's arguments; the program makes
 // the cue file once its main window is drawn (BRX_DRAWN_FILE). A dialog shown
 // at start-up (the tip of the day) is closed as a user closes it.
-bool StartProgram(Program& p, const std::wstring& arguments, const std::wstring& cue, bool closeTip = true) {
+bool StartProgram(Program& p, const std::wstring& arguments, const std::wstring& cue, bool closeTip = true,
+                  bool waitDrawn = true) {
     const std::wstring program = Widen(std::string(BRX_TEST_OUTPUT_DIR)) + L"/../app/brindlex-sim.exe";
     std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
@@ -52,6 +54,7 @@ bool StartProgram(Program& p, const std::wstring& arguments, const std::wstring&
                                           nullptr, &startup, &p.process);
     ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", nullptr);
     if (!created) return false;
+    if (!waitDrawn) return true;
     WaitFor([&] {
         if (closeTip) {
             if (HWND tip = FindTopWindow(p.pid(), L"Tip of the Day")) {
@@ -76,6 +79,12 @@ void EndProgram(Program& p) {
     ::CloseHandle(p.process.hProcess);
     p = Program{};
 }
+
+// Ends a second program when its step ends, also when the step fails.
+struct ProgramGuard {
+    Program& p;
+    ~ProgramGuard() { EndProgram(p); }
+};
 
 // The main window brought to the front so that the keys reach it.
 void Activate(HWND w) {
@@ -591,39 +600,6 @@ TEST_F(Road, Step06_EveryRecordClassInThePanes) {
     }
 }
 
-// ---- Device properties
-
-TEST_F(Road, Step07_DeviceProperties) {
-    ASSERT_NE(Main(), nullptr);
-    HWND tree = DeviceTree();
-    HTREEITEM stick = nullptr;
-    WalkTree(tree, [&](HTREEITEM item, const std::wstring& text, int) {
-        if (!stick && text.find(L"Mass Storage") != std::wstring::npos) stick = item;
-    });
-    ASSERT_NE(stick, nullptr);
-    ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(stick));
-    ClickCentre(tree, TreeItemRect(tree, stick));
-    EXPECT_TRUE(WaitFor([&] { return TreeNext(tree, nullptr, TVGN_CARET) == stick; }, 3000));
-    Settle(app, 300);
-    // The PnP properties: a text pane (View > Panes > PnP Properties brings
-    // it forward in its group when it is not the one shown).
-    HWND pnp = Pane(IDC_PNP_PROPERTIES);
-    ASSERT_NE(pnp, nullptr);
-    Activate(Main());
-    EXPECT_TRUE(ClickPaneTab(app, pnp, IDC_USB_PROPERTIES)) << "the PnP Prop tab";
-    const std::wstring pnpText = TextOf(pnp);
-    std::printf("PnP properties:\n%s\n", Narrow(pnpText.substr(0, 600)).c_str());
-    EXPECT_NE(pnpText.find(L"USB Mass Storage Device"), std::wstring::npos);
-    HWND usb = Pane(IDC_USB_PROPERTIES);
-    ASSERT_NE(usb, nullptr);
-    EXPECT_NE(DescendantByClass(usb, L"Shell Embedding", false), nullptr);
-    EXPECT_TRUE(ScreenShot("07_pnp_properties.bmp"));
-    // Its USB properties: a page in the browser control, which Wine does not
-    // draw: the pane holds the control.
-    EXPECT_TRUE(ClickPaneTab(app, usb, IDC_PNP_PROPERTIES)) << "the USB Prop tab";
-    EXPECT_TRUE(ScreenShot("07_usb_properties.bmp"));
-}
-
 // ---- Export in every format through the save dialog
 
 // The common file dialog (Wine's own) answered as a user: the file type,
@@ -660,6 +636,53 @@ void WriteListRows(const std::vector<Row>& rows, const std::string& path) {
     for (const Row& r : rows)
         std::fprintf(f, "%s\t%s\t%s\n", Narrow(r.type).c_str(), Narrow(r.sequence).c_str(), Narrow(r.request).c_str());
     std::fclose(f);
+}
+
+// ---- Device properties
+
+TEST_F(Road, Step07_DeviceProperties) {
+    ASSERT_NE(Main(), nullptr);
+    HWND tree = DeviceTree();
+    HTREEITEM stick = nullptr;
+    WalkTree(tree, [&](HTREEITEM item, const std::wstring& text, int) {
+        if (!stick && text.find(L"Mass Storage") != std::wstring::npos) stick = item;
+    });
+    ASSERT_NE(stick, nullptr);
+    ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(stick));
+    ClickCentre(tree, TreeItemRect(tree, stick));
+    EXPECT_TRUE(WaitFor([&] { return TreeNext(tree, nullptr, TVGN_CARET) == stick; }, 3000));
+    Settle(app, 300);
+    // The PnP properties: a text pane (View > Panes > PnP Properties brings
+    // it forward in its group when it is not the one shown).
+    HWND pnp = Pane(IDC_PNP_PROPERTIES);
+    ASSERT_NE(pnp, nullptr);
+    Activate(Main());
+    EXPECT_TRUE(ClickPaneTab(app, pnp, IDC_USB_PROPERTIES)) << "the PnP Prop tab";
+    const std::wstring pnpText = TextOf(pnp);
+    std::printf("PnP properties:\n%s\n", Narrow(pnpText.substr(0, 600)).c_str());
+    EXPECT_NE(pnpText.find(L"USB Mass Storage Device"), std::wstring::npos);
+    HWND usb = Pane(IDC_USB_PROPERTIES);
+    ASSERT_NE(usb, nullptr);
+    EXPECT_NE(DescendantByClass(usb, L"Shell Embedding", false), nullptr);
+    EXPECT_TRUE(ScreenShot("07_pnp_properties.bmp"));
+    // Its USB properties: a page in the browser control, which Wine does not
+    // draw: the pane holds the control.
+    EXPECT_TRUE(ClickPaneTab(app, usb, IDC_PNP_PROPERTIES)) << "the USB Prop tab";
+    EXPECT_TRUE(ScreenShot("07_usb_properties.bmp"));
+    // The page's Export... (its context menu, which the browser control
+    // opens; Wine's draws no page to click, so the command the menu item
+    // sends goes to the main window): the save dialog, then the report file,
+    // which tools/check_road_export.sh opens in a browser.
+    const std::wstring report = WindowsPath(L"usb_properties.html");
+    ::DeleteFileW(report.c_str());
+    ::PostMessageW(Main(), WM_COMMAND, ID_USB_PROPERTIES_EXPORT, 0);
+    HWND dialog = WaitForTopWindow(app.pid(), L"Export As");
+    ASSERT_NE(dialog, nullptr) << "the save dialog of the USB properties";
+    Settle(app);
+    ASSERT_TRUE(AnswerFileDialog(dialog, report));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(WaitFor([&] { return ::GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "the report was written";
 }
 
 TEST_F(Road, Step08_ExportsInEveryFormat) {
@@ -713,6 +736,7 @@ TEST_F(Road, Step09_SavesOpensAndViews) {
     // A second instance started on the file while this one runs: a viewer.
     // (While a program has the file open, another is told it is in use.)
     Program viewer;
+    ProgramGuard viewerGuard{viewer};
     ASSERT_TRUE(StartProgram(viewer, L"\"" + path + L"\"", OutputPath(L"viewer.drawn"), false));
     HWND viewerList = DescendantById(viewer.main, 0xE900);
     ASSERT_NE(viewerList, nullptr);
@@ -744,6 +768,38 @@ TEST_F(Road, Step09_SavesOpensAndViews) {
     EXPECT_TRUE(WaitFor([&] { return ListCount(List()) == records; })) << ListCount(List());
     EXPECT_TRUE(WaitFor([&] { return !ButtonEnabled(ID_CAPTURE_START); }, 5000)) << "a file is not captured into";
     EXPECT_TRUE(ScreenShot("09_reopened.bmp"));
+
+    // Another instance on the file this one holds open is told so.
+    Program third;
+    ProgramGuard thirdGuard{third};
+    ASSERT_TRUE(StartProgram(third, L"\"" + path + L"\"", OutputPath(L"third.drawn"), false, false));
+    // The message box (a dialog holding the text), once it is up.
+    HWND box = nullptr;
+    std::wstring text;
+    WaitFor([&] {
+        for (HWND w : TopWindows(third.pid())) {
+            if (ClassOf(w) != L"#32770") continue;
+            std::wstring all;
+            for (HWND c : Descendants(w)) all += TextOf(c) + L"|";
+            if (all.find(L"road_capture.bdx") != std::wstring::npos) {
+                box = w;
+                text = all;
+                return true;
+            }
+        }
+        return false;
+    });
+    ASSERT_NE(box, nullptr) << "a message about the file";
+    EXPECT_NE(text.find(L"being used by another process"), std::wstring::npos) << Narrow(text);
+    EXPECT_TRUE(ScreenShot("09_file_in_use.bmp"));
+    PostPressButton(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+    // It goes on with a new log of its own, and closes.
+    EXPECT_TRUE(WaitFor([&] { return (third.main = FindMainWindow(third.pid())) != nullptr; }));
+    Settle(third, 300);
+    ::PostMessageW(third.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(::WaitForSingleObject(third.process.hProcess, kWait), WAIT_OBJECT_0);
+    EndProgram(third);
 }
 
 // ---- Preferences
