@@ -808,9 +808,12 @@ TEST_F(Road, Step10_PreferencesChangeTheTimeColumn) {
     ASSERT_NE(Main(), nullptr);
     HWND list = List();
     ::SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
-    ::UpdateWindow(list);
-    WaitFor([&] { return !ListText(list, 1, 2).empty(); }, 3000);
+    WaitFor([&] {
+        ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return !ListText(list, 1, 2).empty();
+    }, 5000);
     const std::wstring before = ListText(list, 1, 2);
+    ASSERT_FALSE(before.empty()) << "the time of the second row";
     Activate(Main());
     MenuKeys(L"tp"); // Tools > Preferences...
     HWND sheet = WaitForTopWindow(app.pid(), L"Preferences");
@@ -837,12 +840,14 @@ TEST_F(Road, Step10_PreferencesChangeTheTimeColumn) {
     EXPECT_TRUE(ScreenShot("10_preferences_time.bmp"));
     ::PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(sheet, IDOK)));
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet) || !::IsWindowVisible(sheet); })) << "OK closed the sheet";
-    ::InvalidateRect(list, nullptr, TRUE);
-    ::UpdateWindow(list);
     std::wstring after;
-    EXPECT_TRUE(WaitFor([&] { return (after = ListText(list, 1, 2)) != before && !after.empty(); }, 5000));
+    EXPECT_TRUE(WaitFor([&] {
+        ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return (after = ListText(list, 1, 2)) != before && !after.empty();
+    }, 5000));
     std::printf("time column: \"%s\" -> \"%s\"\n", Narrow(before).c_str(), Narrow(after).c_str());
-    EXPECT_GT(after.size(), before.size()) << "the date shows before the time";
+    EXPECT_EQ(after.size(), before.size() + 11) << "the date (\"yyyy-mm-dd \") shows before the time";
+    EXPECT_EQ(after.substr(11), before);
     EXPECT_TRUE(ScreenShot("10_time_with_date.bmp"));
 }
 
