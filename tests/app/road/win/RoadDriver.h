@@ -118,16 +118,6 @@ inline HWND DescendantByClass(HWND root, const wchar_t* className, bool visibleO
     return nullptr;
 }
 
-// Lists a window's descendants (class, id, visibility, text): the road
-// test's output shows what it found.
-inline void DumpWindows(HWND root) {
-    for (HWND w : Descendants(root)) {
-        std::printf("  %p parent %p id %d %s %s \"%s\"\n", static_cast<void*>(w), static_cast<void*>(::GetParent(w)),
-                    ::GetDlgCtrlID(w), Narrow(ClassOf(w)).c_str(), ::IsWindowVisible(w) ? "visible" : "hidden",
-                    Narrow(TextOf(w).substr(0, 60)).c_str());
-    }
-}
-
 // Memory in the other process for the messages whose parameters point to
 // structures.
 class RemoteMemory {
@@ -352,7 +342,9 @@ inline void PostPressButton(HWND dialog, int id) {
 // output folder.
 inline bool ScreenShot(const char* name) {
     ::Sleep(150);
-    return test::SaveWindowBmp(::GetDesktopWindow(), std::string(BRX_TEST_OUTPUT_DIR) + "/road/" + name);
+    std::string path = BRX_TEST_OUTPUT_DIR;
+    path.append("/road/").append(name);
+    return test::SaveWindowBmp(::GetDesktopWindow(), path);
 }
 
 } // namespace brx::road

@@ -161,7 +161,6 @@ TEST_F(Road, Step01_StartsWithCleanSettings) {
     EXPECT_TRUE(::IsWindowVisible(Main()));
     Activate(Main());
     Settle(app);
-    DumpWindows(Main());
     EXPECT_NE(List(), nullptr) << "the capture list";
     EXPECT_NE(DeviceTree(), nullptr) << "the device tree";
     EXPECT_NE(ToolBar(), nullptr);
@@ -563,11 +562,8 @@ TEST_F(Road, Step06_EveryRecordClassInThePanes) {
             t.irpItems = TreeCount(irp);
             t.urbItems = TreeCount(urb);
             t.analysisItems = TreeCount(analysis);
-            std::printf("== %s: row %d (%s)\n-- summary:\n%s\n-- IRP (%d):\n%s\n-- URB (%d):\n%s\n-- analysis (%d%s):\n%s\n",
-                        c.what, row, Narrow(r.sequence).c_str(), Narrow(t.summary.substr(0, 400)).c_str(), t.irpItems,
-                        Narrow(t.irp.substr(t.irp.size() > 300 ? t.irp.size() - 300 : 0)).c_str(), t.urbItems,
-                        Narrow(t.urb.substr(t.urb.size() > 300 ? t.urb.size() - 300 : 0)).c_str(), t.analysisItems,
-                        page ? ", page" : "", Narrow(t.analysis.substr(0, 300)).c_str());
+            std::printf("%s: row %d (%s): IRP details %d, URB details %d, analysis %s (%d)\n", c.what, row,
+                        Narrow(r.sequence).c_str(), t.irpItems, t.urbItems, page ? "page" : "tree", t.analysisItems);
             EXPECT_NE(t.summary.find(c.summary), std::wstring::npos) << "summary";
             EXPECT_GT(t.irpItems, 0) << "IRP details";
             if (c.type == std::wstring(L"URB")) {
