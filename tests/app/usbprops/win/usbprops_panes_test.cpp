@@ -427,6 +427,21 @@ TEST_F(UsbPropsPanesTest, ContextMenuOffersCopySelectAllAndExport) {
         EXPECT_EQ(usbProp.commands, c.toPane ? std::vector<UINT>{c.answer} : std::vector<UINT>{});
         EXPECT_EQ(host->commands, c.toMain ? std::vector<UINT>{c.answer} : std::vector<UINT>{});
     }
+
+    // A floating pane sits in a frame of its own, owned by the main window:
+    // Export still goes to the main window.
+    HWND floating = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 600, 300,
+                                      *host, nullptr, nullptr, nullptr);
+    ASSERT_NE(floating, nullptr);
+    ::SetParent(usbProp.m_hWnd, floating);
+    tree.SelectItem(Find(L"Port1: USB Mass Storage"));
+    Pump();
+    usbProp.answer = ID_USB_PROPERTIES_EXPORT;
+    host->commands.clear();
+    EXPECT_EQ(usbProp.OnShowContextMenu(POINT{10, 10}, nullptr, false), S_OK);
+    EXPECT_EQ(host->commands, std::vector<UINT>{ID_USB_PROPERTIES_EXPORT});
+    ::SetParent(usbProp.m_hWnd, *host);
+    ::DestroyWindow(floating);
 }
 
 TEST_F(UsbPropsPanesTest, ExportWritesTheSavedReportOrSaysWhyNot) {
