@@ -192,7 +192,10 @@ void CDriverScenario::ClassRequest(const DeviceSpec& d, bool in, uint8_t request
                                    uint32_t length, const Bytes& data, std::vector<Bytes>& out) {
     UrbSpec u = VendorClassRequest(URB_FN_CLASS_INTERFACE, in, request, value, index, length, in ? Bytes{} : data);
     out.push_back(b_.UrbIssue(d, u, b_.NewIrp()));
+    // The completion carries what came back and the length transferred.
     u.data = in ? data : Bytes{};
+    if (in)
+        u.bufferLength = static_cast<uint32_t>(data.size());
     out.push_back(b_.UrbCompletion(d, u, b_.Last()));
 }
 
@@ -201,7 +204,10 @@ void CDriverScenario::Transfer(const DeviceSpec& d, const PipeSpec& pipe, uint32
     const bool in = (pipe.endpoint & 0x80) != 0;
     UrbSpec u = BulkTransfer(pipe, length, in ? Bytes{} : data);
     out.push_back(b_.UrbIssue(d, u, b_.NewIrp()));
+    // The completion carries what came back and the length transferred.
     u.data = in ? data : Bytes{};
+    if (in)
+        u.bufferLength = static_cast<uint32_t>(data.size());
     out.push_back(b_.UrbCompletion(d, u, b_.Last()));
 }
 

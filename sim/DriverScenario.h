@@ -61,11 +61,12 @@ private:
     void CompositeRound(std::vector<Bytes>& out);
     void DfuRound(std::vector<Bytes>& out);
     void PrinterRound(bool first, std::vector<Bytes>& out);
-    // One control transfer on the default pipe at issue and at completion;
-    // answer is what an IN transfer brings back.
+    // A class request to an interface at issue and at completion; data is
+    // what an OUT request sends or what an IN request brings back.
     void ClassRequest(const DeviceSpec& d, bool in, uint8_t request, uint16_t value, uint16_t index,
                       uint32_t length, const Bytes& data, std::vector<Bytes>& out);
-    // A bulk or interrupt transfer at issue and at completion.
+    // A bulk or interrupt transfer at issue and at completion; data as above,
+    // by the pipe's direction.
     void Transfer(const DeviceSpec& d, const PipeSpec& pipe, uint32_t length, const Bytes& data,
                   std::vector<Bytes>& out);
 
