@@ -165,7 +165,8 @@ protected:
         sim().SetKnobs(k);
     }
     void SelectAllDevices() {
-        uint32_t list[5] = {4, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+        uint32_t list[8] = {7, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT,
+                            SIM_COMPOSITE_OBJECT, SIM_DFU_OBJECT, SIM_PRINTER_OBJECT};
         ASSERT_TRUE(GetCaptureDriver().AddCaptureDevices(list));
     }
     // A command as a menu item or an accelerator gives it: refused when its

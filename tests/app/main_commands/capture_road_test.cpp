@@ -234,7 +234,8 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     GetActiveLog()->SetModifiedFlag(false);
     GetLogManager()->NewLog();
     GetActiveLog()->SetWrapMode(0);
-    uint32_t all[5] = {4, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+    uint32_t all[8] = {7, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT,
+                       SIM_COMPOSITE_OBJECT, SIM_DFU_OBJECT, SIM_PRINTER_OBJECT};
     GetCaptureDriver().RemoveCaptureDevices(all);
     CDeviceTree& tree = frame->GetDeviceTree();
     tree.Refresh();
