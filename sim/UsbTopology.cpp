@@ -36,6 +36,7 @@ const char16_t kClassVolume[] = u"{71a27cdd-812a-11d0-bec7-08002be2092f}";
 const char16_t kClassMouse[] = u"{4d36e96f-e325-11ce-bfc1-08002be10318}";
 const char16_t kClassKeyboard[] = u"{4d36e96b-e325-11ce-bfc1-08002be10318}";
 const char16_t kClassPorts[] = u"{4d36e978-e325-11ce-bfc1-08002be10318}";
+const char16_t kClassUsbDevice[] = u"{88bae032-5a81-49f0-bc3d-a4ff138216d6}";
 const char16_t kInterfaceHostController[] = u"{3abf6f2d-71c4-462a-8a92-1e6861e6af27}";
 const char16_t kInterfaceHub[] = u"{f18a0e88-c30c-11d0-8815-00a0c906bed8}";
 const char16_t kInterfaceVolume[] = u"{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
@@ -59,6 +60,7 @@ constexpr Driver kMouHid{0x8A008200, u"\\Driver\\mouhid"};
 constexpr Driver kMouClass{0x8A009200, u"\\Driver\\mouclass"};
 constexpr Driver kKbdHid{0x8A00A200, u"\\Driver\\kbdhid"};
 constexpr Driver kKbdClass{0x8A00B200, u"\\Driver\\kbdclass"};
+constexpr Driver kUsbccgp{0x8A00C200, u"\\Driver\\usbccgp"};
 
 // An object of a stack: named objects get the key object - 0x30, as the
 // scenario's do.
@@ -257,6 +259,99 @@ SimUsbDescriptors SerialDescriptors() {
     return d;
 }
 
+SimUsbDescriptors CompositeDescriptors() {
+    // The Linux "CDC ACM + mass storage" composite gadget (g_acm_ms, 1D6B:0106)
+    // at high speed, as the kernel's composite framework, f_acm and
+    // f_mass_storage build it: device class EFh/02h/01h; an interface
+    // association (CDC, ACM, AT commands) over the communication interface
+    // with its header, call management, ACM (line coding and serial state)
+    // and union descriptors and its 10-byte notification endpoint (interval
+    // 32 ms), the data interface with its bulk pair; then the mass-storage
+    // interface. Endpoints in f_acm's order of autoconfiguration (bulk IN,
+    // bulk OUT, notification); string indices as the framework hands them out.
+    SimUsbDescriptors d;
+    d.device = {0x12, 0x01, 0x00, 0x02, 0xEF, 0x02, 0x01, 0x40, 0x6B, 0x1D,
+                0x06, 0x01, 0x01, 0x06, 0x01, 0x02, 0x00, 0x01};
+    const Bytes functions = {0x08, 0x0B, 0x00, 0x02, 0x02, 0x02, 0x01, 0x06,
+                             0x09, 0x04, 0x00, 0x00, 0x01, 0x02, 0x02, 0x01, 0x04,
+                             0x05, 0x24, 0x00, 0x10, 0x01,
+                             0x05, 0x24, 0x01, 0x00, 0x01,
+                             0x04, 0x24, 0x02, 0x02,
+                             0x05, 0x24, 0x06, 0x00, 0x01};
+    auto configuration = [&](uint8_t type, uint8_t bulkLow, uint8_t bulkHigh, uint8_t notifyInterval,
+                             uint8_t outInterval) {
+        Bytes c = {0x09, type, 0x62, 0x00, 0x03, 0x01, 0x00, 0xC0, 0x01};
+        c.insert(c.end(), functions.begin(), functions.end());
+        const Bytes rest = {0x07, 0x05, 0x82, 0x03, 0x0A, 0x00, notifyInterval,
+                            0x09, 0x04, 0x01, 0x00, 0x02, 0x0A, 0x00, 0x00, 0x05,
+                            0x07, 0x05, 0x81, 0x02, bulkLow, bulkHigh, 0x00,
+                            0x07, 0x05, 0x01, 0x02, bulkLow, bulkHigh, 0x00,
+                            0x09, 0x04, 0x02, 0x00, 0x02, 0x08, 0x06, 0x50, 0x07,
+                            0x07, 0x05, 0x83, 0x02, bulkLow, bulkHigh, 0x00,
+                            0x07, 0x05, 0x02, 0x02, bulkLow, bulkHigh, outInterval};
+        c.insert(c.end(), rest.begin(), rest.end());
+        return c;
+    };
+    d.configuration = configuration(0x02, 0x00, 0x02, 0x09, 0x01);   // 512-byte bulk, 2^(9-1) microframes
+    d.qualifier = {0x0A, 0x06, 0x00, 0x02, 0xEF, 0x02, 0x01, 0x40, 0x01, 0x00};
+    d.otherSpeed = configuration(0x07, 0x40, 0x00, 0x20, 0x00);      // 64-byte bulk, 32 frames
+    d.strings = Strings({{1, u"Linux 6.1.21-v8+ with 3f980000.usb"},
+                         {2, u"Composite Gadget (ACM + MS)"},
+                         {4, u"CDC Abstract Control Model (ACM)"},
+                         {5, u"CDC ACM Data"},
+                         {6, u"CDC Serial"},
+                         {7, u"Mass Storage"}});
+    return d;
+}
+
+SimUsbDescriptors DfuDescriptors() {
+    // The Black Magic Probe's DFU bootloader (1D50:6017, its dfucore.c) at
+    // full speed: one interface FEh/01h/02h (DFU mode) without endpoints and
+    // its DFU functional descriptor: download, upload and will-detach,
+    // detach timeout 255 ms, 1024-byte transfers, DFU version 1.1a. The
+    // interface string names the flash layout for the flashing tools.
+    SimUsbDescriptors d;
+    d.device = {0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0x50, 0x1D,
+                0x17, 0x60, 0x00, 0x01, 0x01, 0x02, 0x03, 0x01};
+    d.configuration = {0x09, 0x02, 0x1B, 0x00, 0x01, 0x01, 0x00, 0xC0, 0x32,
+                       0x09, 0x04, 0x00, 0x00, 0x00, 0xFE, 0x01, 0x02, 0x04,
+                       0x09, 0x21, 0x0B, 0xFF, 0x00, 0x00, 0x04, 0x1A, 0x01};
+    d.strings = Strings({{1, u"Black Magic Debug"},
+                         {2, u"Black Magic Probe DFU (native) v1.10.2"},
+                         {3, u"7BB180B4"},
+                         {4, u"@Internal Flash   /0x08000000/8*001Ka,120*001Kg"}});
+    return d;
+}
+
+SimUsbDescriptors PrinterDescriptors() {
+    // The Linux printer gadget (g_printer, 0525:A4A8) at high speed, as
+    // f_printer builds it: class per interface, one interface 07h/01h/02h
+    // (printer, bidirectional) with a bulk IN and a bulk OUT endpoint,
+    // self-powered.
+    SimUsbDescriptors d;
+    d.device = {0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0x25, 0x05,
+                0xA8, 0xA4, 0x01, 0x06, 0x01, 0x02, 0x03, 0x01};
+    d.configuration = {0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0xC0, 0x01,
+                       0x09, 0x04, 0x00, 0x00, 0x02, 0x07, 0x01, 0x02, 0x00,
+                       0x07, 0x05, 0x81, 0x02, 0x00, 0x02, 0x00,
+                       0x07, 0x05, 0x01, 0x02, 0x00, 0x02, 0x00};
+    d.qualifier = {0x0A, 0x06, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0x01, 0x00};
+    d.otherSpeed = {0x09, 0x07, 0x20, 0x00, 0x01, 0x01, 0x00, 0xC0, 0x01,
+                    0x09, 0x04, 0x00, 0x00, 0x02, 0x07, 0x01, 0x02, 0x00,
+                    0x07, 0x05, 0x81, 0x02, 0x40, 0x00, 0x00,
+                    0x07, 0x05, 0x01, 0x02, 0x40, 0x00, 0x00};
+    d.strings = Strings({{1, u"Linux 6.1.21-v8+ with 3f980000.usb"}, {2, u"Printer Gadget"}, {3, u"1"}});
+    return d;
+}
+
+Bytes PrinterDeviceId() {
+    // The printer gadget's default Device ID.
+    const std::string_view text = "MFG:linux;MDL:g_printer;CLS:PRINTER;SN:1;";
+    Bytes id = {0, static_cast<uint8_t>(2 + text.size())};
+    id.insert(id.end(), text.begin(), text.end());
+    return id;
+}
+
 SimUsbDescriptors HubDescriptors() {
     SimUsbDescriptors d;
     d.device = {0x12, 0x01, 0x00, 0x02, 0x09, 0x00, 0x01, 0x40, 0xE3, 0x05,
@@ -396,7 +491,7 @@ SimUsbTopology MakeSimUsbTopology(const std::vector<SimDevice>& captured) {
                          Object(0x89C31130, u"", kKbdHid), Object(0x89C31230, u"\\Device\\KeyboardClass0", kKbdClass)};
     b.Add(keyboardHid);
 
-    // Port 3: the serial port. Port 4 stays empty.
+    // Port 3: the serial port.
     const SimDevice& serial = captured[3];
     SimDevnode serialNode = UsbDevice(rootHub20Node, u"USB\\VID_1209&PID_B5D2\\SER0001", kClassPorts, u"Ports",
                                       u"USB Serial Device", serial.deviceName, std::u16string(kClassPorts) + u"\\0003",
@@ -407,6 +502,38 @@ SimUsbTopology MakeSimUsbTopology(const std::vector<SimDevice>& captured) {
     serialNode.stack = {Captured(serial)};
     const uint32_t serialId = b.Add(serialNode);
     b.Plug(hub20, 3, serialId, 1, 6, serial.descriptors);
+
+    // Port 4: the composite device. The composite driver makes a child for
+    // each function: the CDC ACM function (interfaces 0 and 1, captured) and
+    // the mass-storage function (interface 2), which has no medium.
+    const SimDevice& composite = captured[4];
+    SimDevnode compositeNode = UsbDevice(rootHub20Node, u"USB\\VID_1D6B&PID_0106\\5&2C3D4E5F&0&4", kClassUsb, u"USB",
+                                         u"USB Composite Device", u"\\Device\\USBPDO-8", hcKey + u"7", u"usbccgp",
+                                         {u"USB\\VID_1D6B&PID_0106&REV_0601", u"USB\\VID_1D6B&PID_0106"},
+                                         {u"USB\\DevClass_EF&SubClass_02&Prot_01", u"USB\\DevClass_EF&SubClass_02",
+                                          u"USB\\DevClass_EF", u"USB\\COMPOSITE"});
+    compositeNode.manufacturer = u"(Standard USB Host Controller)";
+    compositeNode.location = u"Port_#0004.Hub_#0001";
+    compositeNode.stack = {Object(0x89A5F030, u"\\Device\\USBPDO-8", kHub), Object(0x89A5F130, u"", kUsbccgp)};
+    const uint32_t compositeId = b.Add(compositeNode);
+    b.Plug(hub20, 4, compositeId, 2, 7, composite.descriptors);
+    SimDevnode acmNode = UsbDevice(compositeId, u"USB\\VID_1D6B&PID_0106&MI_00\\6&3D4E5F60&0&0000", kClassPorts, u"Ports",
+                                   u"USB Serial Device", composite.deviceName, std::u16string(kClassPorts) + u"\\0005",
+                                   u"usbser",
+                                   {u"USB\\VID_1D6B&PID_0106&REV_0601&MI_00", u"USB\\VID_1D6B&PID_0106&MI_00"},
+                                   {u"USB\\Class_02&SubClass_02&Prot_01", u"USB\\Class_02&SubClass_02", u"USB\\Class_02"});
+    acmNode.friendlyName = u"USB Serial Device (COM5)";
+    acmNode.location = u"0000.0000.0000.004.000.000.000.000.000";
+    acmNode.stack = {Captured(composite)};
+    b.Add(acmNode);
+    SimDevnode functionStorage = UsbDevice(
+        compositeId, u"USB\\VID_1D6B&PID_0106&MI_02\\6&3D4E5F60&0&0002", kClassUsb, u"USB", u"USB Mass Storage Device",
+        u"\\Device\\USBPDO-10", hcKey + u"8", u"USBSTOR",
+        {u"USB\\VID_1D6B&PID_0106&REV_0601&MI_02", u"USB\\VID_1D6B&PID_0106&MI_02"},
+        {u"USB\\Class_08&SubClass_06&Prot_50", u"USB\\Class_08&SubClass_06", u"USB\\Class_08"});
+    functionStorage.manufacturer = u"Compatible USB storage device";
+    functionStorage.stack = {Object(0x89A5E030, u"\\Device\\USBPDO-10", kUsbccgp), Object(0x89A5E130, u"", usbstor)};
+    b.Add(functionStorage);
 
     // xHCI controller, found only through its interface, with an empty root hub.
     SimDevnode xhci = Node(root, u"PCI\\VEN_8086&DEV_A12F&SUBSYS_20F017AA&REV_31\\3&21436425&0&A0", kClassUsb, u"USB",
@@ -427,6 +554,29 @@ SimUsbTopology MakeSimUsbTopology(const std::vector<SimDevice>& captured) {
     const uint32_t rootHub30Node = b.Add(rootHub30);
     const uint32_t hub30 = b.AddHub(rootHub30Node, 2);
     b.t.controllers.push_back({xhciNode, -1, hub30});
+
+    // Port 1: the printer; port 2: the DFU bootloader, bound to WinUSB.
+    const SimDevice& printer = captured[6];
+    SimDevnode printerNode = UsbDevice(rootHub30Node, u"USB\\VID_0525&PID_A4A8\\1", kClassUsb, u"USB",
+                                       u"USB Printing Support", printer.deviceName, hcKey + u"9", u"usbprint",
+                                       {u"USB\\VID_0525&PID_A4A8&REV_0601", u"USB\\VID_0525&PID_A4A8"},
+                                       {u"USB\\Class_07&SubClass_01&Prot_02", u"USB\\Class_07&SubClass_01", u"USB\\Class_07"});
+    printerNode.manufacturer = u"Microsoft";
+    printerNode.location = u"Port_#0001.Hub_#0003";
+    printerNode.stack = {Captured(printer)};
+    const uint32_t printerId = b.Add(printerNode);
+    b.Plug(hub30, 1, printerId, 2, 1, printer.descriptors);
+
+    const SimDevice& dfu = captured[5];
+    SimDevnode dfuNode = UsbDevice(rootHub30Node, u"USB\\VID_1D50&PID_6017\\7BB180B4", kClassUsbDevice, u"USBDevice",
+                                   u"Black Magic Probe DFU", dfu.deviceName, std::u16string(kClassUsbDevice) + u"\\0000",
+                                   u"WinUSB", {u"USB\\VID_1D50&PID_6017&REV_0100", u"USB\\VID_1D50&PID_6017"},
+                                   {u"USB\\Class_FE&SubClass_01&Prot_02", u"USB\\Class_FE&SubClass_01", u"USB\\Class_FE"});
+    dfuNode.manufacturer = u"Black Magic Debug";
+    dfuNode.location = u"Port_#0002.Hub_#0003";
+    dfuNode.stack = {Captured(dfu)};
+    const uint32_t dfuId = b.Add(dfuNode);
+    b.Plug(hub30, 2, dfuId, 1, 2, dfu.descriptors);
 
     // OHCI controller, known only to its setup class.
     SimDevnode ohci = Node(root, u"PCI\\VEN_1033&DEV_0035&SUBSYS_00351033&REV_43\\3&21436425&0&40", kClassUsb, u"USB",

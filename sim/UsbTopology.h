@@ -3,13 +3,18 @@
 // configuration manager with their properties, interfaces, volumes and the
 // device stacks the capture driver reports. The simulated USB host answers the
 // system's USB calls from it; the simulated driver answers its refresh
-// queries and name lists from it; its four captured devices are the driver
+// queries and name lists from it; its seven captured devices are the driver
 // scenario's, with the same device objects, names and descriptors.
 //
 // Descriptors come from real devices where the shared test data holds them:
 // the keyboard's are those a Holtek keyboard (04D9:1603) sent in a usbmon
-// capture, the mouse's report descriptor is a Logitech mouse's (046D:C077);
-// the rest are written here in the same forms.
+// capture, the mouse's report descriptor is a Logitech mouse's (046D:C077).
+// The composite serial device, the DFU bootloader and the printer are
+// open-source devices whose descriptors are written as their sources build
+// them: the Linux "CDC ACM + mass storage" composite gadget (1D6B:0106, the
+// f_acm and f_mass_storage functions), the Black Magic Probe's DFU bootloader
+// (1D50:6017) and the Linux printer gadget (0525:A4A8, f_printer). The rest
+// are written here in the same forms.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,12 +26,17 @@
 
 namespace brx {
 
-// Device objects of the four captured devices.
+// Device objects of the captured devices. The composite device's object is
+// its CDC ACM function's (the child the composite driver makes for
+// interfaces 0 and 1).
 enum : uint32_t {
     SIM_STICK_OBJECT = 0x89A11030,
     SIM_MOUSE_OBJECT = 0x89A21030,
     SIM_KEYBOARD_OBJECT = 0x89A31030,
     SIM_SERIAL_OBJECT = 0x89A41030,
+    SIM_COMPOSITE_OBJECT = 0x89A51030,
+    SIM_DFU_OBJECT = 0x89A61030,
+    SIM_PRINTER_OBJECT = 0x89A71030,
 };
 
 constexpr uint32_t SIM_NONE = 0xFFFFFFFF;
@@ -58,6 +68,7 @@ struct SimDevice {
     std::u16string deviceName;
     std::u16string driverName;
     SimUsbDescriptors descriptors;
+    bool readsStrings = false;   // its enumeration reads the string descriptors too
 };
 
 // One device object of a stack as the capture driver reports it; a name key
@@ -148,14 +159,23 @@ SimUsbDescriptors StickDescriptors();
 SimUsbDescriptors MouseDescriptors();
 SimUsbDescriptors KeyboardDescriptors();
 SimUsbDescriptors SerialDescriptors();
+SimUsbDescriptors CompositeDescriptors();
+SimUsbDescriptors DfuDescriptors();
+SimUsbDescriptors PrinterDescriptors();
 SimUsbDescriptors HubDescriptors();
+
+// The printer's IEEE 1284 Device ID as GET_DEVICE_ID answers it: a big-endian
+// length that counts itself, then the text.
+Bytes PrinterDeviceId();
 
 // The machine: an EHCI controller (also \\.\HCD0) with its root hub, the
 // stick on port 1, a four-port hub on port 2 with the mouse and the keyboard,
-// the serial port on port 3; an xHCI controller found only through its
-// interface, with an empty two-port root hub; an OHCI controller found only
-// through its setup class. The captured devices are given in the scenario's
-// order: stick, mouse, keyboard, serial port.
+// the serial port on port 3, the composite device (its CDC ACM function and
+// its mass-storage function) on port 4; an xHCI controller found only through
+// its interface, with the printer on port 1 and the DFU bootloader on port 2
+// of its two-port root hub; an OHCI controller found only through its setup
+// class. The captured devices are given in the scenario's order: stick,
+// mouse, keyboard, serial port, composite device, DFU bootloader, printer.
 SimUsbTopology MakeSimUsbTopology(const std::vector<SimDevice>& captured);
 
 // Open pipes of a configuration set: the endpoint descriptors of every

@@ -29,24 +29,7 @@ bool Open(const FrameState& s, uint32_t dialog) { return (s.openDialogs & dialog
 
 } // namespace
 
-uint32_t CommandFeatureOf(uint32_t id) {
-    switch (id) {
-    case cmd::kCaptureSettings: return FEATURE_CAPTURE_SETTINGS;
-    case cmd::kFilterSettings: return FEATURE_FILTER_SETTINGS;
-    case cmd::kFind: return FEATURE_FIND;
-    case cmd::kPreferences: return FEATURE_PREFERENCES;
-    case cmd::kExportList: return FEATURE_EXPORT;
-    case cmd::kGoToRecord: return FEATURE_GO_TO;
-    case cmd::kAbout: return FEATURE_ABOUT;
-    case cmd::kTipOfTheDay: return FEATURE_TIP;
-    default: return 0;
-    }
-}
-
 CommandUpdate GetCommandUpdate(uint32_t id, const FrameState& s) {
-    const uint32_t feature = CommandFeatureOf(id);
-    if (feature != 0 && (s.features & feature) == 0) return Enabled(false);
-
     // Start, Stop and Auto Scroll belong to a capture into the scratch file.
     const bool canCapture = s.live && s.driverOpen && !s.full;
     switch (id) {

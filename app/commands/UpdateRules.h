@@ -7,19 +7,6 @@
 
 namespace brx {
 
-// The windows some commands open. A command whose window this program does
-// not have yet stays disabled (a missing handler means disabled).
-enum CommandFeature : uint32_t {
-    FEATURE_CAPTURE_SETTINGS = 0x01,
-    FEATURE_FILTER_SETTINGS = 0x02,
-    FEATURE_FIND = 0x04,
-    FEATURE_PREFERENCES = 0x08,
-    FEATURE_EXPORT = 0x10,
-    FEATURE_GO_TO = 0x20,
-    FEATURE_ABOUT = 0x40,
-    FEATURE_TIP = 0x80,
-};
-
 // The modeless dialogs of the frame.
 enum OpenDialog : uint32_t {
     DIALOG_CAPTURE_SETTINGS = 0x1,
@@ -38,7 +25,6 @@ struct FrameState {
     bool filterApplied = false;
     bool findSet = false;        // find criteria can match
     uint32_t openDialogs = 0;    // OpenDialog bits
-    uint32_t features = 0;       // CommandFeature bits this program has
     uint32_t listCount = 0;      // items in the capture list
     int64_t selectedRow = -1;    // -1 without a selection
     bool autoScroll = false;
@@ -62,9 +48,5 @@ struct CommandUpdate {
 };
 
 CommandUpdate GetCommandUpdate(uint32_t id, const FrameState& state);
-
-// The window a command needs (a CommandFeature bit), 0 for commands that
-// need none.
-uint32_t CommandFeatureOf(uint32_t id);
 
 } // namespace brx

@@ -91,6 +91,11 @@ uint32_t SystemErrorText(uint32_t code, wchar_t* buffer, uint32_t capacity) {
     return n;
 }
 
+std::wstring SystemErrorText(uint32_t code) {
+    wchar_t text[1024] = {};
+    return std::wstring(text, SystemErrorText(code, text, 1024));
+}
+
 int IsWow64() {
     BOOL wow64 = FALSE;
     return SystemSeams().IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace brx {
 
@@ -20,6 +21,8 @@ std::unique_ptr<char[]> WideToAnsiAlloc(const wchar_t* text);
 // The system's text for a Win32 error in the user's language; the number of
 // characters written (the buffer is always terminated when capacity > 0).
 uint32_t SystemErrorText(uint32_t code, wchar_t* buffer, uint32_t capacity);
+// The same text as a string (at most 1023 characters; empty when there is none).
+std::wstring SystemErrorText(uint32_t code);
 
 // 1 when the process is a 32-bit process on 64-bit Windows.
 int IsWow64();

@@ -78,8 +78,11 @@ TEST_F(SimTopologyTest, CapturedDevicesSitInOneStackEachUnderTheirNames) {
                 ++found;
                 EXPECT_TRUE(o.capturable);
                 EXPECT_EQ(d.pdoName, captured.deviceName);
+                // A composite device's function sits below the device on the port.
                 SimUsbTopology copy = topology;
                 const SimPort* port = copy.FindPort(devinst);
+                if (!port)
+                    port = copy.FindPort(d.parent);
                 ASSERT_TRUE(port);
                 EXPECT_EQ(port->descriptors.device, captured.descriptors.device);
                 EXPECT_EQ(port->descriptors.configuration, captured.descriptors.configuration);

@@ -14,7 +14,8 @@ using namespace brx;
 
 namespace {
 
-const std::set<uint32_t> kAll = {SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+const std::set<uint32_t> kAll = {SIM_STICK_OBJECT,  SIM_MOUSE_OBJECT,     SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT,
+                                 SIM_COMPOSITE_OBJECT, SIM_DFU_OBJECT, SIM_PRINTER_OBJECT};
 
 struct Walked {
     RecordStream stream;
@@ -127,6 +128,12 @@ TEST(DriverScenario, NameListsAndStartupBlockAreWhole) {
     EXPECT_EQ(name, u"\\Device\\PointerClass0");
     EXPECT_TRUE(drivers.Lookup({0x89B10200, 1}, name));
     EXPECT_EQ(name, u"\\Driver\\USBSTOR");
+    EXPECT_TRUE(devices.Lookup({SIM_COMPOSITE_OBJECT, SIM_COMPOSITE_OBJECT - 0x30}, name));
+    EXPECT_EQ(name, u"\\Device\\USBPDO-9");
+    EXPECT_TRUE(drivers.Lookup({0x89B70200, 1}, name));
+    EXPECT_EQ(name, u"\\Driver\\usbprint");
+    EXPECT_TRUE(drivers.Lookup({0x8A00C200, 1}, name));
+    EXPECT_EQ(name, u"\\Driver\\usbccgp");
     ByteReader r(hid.data(), hid.size());
     EXPECT_EQ(r.u32le_or(0, 0), hid.size());
     EXPECT_EQ(r.u32le_or(4, 0), 10u);

@@ -379,7 +379,9 @@ bool CDeviceTree::BuildUsbReport(bool wholeTree, const DEVICE_NODE* node, PageBu
 
 void CDeviceTree::ExportUsbReport(bool wholeTree, const DEVICE_NODE* node) {
     const USB_REPORT_SUMMARY summary = wholeTree ? ReportSummary() : USB_REPORT_SUMMARY{};
-    HWND owner = m_hWnd ? ::GetAncestor(m_hWnd, GA_ROOT) : nullptr;
+    // The main window, docked or floating: it owns the save dialog and shows
+    // the progress (a floating pane's own frame would ignore it).
+    HWND owner = m_hWnd ? ::GetAncestor(m_hWnd, GA_ROOTOWNER) : nullptr;
     brx::ExportUsbReport(owner, node, wholeTree, summary);
 }
 

@@ -17,7 +17,6 @@ namespace {
 
 constexpr uint32_t kOptionFlags = CS_HOT_PLUGGED | CS_ENTIRE_STACK | CS_IRP_AND_SL_BODY;
 constexpr uint32_t kDefaultLimit = 1024;
-constexpr uint32_t kStoredNameChars = 41; // 82 bytes
 
 struct OptionBox {
     UINT id;
@@ -29,11 +28,6 @@ constexpr OptionBox kOptionBoxes[] = {
     {IDC_CS_HOT_PLUGGED, CS_HOT_PLUGGED}, {IDC_CS_ENTIRE_STACK, CS_ENTIRE_STACK},
     {IDC_CS_IRP_AND_SL_BODY, CS_IRP_AND_SL_BODY}, {IDC_CS_DATA_IN, CS_DATA_IN}, {IDC_CS_DATA_OUT, CS_DATA_OUT}};
 
-int CollectName(const wchar_t* name, void* userData) {
-    static_cast<std::vector<std::wstring>*>(userData)->push_back(name);
-    return 1;
-}
-
 } // namespace
 
 const wchar_t CCaptureSettingsDlg::kSection[] = L"CaptureSettings";
@@ -42,7 +36,9 @@ CCaptureSettingsDlg::CCaptureSettingsDlg(CWnd* owner, ICaptureSettingsOwner* tar
     : CLD(IDD, owner ? owner->m_hWnd : nullptr, kSection, L"WindowPlacement", TRUE),
       m_pOwner(owner),
       m_pTarget(target),
-      m_pSettings(settings) {}
+      m_pSettings(settings),
+      m_presetRow({IDC_CS_SETTINGS_LABEL, IDC_CS_PRESETS, IDC_CS_SAVE_AS, IDC_CS_REMOVE, IDC_CS_REQUEST_TREE}, kSection,
+                  PresetChoice::kMaxName) {}
 
 BOOL CCaptureSettingsDlg::Create() { return CDialog::Create(IDD, m_pOwner ? m_pOwner->m_hWnd : nullptr); }
 
@@ -56,8 +52,7 @@ BOOL CCaptureSettingsDlg::OnInitDialog() {
                                                    ::GetSystemMetrics(SM_CYSMICON), 0));
     if (m_hIcon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     if (m_hSmallIcon) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-    m_hPresets = GetDlgItem(IDC_CS_PRESETS);
-    m_hRemove = GetDlgItem(IDC_CS_REMOVE);
+    m_presetRow.Attach(m_hWnd);
     m_hSizeLimit = GetDlgItem(IDC_CS_SIZE_LIMIT);
     m_tree.SubclassDlgItem(IDC_CS_REQUEST_TREE, m_hWnd);
     m_tree.Init();
@@ -140,30 +135,8 @@ bool CCaptureSettingsDlg::LoadPreset(const std::wstring& name, CCaptureSettings&
 
 void CCaptureSettingsDlg::FillPresets() {
     std::vector<std::wstring> names;
-    std::wstring stored;
-    bool modified = false;
-    if (m_pSettings) m_pSettings->EnumPresets(&CollectName, &names);
-    if (!names.empty()) {
-        wchar_t name[kStoredNameChars] = {};
-        if (ReadAppRegString(kSection, L"Name", name, kStoredNameChars) > 0) stored = name;
-        modified = ReadAppRegDword(kSection, L"Modified", 0) != 0;
-    }
-    m_presets.Fill(names, stored, modified);
-    ShowPresets();
-}
-
-void CCaptureSettingsDlg::ShowPresets() {
-    if (m_hPresets) {
-        ::SendMessageW(m_hPresets, CB_LIMITTEXT, PresetChoice::kMaxName, 0);
-        ::SendMessageW(m_hPresets, CB_RESETCONTENT, 0, 0);
-        for (const PresetEntry& entry : m_presets.Entries()) {
-            const auto index = static_cast<int>(
-                ::SendMessageW(m_hPresets, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str())));
-            if (index >= 0) ::SendMessageW(m_hPresets, CB_SETITEMDATA, static_cast<WPARAM>(index), entry.modified);
-        }
-        ::SendMessageW(m_hPresets, CB_SETCURSEL, static_cast<WPARAM>(m_presets.Selected()), 0);
-    }
-    if (m_hRemove) ::EnableWindow(m_hRemove, m_presets.CanRemove());
+    if (m_pSettings) m_pSettings->EnumPresets(&CPresetRow::CollectName, &names);
+    m_presetRow.Fill(names);
 }
 
 void CCaptureSettingsDlg::UpdateApply() {
@@ -173,21 +146,20 @@ void CCaptureSettingsDlg::UpdateApply() {
 }
 
 void CCaptureSettingsDlg::OnControlChanged() {
-    const std::wstring base = m_presets.BaseName();
+    const std::wstring base = m_presetRow.Choice().BaseName();
     if (!base.empty()) {
         CCaptureSettings preset; // no driver: loading it sends nothing
         const bool loaded = LoadPreset(base, preset);
         const bool equal = loaded && SameImage(preset.Image(), ReadImage(preset.Image()));
-        m_presets.ControlsChanged(base, loaded, equal);
-        ShowPresets();
+        m_presetRow.Choice().ControlsChanged(base, loaded, equal);
+        m_presetRow.Show();
     }
     UpdateApply();
 }
 
 void CCaptureSettingsDlg::OnSelectPreset() {
-    const int index = m_hPresets ? static_cast<int>(::SendMessageW(m_hPresets, CB_GETCURSEL, 0, 0)) : -1;
-    const std::wstring name = m_presets.Choose(index);
-    ShowPresets();
+    const std::wstring name = m_presetRow.Choice().Choose(m_presetRow.ListSelection());
+    m_presetRow.Show();
     if (name.empty()) return;
     CCaptureSettings preset;
     if (LoadPreset(name, preset)) ShowImage(preset.Image());
@@ -199,8 +171,8 @@ bool CCaptureSettingsDlg::SavePresetAs(const std::wstring& name) {
     CCaptureSettings preset; // no driver: saving a preset sends nothing
     preset.ApplyImage(ReadImage(m_pSettings->Image()));
     const bool saved = preset.SavePreset(name.c_str()) != 0;
-    m_presets.Saved(name, saved);
-    ShowPresets();
+    m_presetRow.Choice().Saved(name, saved);
+    m_presetRow.Show();
     if (!saved) {
         const std::wstring text = L"The capture settings could not be saved as \"" + name + L"\".";
         AppMessageBox(text.c_str(), nullptr, MB_ICONEXCLAMATION);
@@ -211,29 +183,19 @@ bool CCaptureSettingsDlg::SavePresetAs(const std::wstring& name) {
 }
 
 void CCaptureSettingsDlg::OnSaveAs() {
-    CPresetNameDlg ask(IDD_SAVE_CAPTURE_SETTINGS, IDC_PRESET_NAME, m_hWnd, m_presets.BaseName());
+    CPresetNameDlg ask(IDD_SAVE_CAPTURE_SETTINGS, IDC_PRESET_NAME, m_hWnd, m_presetRow.Choice().BaseName());
     if (ask.DoModal() != IDOK || ask.Name().empty()) return;
     SavePresetAs(ask.Name());
 }
 
 void CCaptureSettingsDlg::OnRemove() {
-    const std::wstring name = m_presets.RemoveSelected();
+    const std::wstring name = m_presetRow.Choice().RemoveSelected();
     if (name.empty()) return;
     if (m_pSettings) m_pSettings->DeletePreset(name.c_str());
-    ShowPresets();
+    m_presetRow.Show();
 }
 
 // ---- Apply, OK, Cancel
-
-void CCaptureSettingsDlg::WriteAppliedName() {
-    bool modified = false;
-    const std::wstring name = m_presets.AppliedName(modified);
-    RegKeyHolder key(OpenAppRegSection(kSection));
-    if (!key.get()) return;
-    const DWORD bytes = name.empty() ? 0 : static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t));
-    ::RegSetValueExW(key.get(), L"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()), bytes);
-    WriteRegDword(key.get(), L"Modified", modified ? 1 : 0);
-}
 
 void CCaptureSettingsDlg::Apply() {
     ::EnableWindow(GetDlgItem(IDC_CS_APPLY), FALSE);
@@ -241,7 +203,7 @@ void CCaptureSettingsDlg::Apply() {
         m_pSettings->ApplyImage(ReadImage(m_pSettings->Image()));
         m_pSettings->SaveCurrent();
     }
-    WriteAppliedName();
+    m_presetRow.WriteAppliedName();
     if (m_pTarget) m_pTarget->OnCaptureSettingsApplied();
     UpdateApply();
     ::SetFocus(m_hWnd);
@@ -278,7 +240,7 @@ bool CCaptureSettingsDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
     case WM_DESTROY:
         m_tree.Free();
         if (m_tree.m_hWnd) m_tree.UnsubclassWindow();
-        m_presets.RemoveModified();
+        m_presetRow.Choice().RemoveModified();
         break;
     case WM_NCDESTROY:
         if (m_hIcon) ::DestroyIcon(m_hIcon);
@@ -294,15 +256,7 @@ bool CCaptureSettingsDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 void CCaptureSettingsDlg::BuildLayout() {
     constexpr uint32_t fixed = LM_FIXED_W | LM_FIXED_H;
     CPane root = CreateRoot(LM_COLUMN, 7, 2);
-
-    CPane presets = MakePane(LM_ROW, LM_FIXED_H, 5);
-    presets->AddItem(MakeItem(IDC_CS_SETTINGS_LABEL, fixed | LM_ALIGN_T | LM_ALIGN_B))
-        ->AddItem(MakeItem(IDC_CS_PRESETS, 0))
-        ->AddItem(MakeItem(IDC_CS_SAVE_AS, fixed))
-        ->AddItem(MakeItem(IDC_CS_REMOVE, fixed));
-
-    CPane tree = MakePane(LM_ROW, 0, 5);
-    tree->AddItem(MakeItem(IDC_CS_REQUEST_TREE, 0));
+    m_presetRow.AddLayoutRows(*this, root);
 
     CPane options = MakePane(LM_COLUMN, LM_ALIGN_L, 5);
     options->AddItem(MakeItem(IDC_CS_HOT_PLUGGED, fixed))
@@ -333,9 +287,7 @@ void CCaptureSettingsDlg::BuildLayout() {
         ->AddItem(MakeItem(IDCANCEL, fixed))
         ->AddItem(MakeItem(IDC_CS_APPLY, fixed));
 
-    root->AddPane(presets)
-        ->AddPane(tree)
-        ->AddPane(bottom)
+    root->AddPane(bottom)
         ->AddItem(MakeItem(IDC_CS_STATUS, LM_FIXED_H))
         ->AddPane(buttons);
     SetRoot(root);

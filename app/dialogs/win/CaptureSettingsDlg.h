@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/devices/CaptureSettings.h"
-#include "app/dialogs/PresetChoice.h"
+#include "app/dialogs/win/PresetRow.h"
 #include "app/dialogs/win/RequestTree.h"
 #include "toolkit/layout/win/ResizableDialog.h"
 
@@ -57,7 +57,7 @@ public:
     static bool SameImage(const CAPTURE_SETTINGS_IMAGE& a, const CAPTURE_SETTINGS_IMAGE& b);
 
     CRequestTree& Tree() { return m_tree; }
-    const PresetChoice& Presets() const { return m_presets; }
+    const PresetChoice& Presets() const { return m_presetRow.Choice(); }
 
     // The handlers, as the controls call them.
     void Apply();
@@ -75,10 +75,8 @@ protected:
 private:
     void FillSizeLimits();
     void FillPresets();
-    void ShowPresets();
     void UpdateApply();
     void BuildLayout();
-    void WriteAppliedName();
     // Loads a preset into `into` without sending it anywhere.
     static bool LoadPreset(const std::wstring& name, CCaptureSettings& into);
 
@@ -86,9 +84,7 @@ private:
     ICaptureSettingsOwner* m_pTarget;
     CCaptureSettings* m_pSettings;
     CRequestTree m_tree;
-    PresetChoice m_presets;
-    HWND m_hPresets = nullptr;
-    HWND m_hRemove = nullptr;
+    CPresetRow m_presetRow;
     HWND m_hSizeLimit = nullptr;
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;

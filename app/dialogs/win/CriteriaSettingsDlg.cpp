@@ -12,20 +12,15 @@ namespace {
 
 constexpr uint32_t kBoxBytes[5] = {CRITERIA_ISSUE, CRITERIA_SUCCESS, CRITERIA_FAILURE, CRITERIA_INPUT,
                                    CRITERIA_OUTPUT};
-constexpr uint32_t kStoredNameChars = 61;  // 122 bytes
 constexpr size_t kNameChars = CRITERIA_PRESET_NAME_MAX;
-
-int CollectName(const wchar_t* name, void* userData) {
-    static_cast<std::vector<std::wstring>*>(userData)->push_back(name);
-    return 1;
-}
 
 } // namespace
 
 CCriteriaSettingsDlg::CCriteriaSettingsDlg(const CRITERIA_DLG_IDS& ids, CWnd* owner)
     : CLD(ids.dialog, owner ? owner->m_hWnd : nullptr, ids.section, L"WindowPlacement", TRUE),
       m_ids(ids),
-      m_pOwner(owner) {}
+      m_pOwner(owner),
+      m_presetRow({ids.label, ids.presets, ids.saveAs, ids.remove, ids.tree}, ids.section, kNameChars) {}
 
 BOOL CCriteriaSettingsDlg::Create() { return CDialog::Create(m_ids.dialog, m_pOwner ? m_pOwner->m_hWnd : nullptr); }
 
@@ -39,8 +34,7 @@ BOOL CCriteriaSettingsDlg::OnInitDialog() {
                                                    ::GetSystemMetrics(SM_CYSMICON), 0));
     if (m_hIcon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     if (m_hSmallIcon) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-    m_hPresets = GetDlgItem(m_ids.presets);
-    m_hRemove = GetDlgItem(m_ids.remove);
+    m_presetRow.Attach(m_hWnd);
     m_hTree = GetDlgItem(m_ids.tree);
     m_tree.SubclassDlgItem(m_ids.tree, m_hWnd);
     m_tree.Init();
@@ -83,50 +77,27 @@ void CCriteriaSettingsDlg::ShowImage(const CriteriaImageBytes& image) {
 
 void CCriteriaSettingsDlg::FillPresets() {
     std::vector<std::wstring> names;
-    std::wstring stored;
-    bool modified = false;
-    EnumPresets(&CollectName, &names);
-    if (!names.empty()) {
-        wchar_t name[kStoredNameChars] = {};
-        if (ReadAppRegString(m_ids.section, L"Name", name, kStoredNameChars) > 0) stored = name;
-        modified = ReadAppRegDword(m_ids.section, L"Modified", 0) != 0;
-    }
-    m_presets.Fill(names, stored, modified);
-    ShowPresets();
-}
-
-void CCriteriaSettingsDlg::ShowPresets() {
-    if (m_hPresets) {
-        ::SendMessageW(m_hPresets, CB_LIMITTEXT, kNameChars, 0);
-        ::SendMessageW(m_hPresets, CB_RESETCONTENT, 0, 0);
-        for (const PresetEntry& entry : m_presets.Entries()) {
-            const auto index = static_cast<int>(
-                ::SendMessageW(m_hPresets, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str())));
-            if (index >= 0) ::SendMessageW(m_hPresets, CB_SETITEMDATA, static_cast<WPARAM>(index), entry.modified);
-        }
-        ::SendMessageW(m_hPresets, CB_SETCURSEL, static_cast<WPARAM>(m_presets.Selected()), 0);
-    }
-    if (m_hRemove) ::EnableWindow(m_hRemove, m_presets.CanRemove() && ::IsWindowEnabled(m_hPresets));
+    EnumPresets(&CPresetRow::CollectName, &names);
+    m_presetRow.Fill(names);
 }
 
 void CCriteriaSettingsDlg::OnControlChanged() {
-    const std::wstring base = m_presets.BaseName();
+    const std::wstring base = m_presetRow.Choice().BaseName();
     if (!base.empty()) {
         std::unique_ptr<CMatchCriteria> preset = NewCriteria();
         const bool loaded = preset->LoadPreset(base.c_str()) != 0;
         CriteriaImageBytes stored{};
         if (loaded) preset->GetImage(stored.data(), stored.size());
         const bool equal = loaded && SameImage(stored, ReadImage());
-        m_presets.ControlsChanged(base, loaded, equal);
-        ShowPresets();
+        m_presetRow.Choice().ControlsChanged(base, loaded, equal);
+        m_presetRow.Show();
     }
     AfterChange();
 }
 
 void CCriteriaSettingsDlg::OnSelectPreset() {
-    const int index = m_hPresets ? static_cast<int>(::SendMessageW(m_hPresets, CB_GETCURSEL, 0, 0)) : -1;
-    const std::wstring name = m_presets.Choose(index);
-    ShowPresets();
+    const std::wstring name = m_presetRow.Choice().Choose(m_presetRow.ListSelection());
+    m_presetRow.Show();
     if (name.empty()) return;
     std::unique_ptr<CMatchCriteria> preset = NewCriteria();
     if (preset->LoadPreset(name.c_str())) {
@@ -143,8 +114,8 @@ bool CCriteriaSettingsDlg::SavePresetAs(const std::wstring& name) {
     const CriteriaImageBytes image = ReadImage();
     preset->SetImage(image.data(), image.size());
     const bool saved = preset->SavePreset(name.c_str()) != 0;
-    m_presets.Saved(name, saved);
-    ShowPresets();
+    m_presetRow.Choice().Saved(name, saved);
+    m_presetRow.Show();
     if (!saved) {
         const std::wstring text = L"The " + std::wstring(m_ids.noun) + L" could not be saved as \"" + name + L"\".";
         AppMessageBox(text.c_str(), nullptr, MB_ICONEXCLAMATION);
@@ -155,26 +126,16 @@ bool CCriteriaSettingsDlg::SavePresetAs(const std::wstring& name) {
 }
 
 void CCriteriaSettingsDlg::OnSaveAs() {
-    CPresetNameDlg ask(m_ids.nameDialog, m_ids.nameEdit, m_hWnd, m_presets.BaseName(), kNameChars);
+    CPresetNameDlg ask(m_ids.nameDialog, m_ids.nameEdit, m_hWnd, m_presetRow.Choice().BaseName(), kNameChars);
     if (ask.DoModal() != IDOK || ask.Name().empty()) return;
     SavePresetAs(ask.Name());
 }
 
 void CCriteriaSettingsDlg::OnRemove() {
-    const std::wstring name = m_presets.RemoveSelected();
+    const std::wstring name = m_presetRow.Choice().RemoveSelected();
     if (name.empty()) return;
     DeletePreset(name.c_str());
-    ShowPresets();
-}
-
-void CCriteriaSettingsDlg::WriteAppliedName() {
-    bool modified = false;
-    const std::wstring name = m_presets.AppliedName(modified);
-    RegKeyHolder key(OpenAppRegSection(m_ids.section));
-    if (!key.get()) return;
-    const DWORD bytes = name.empty() ? 0 : static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t));
-    ::RegSetValueExW(key.get(), L"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()), bytes);
-    WriteRegDword(key.get(), L"Modified", modified ? 1 : 0);
+    m_presetRow.Show();
 }
 
 bool CCriteriaSettingsDlg::OnCommand(CCommand& cmd) {
@@ -196,7 +157,7 @@ bool CCriteriaSettingsDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         OnDestroying();
         m_tree.Free();
         if (m_tree.m_hWnd) m_tree.UnsubclassWindow();
-        m_presets.RemoveModified();
+        m_presetRow.Choice().RemoveModified();
         break;
     case WM_NCDESTROY:
         if (m_hIcon) ::DestroyIcon(m_hIcon);
@@ -209,14 +170,7 @@ bool CCriteriaSettingsDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
 
 void CCriteriaSettingsDlg::AddCommonRows(CPane root) {
     constexpr uint32_t fixed = LM_FIXED_W | LM_FIXED_H;
-    CPane presets = MakePane(LM_ROW, LM_FIXED_H, 5);
-    presets->AddItem(MakeItem(m_ids.label, fixed | LM_ALIGN_T | LM_ALIGN_B))
-        ->AddItem(MakeItem(m_ids.presets, 0))
-        ->AddItem(MakeItem(m_ids.saveAs, fixed))
-        ->AddItem(MakeItem(m_ids.remove, fixed));
-
-    CPane tree = MakePane(LM_ROW, 0, 5);
-    tree->AddItem(MakeItem(m_ids.tree, 0));
+    m_presetRow.AddLayoutRows(*this, root);
 
     // Each group: a framed row holding a column of a spacer and its boxes,
     // in a right-aligned column with a growing spacer.
@@ -235,7 +189,7 @@ void CCriteriaSettingsDlg::AddCommonRows(CPane root) {
     CPane groups = MakePane(LM_ROW, LM_FIXED_H, 5);
     groups->AddPane(group(m_ids.phaseGroup, phase, 3))->AddPane(group(m_ids.directionGroup, direction, 3));
 
-    root->AddPane(presets)->AddPane(tree)->AddPane(groups);
+    root->AddPane(groups);
 }
 
 } // namespace brx

@@ -1,6 +1,6 @@
 // What the "Filter Settings" and "Find Settings" dialogs share: a request
 // tree, the phase and direction boxes, and named presets of match criteria
-// (a PresetChoice, as in the capture settings dialog). Each dialog names its
+// (the preset row, as in the capture settings dialog). Each dialog names its
 // controls and says where the criteria live; the preset's modified state
 // compares the controls with the preset loaded into a temporary object.
 #pragma once
@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/dialogs/PresetChoice.h"
+#include "app/dialogs/win/PresetRow.h"
 #include "app/dialogs/win/RequestTree.h"
 #include "capture/MatchCriteria.h"
 #include "toolkit/layout/win/ResizableDialog.h"
@@ -44,7 +44,7 @@ public:
     virtual bool SameImage(const CriteriaImageBytes& a, const CriteriaImageBytes& b) const = 0;
 
     CRequestTree& Tree() { return m_tree; }
-    const PresetChoice& Presets() const { return m_presets; }
+    const PresetChoice& Presets() const { return m_presetRow.Choice(); }
 
     void OnControlChanged();
     void OnSelectPreset();
@@ -66,8 +66,6 @@ protected:
     virtual void BuildLayout() = 0;
 
     void FillPresets();
-    void ShowPresets();
-    void WriteAppliedName();
     void SetCheck(UINT id, bool on);
     bool IsChecked(UINT id) const;
     // The layout rows both dialogs share: presets, tree, the two groups.
@@ -76,9 +74,7 @@ protected:
     const CRITERIA_DLG_IDS& m_ids;
     CWnd* m_pOwner;
     CRequestTree m_tree;
-    PresetChoice m_presets;
-    HWND m_hPresets = nullptr;
-    HWND m_hRemove = nullptr;
+    CPresetRow m_presetRow;
     HWND m_hTree = nullptr;
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;

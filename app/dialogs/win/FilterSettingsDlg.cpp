@@ -55,7 +55,7 @@ void CFilterSettingsDlg::OnUseFilter() {
             continue;
         ::EnableWindow(child, on);
     }
-    if (on && m_hRemove) ::EnableWindow(m_hRemove, m_presets.CanRemove());
+    if (on) m_presetRow.UpdateRemove();
     UpdateApply();
 }
 
@@ -88,7 +88,7 @@ void CFilterSettingsDlg::Apply() {
         if (on && !wasApplied) m_pFilter->Apply(1);
         else if (on) m_pFilter->PostNotify(LOG_NOTIFY_AFTER, 0);
     }
-    WriteAppliedName();
+    m_presetRow.WriteAppliedName();
     if (m_pTarget) m_pTarget->OnFilterSettingsApplied();
     UpdateApply();
     ::SetFocus(m_hWnd);

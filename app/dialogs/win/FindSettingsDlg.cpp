@@ -80,7 +80,7 @@ void CFindSettingsDlg::Apply() {
         m_pSettings->SetImage(image.data(), image.size());
         m_pSettings->SaveCurrent();
     }
-    WriteAppliedName();
+    m_presetRow.WriteAppliedName();
     if (m_pTarget) m_pTarget->OnFindSettingsApplied();
     ::SetFocus(m_hWnd);
 }

@@ -15,6 +15,7 @@
 #include "capture/win/AppMessageBox.h"
 #include "capture/win/Prompts.h"
 #include "capture/win/SettingsStore.h"
+#include "capture/win/SystemHelpers.h"
 
 namespace brx {
 
@@ -25,41 +26,15 @@ constexpr int kFileTypeBox = 1136;   // the save dialog's file type combo box (c
 constexpr int kFileListArea = 1121;  // the save dialog's file list (lst1), else 1120
 constexpr int kFileListAreaOld = 1120;
 
-// Hands the bytes to the file through the write seam; keeps the first error.
+// Hands the bytes to the file that replaces the target when complete.
 class CFileSink final : public IExportSink {
 public:
-    CFileSink(HANDLE file, ExportWriteFunction write) : file_(file), write_(write) {}
-    bool Write(const char* bytes, size_t size) override {
-        while (size > 0) {
-            const DWORD part = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-            DWORD written = 0;
-            ::SetLastError(0);
-            if (!write_(file_, bytes, part, &written, nullptr) || written != part) {
-                error = ::GetLastError();
-                if (error == 0) error = ERROR_WRITE_FAULT;
-                return false;
-            }
-            bytes += part;
-            size -= part;
-        }
-        return true;
-    }
-    DWORD error = 0;
+    explicit CFileSink(CReplacingFile& file) : file_(file) {}
+    bool Write(const char* bytes, size_t size) override { return file_.Write(bytes, size); }
 
 private:
-    HANDLE file_;
-    ExportWriteFunction write_;
+    CReplacingFile& file_;
 };
-
-std::wstring FullPath(const wchar_t* path) {
-    const DWORD needed = ::GetFullPathNameW(path, 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD n = ::GetFullPathNameW(path, needed, full.data(), nullptr);
-    if (n == 0 || n >= needed) return path;
-    full.resize(n);
-    return full;
-}
 
 // Digits only (GetDlgItemInt takes "12a" as 12 under Wine), at most 10 and
 // within 32 bits; false leaves the value as it was.
@@ -90,54 +65,24 @@ void EnableColumns(HWND dialog, bool on) {
     Enable(dialog, IDC_EXPORT_COLUMNS_AS_IS, on);
 }
 
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t text[1024] = {};
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 1024, nullptr);
-    return n ? std::wstring(text, n) : std::wstring();
-}
-
 } // namespace
 
 DWORD ExportToFile(const wchar_t* target, const EXPORT_JOB& job, IExportSource& source,
-                   IExportProgress* progress, ExportWriteFunction write) {
-    const std::wstring full = FullPath(target);
-    const size_t slash = full.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : full.substr(0, slash + 1);
-    wchar_t temp[MAX_PATH + 16] = {};
-    if (!::GetTempFileNameW(folder.c_str(), L"brx", 0, temp)) return ::GetLastError();
-    HANDLE file = ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileW(temp);
-        return error;
-    }
-    CFileSink sink(file, write);
+                   IExportProgress* progress, FileWriteFunction write) {
+    CReplacingFile file(write);
+    if (const DWORD error = file.Create(target)) return error;
+    CFileSink sink(file);
     const EXPORT_OUTCOME outcome = WriteListExport(job, source, sink, progress);
-    DWORD error = 0;
     switch (outcome.result) {
     case ExportResult::Done: break;
-    case ExportResult::Cancelled: error = ERROR_CANCELLED; break;
-    case ExportResult::WriteFailed: error = sink.error ? sink.error : ERROR_WRITE_FAULT; break;
-    case ExportResult::NoMemory: error = ERROR_NOT_ENOUGH_MEMORY; break;
+    case ExportResult::Cancelled: return ERROR_CANCELLED;
+    case ExportResult::WriteFailed: return file.Error() ? file.Error() : ERROR_WRITE_FAULT;
+    case ExportResult::NoMemory: return ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (!error && !::FlushFileBuffers(file)) error = ::GetLastError();
-    if (!::CloseHandle(file) && !error) error = ::GetLastError();
-    // Only a file of every byte written takes the target's place.
-    if (!error) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(temp, GetFileExInfoStandard, &data)) {
-            error = ::GetLastError();
-        } else {
-            const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            if (size == 0 || size != outcome.bytesWritten) error = ERROR_WRITE_FAULT;
-        }
-    }
-    if (!error && !::MoveFileExW(temp, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ::GetLastError();
-    if (error) ::DeleteFileW(temp);
-    return error;
+    // An export always has its frame: nothing written, or less than the
+    // export counted, is a failure.
+    if (outcome.bytesWritten == 0 || outcome.bytesWritten != file.Written()) return ERROR_WRITE_FAULT;
+    return file.Commit();
 }
 
 bool CExportProgress::OnExportProgress(uint32_t value) {
@@ -214,7 +159,7 @@ int CExportList::ShowExportDialog(wchar_t* fileName, DWORD size) {
                 OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXTENSIONDIFFERENT;
     if (!Prompts().GetSaveFileNameW(&ofn)) return 0;
     m_settings.format = ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 4 ? ofn.nFilterIndex - 1 : 0;
-    m_directory = ExportDirectoryOf(FullPath(fileName));
+    m_directory = ExportDirectoryOf(FullPathOf(fileName));
     return 1;
 }
 
@@ -345,7 +290,7 @@ int CExportList::Export(CCaptureList& list) {
     }
     if (error == ERROR_CANCELLED) return 0;
     if (error) {
-        const std::wstring text = std::wstring(L"The export file ") + FullPath(fileName) +
+        const std::wstring text = std::wstring(L"The export file ") + FullPathOf(fileName) +
                                   L" could not be created.\n\n" + SystemErrorText(error);
         return AppMessageBox(text.c_str(), nullptr, MB_ICONHAND);
     }

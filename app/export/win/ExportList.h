@@ -13,21 +13,19 @@
 #include <string>
 
 #include "app/export/ListExport.h"
+#include "base/win/ReplacingFile.h"
 
 namespace brx {
 
 class CCaptureList;
 
-// The write of the file, a seam for tests (the shape of WriteFile).
-using ExportWriteFunction = BOOL(WINAPI*)(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written,
-                                          LPOVERLAPPED overlapped);
-
 // Writes the export into a temporary file in the target's folder and moves it
-// over the target when it is complete. Returns 0 when the file is in place,
-// ERROR_CANCELLED when the user cancelled, else the system error (the target
-// untouched, the temporary file removed).
+// over the target when it is complete (CReplacingFile; write is its seam for
+// tests). Returns 0 when the file is in place, ERROR_CANCELLED when the user
+// cancelled, else the system error (the target untouched, the temporary file
+// removed).
 DWORD ExportToFile(const wchar_t* target, const EXPORT_JOB& job, IExportSource& source,
-                   IExportProgress* progress, ExportWriteFunction write = ::WriteFile);
+                   IExportProgress* progress, FileWriteFunction write = ::WriteFile);
 
 // Progress for the main frame (WM_LOGPROGRESS, sent) that cancels on Esc.
 class CExportProgress final : public IExportProgress {

@@ -66,10 +66,6 @@ const wchar_t kDroppedPathTooLongText[] =
 
 namespace {
 
-// The windows this program has for the commands that open one.
-constexpr uint32_t kFeatures = FEATURE_CAPTURE_SETTINGS | FEATURE_FILTER_SETTINGS | FEATURE_FIND | FEATURE_GO_TO |
-                               FEATURE_ABOUT | FEATURE_TIP | FEATURE_PREFERENCES | FEATURE_EXPORT;
-
 // The product name as the 8-bit caption of the frame's message boxes.
 void Warn(const std::string& text) { AppMessageBoxA(text.c_str(), nullptr, MB_ICONEXCLAMATION); }
 
@@ -176,7 +172,6 @@ FrameState CMainFrame::GetCommandState() {
     if (m_pFilterSettingsDlg) s.openDialogs |= DIALOG_FILTER;
     if (m_pFindDlg) s.openDialogs |= DIALOG_FIND;
     if (m_pGoToDlg) s.openDialogs |= DIALOG_GO_TO;
-    s.features = kFeatures;
     if (m_wndCaptureList.m_hWnd)
         s.listCount = static_cast<uint32_t>(::SendMessageW(m_wndCaptureList.m_hWnd, LVM_GETITEMCOUNT, 0, 0));
     s.selectedRow = GetSelectedRow();
@@ -199,11 +194,6 @@ FrameState CMainFrame::GetCommandState() {
 // ---- Update rules
 
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui) {
-    const uint32_t feature = CommandFeatureOf(ui.m_nID);
-    if (feature != 0 && (kFeatures & feature) == 0) {
-        ui.Enable(false);
-        return true;
-    }
     if ((ui.m_nID >= cmd::kRecentFileFirst && ui.m_nID <= cmd::kRecentFileLast) || ui.m_nID == cmd::kClearRecentFiles) {
         if (GetCaptureDriver().IsCaptureRunning()) {
             // Only the "Recent Files" popup item itself is greyed meanwhile.

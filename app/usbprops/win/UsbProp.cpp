@@ -41,7 +41,8 @@ HRESULT CUsbProp::OnShowContextMenu(POINT screen, IUnknown* target, bool textSel
     if (chosen == ID_BROWSER_COPY || chosen == ID_BROWSER_SELECT_ALL)
         ::SendMessageW(document, WM_COMMAND, chosen, 0);
     else if (chosen == ID_USB_PROPERTIES_EXPORT)
-        ::SendMessageW(::GetAncestor(m_hWnd, GA_ROOT), WM_COMMAND, chosen, 0);
+        // To the main window, also when this pane floats in a frame of its own.
+        ::SendMessageW(::GetAncestor(m_hWnd, GA_ROOTOWNER), WM_COMMAND, chosen, 0);
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 
 #include "capture/win/Prompts.h"
 #include "capture/win/SettingsStore.h"
+#include "capture/win/SystemHelpers.h"
 
 namespace brx {
 
@@ -17,48 +18,15 @@ constexpr char kProductName[] = "Brindlex";
 constexpr char kProductLink[] = "https://www.brindlex.example/";
 constexpr wchar_t kTitle[] = L"Export As";
 
-std::wstring SystemText(DWORD error) {
-    wchar_t text[1024] = {};
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 1024,
-                                     text, 1024, nullptr);
-    return std::wstring(text, n);
-}
-
 void TellFailure(HWND owner, const std::wstring& path, DWORD error) {
-    std::wstring text = L"The export file " + path + L" could not be created.\n\n" + SystemText(error);
+    std::wstring text = L"The export file " + path + L" could not be created.\n\n" + SystemErrorText(error);
     Prompts().MessageBoxW(owner, text.c_str(), L"Brindlex", MB_OK | MB_ICONERROR);
 }
 
 } // namespace
 
-bool WriteFileReplacing(const std::wstring& path, const char* bytes, size_t size, DWORD& error) {
-    const std::wstring temp = path + L".part";
-    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = ::GetLastError();
-        return false;
-    }
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < size) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 20));
-        DWORD written = 0;
-        ok = ::WriteFile(file, bytes + done, chunk, &written, nullptr) && written == chunk;
-        done += written;
-    }
-    ok = ok && ::FlushFileBuffers(file);
-    if (!ok) error = ::GetLastError();
-    ::CloseHandle(file);
-    if (ok && !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = ::GetLastError();
-        ok = false;
-    }
-    if (!ok) ::DeleteFileW(temp.c_str());
-    return ok;
-}
-
-ExportResult ExportUsbReport(HWND owner, const DEVICE_NODE* node, bool wholeTree, const USB_REPORT_SUMMARY& summary) {
+ExportResult ExportUsbReport(HWND owner, const DEVICE_NODE* node, bool wholeTree, const USB_REPORT_SUMMARY& summary,
+                             FileWriteFunction write) {
     const DEVICE_NODE* shown = wholeTree ? nullptr : node;
     if (!wholeTree && !node) return ExportResult::NothingToWrite;
     wchar_t file[MAX_PATH] = {};
@@ -110,8 +78,7 @@ ExportResult ExportUsbReport(HWND owner, const DEVICE_NODE* node, bool wholeTree
                               MB_OK | MB_ICONERROR);
         return ExportResult::NothingToWrite;
     }
-    DWORD error = 0;
-    if (!WriteFileReplacing(path, page.data(), page.size(), error)) {
+    if (const DWORD error = WriteFileReplacing(path.c_str(), page.data(), page.size(), write)) {
         TellFailure(owner, path, error);
         return ExportResult::Failed;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/usbprops/UsbReport.h"
+#include "base/win/ReplacingFile.h"
 
 namespace brx {
 
@@ -17,11 +18,10 @@ constexpr wchar_t kExportDirectoryValue[] = L"Directory";
 
 enum class ExportResult { Written, Cancelled, NothingToWrite, Failed };
 
-// Asks for the file (owner: the main window) and writes the saved report.
-ExportResult ExportUsbReport(HWND owner, const DEVICE_NODE* node, bool wholeTree, const USB_REPORT_SUMMARY& summary);
-
-// Writes bytes to path through a temporary file beside it; false with the
-// system's error code in `error`.
-bool WriteFileReplacing(const std::wstring& path, const char* bytes, size_t size, DWORD& error);
+// Asks for the file (owner: the main window) and writes the saved report
+// through a temporary file beside it (CReplacingFile; write is its seam for
+// tests).
+ExportResult ExportUsbReport(HWND owner, const DEVICE_NODE* node, bool wholeTree, const USB_REPORT_SUMMARY& summary,
+                             FileWriteFunction write = ::WriteFile);
 
 } // namespace brx

@@ -12,8 +12,6 @@ using namespace brx;
 
 namespace {
 
-constexpr uint32_t kAllFeatures = 0xFF;
-
 // A live log with records, unsaved, the driver open, nothing running.
 FrameState LiveLog() {
     FrameState s;
@@ -23,7 +21,6 @@ FrameState LiveLog() {
     s.full = false;
     s.modified = true;
     s.findSet = true;
-    s.features = kAllFeatures;
     s.listCount = 10;
     s.selectedRow = 4;
     return s;
@@ -160,13 +157,6 @@ TEST(UpdateRules, TableOverTheFrameStates) {
         {"data analysis hidden", kPaneDataAnalysis, [](FrameState& s) { s.hiddenPanes = 1u << 9; }, On, kUnchecked},
         {"data analysis, second id", kPaneDataAnalysis2, [](FrameState& s) { s.hiddenPanes = 1u << 9; }, On, kUnchecked},
         {"URB details with data analysis hidden", kPaneUrbDetails, [](FrameState& s) { s.hiddenPanes = 1u << 9; }, On, kChecked},
-        // Commands whose windows this program does not have.
-        {"capture settings without its dialog", kCaptureSettings, [](FrameState& s) { s.features = 0; }, Off, kNone},
-        {"filter settings without its dialog", kFilterSettings, [](FrameState& s) { s.features &= ~FEATURE_FILTER_SETTINGS; }, Off, kNone},
-        {"find without its dialog", kFind, [](FrameState& s) { s.features &= ~FEATURE_FIND; }, Off, kNone},
-        {"preferences without the sheet", kPreferences, [](FrameState& s) { s.features &= ~FEATURE_PREFERENCES; }, Off, kNone},
-        {"export without the export", kExportList, [](FrameState& s) { s.features &= ~FEATURE_EXPORT; }, Off, kNone},
-        {"go to without the dialog", kGoToRecord, [](FrameState& s) { s.features &= ~FEATURE_GO_TO; }, Off, kNone},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,7 +1,9 @@
 // One main frame for the whole test program, built as start-up builds it:
 // the simulated capture driver behind the driver seam, the log manager with
 // the capture-file type and a new live log, scripted answers to every
-// question. A top-level window takes Wine seconds to go, so the frame lives
+// question, and settings of this process alone (a key of its own, empty at
+// the start: the Wine prefix is shared with the other test programs of its
+// slot, which store settings of their own). A top-level window takes Wine seconds to go, so the frame lives
 // from the first test to the end of the program; each test starts with the
 // capture stopped, a new empty log, no filter and no notice of an earlier
 // log waiting.
@@ -26,6 +28,7 @@
 #include "sim/win/SimulatedDriver.h"
 #include "sim/win/SimulatedUsbHost.h"
 #include "tests/capture/win/ScriptedPrompts.h"
+#include "tests/capture/win/TestRegistry.h"
 #include "tests/framework/TestApp.h"
 #include "tests/toolkit/html/FakeBrowser.h"
 #include "toolkit/html/HtmlHost.h"
@@ -78,6 +81,9 @@ struct FrameWorld {
 
 // The one world of the program (never torn down: the process ends with it).
 inline FrameWorld& World() {
+    // Before the frame, which reads its settings as it is built; removed as
+    // the program ends.
+    static TestRegistry registry;
     static FrameWorld* world = new FrameWorld;
     return *world;
 }
@@ -159,7 +165,8 @@ protected:
         sim().SetKnobs(k);
     }
     void SelectAllDevices() {
-        uint32_t list[5] = {4, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
+        uint32_t list[8] = {7, SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT,
+                            SIM_COMPOSITE_OBJECT, SIM_DFU_OBJECT, SIM_PRINTER_OBJECT};
         ASSERT_TRUE(GetCaptureDriver().AddCaptureDevices(list));
     }
     // A command as a menu item or an accelerator gives it: refused when its

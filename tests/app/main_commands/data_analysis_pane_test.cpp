@@ -2,13 +2,17 @@
 // list switch it between the structure tree and the decoded page (loaded when
 // the stand-in browser reports its document complete), and the page's context
 // menu goes from the browser host through the main frame to the pane.
-// Screenshots: data_analysis_page.bmp, data_analysis_tree.bmp.
+// The class devices' requests show their decoded pages in the pane.
+// Screenshots: data_analysis_page.bmp, data_analysis_tree.bmp, class_requests.bmp.
 #include <gtest/gtest.h>
 
 #include <mshtmhst.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "capture/Record.h"
 #include "capture/RequestKind.h"
 #include "tests/app/main_commands/FrameFixture.h"
 
@@ -139,6 +143,68 @@ TEST_F(DataAnalysisPane, SelectionSwitchesBetweenTreeAndPageAndTheMenuGoesThroug
     frame->SelectRow(control);
     Pump(200);
     EXPECT_EQ(pane.GetMode(), CDataAnalysis::ModeHtml);
+}
+
+// The first row of a class request's completion to an interface of this
+// device object with this many bytes of data.
+uint32_t ClassCompletionRow(uint32_t deviceObject, uint32_t dataLength) {
+    const RECORD_LAYOUT layout = GetActiveLog()->GetRecordLayout();
+    std::vector<uint8_t> record(4096);
+    const uint32_t n = GetActiveLog()->GetRecordCount();
+    for (uint32_t row = 0; row < n; ++row) {
+        RECORD_INDEX_ENTRY entry{};
+        GetActiveLog()->GetIndexEntry(row, entry);
+        if (GetEntryKind(entry) != KIND_URB_FIRST + 0x1B || !IsEntryCompletion(entry) ||
+            GetEntryDataLength(entry) != dataLength)
+            continue;
+        CRecordView view;
+        view.Init(record.data(), static_cast<uint32_t>(record.size()));
+        if (GetRecordFilter().ReadRecord(row, view) == 0 &&
+            GetRequestDeviceObject(record.data(), view.copied, layout) == deviceObject)
+            return row;
+    }
+    return NO_INDEX;
+}
+
+// The composite device's line coding, the DFU bootloader's first status and
+// the printer's Device ID, each selected in the list: the pane loads their
+// decoded pages.
+TEST_F(DataAnalysisPane, ClassDevicesRequestsShowTheirPages) {
+    CaptureOneRound();
+    CDataAnalysis& pane = frame->GetDataAnalysis();
+    CDataAnalysisHTML& html = pane.GetHtmlView();
+    frame->DockManager().ShowPane(PANE_DATA_ANALYSIS);
+    const struct {
+        uint32_t object, dataLength;
+        const char* file;   // the page as loaded, for the headless browser to render
+        std::vector<const char*> texts;
+    } cases[] = {
+        {SIM_COMPOSITE_OBJECT, 7, "class_acm_line_coding.html", {"Line Coding Structure", ">115200<", ">1 Stop bit<"}},
+        {SIM_DFU_OBJECT, 6, "class_dfu_status.html", {"Device Status", ">DFU Idle<"}},
+        {SIM_PRINTER_OBJECT, 43, "class_printer_device_id.html", {"1284 Device ID String", "MFG:linux;<br>MDL:g_printer;"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.texts[0]);
+        const uint32_t row = ClassCompletionRow(c.object, c.dataLength);
+        ASSERT_NE(row, NO_INDEX);
+        frame->SelectRow(row);
+        for (int i = 0; i < 50 && !html.IsLoaded(); ++i) {
+            ::Sleep(10);
+            Pump(50);
+        }
+        Pump(100);
+        EXPECT_EQ(pane.GetMode(), CDataAnalysis::ModeHtml);
+        for (const char* text : c.texts)
+            EXPECT_NE(test::Browser().loaded.find(text), std::string::npos) << text;
+        if (FILE* out = std::fopen((std::string(BRX_TEST_OUTPUT_DIR "/") + c.file).c_str(), "wb")) {
+            std::fwrite(test::Browser().loaded.data(), 1, test::Browser().loaded.size(), out);
+            std::fclose(out);
+        }
+        if (c.object == SIM_DFU_OBJECT) {
+            ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+            test::SaveScreenshot(frame->m_hWnd, "class_requests.bmp");
+        }
+    }
 }
 
 } // namespace

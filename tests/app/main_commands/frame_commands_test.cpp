@@ -9,6 +9,7 @@
 
 #include "app/commands/CommandIds.h"
 #include "app/frame/win/RecentFilesMenu.h"
+#include "app/res/devtree_ids.h"
 #include "app/res/goto_ids.h"
 #include "capture/MatchCriteria.h"
 #include "capture/Record.h"
@@ -299,6 +300,84 @@ TEST_F(FrameCommands, ExportListWritesEveryRowOrExplains) {
     EXPECT_EQ(prompts().boxes.back().text.find(L"The export file "), 0u);
     EXPECT_NE(prompts().boxes.back().text.find(L" could not be created.\n\n"), std::wstring::npos);
     EXPECT_EQ(::GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// What the frame's status bar showed after each progress message it handled.
+struct ProgressSeen {
+    WPARAM value;
+    bool shown;     // the progress control visible
+    int position;
+};
+std::vector<ProgressSeen> g_progressSeen;
+HWND g_progressFrame = nullptr;
+HWND g_progressControl = nullptr;
+const char* g_progressShot = nullptr;   // saved once at 100
+
+LRESULT CALLBACK AfterFrameMessage(int code, WPARAM wp, LPARAM lp) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && call->hwnd == g_progressFrame && call->message == WM_LOGPROGRESS) {
+        g_progressSeen.push_back({call->wParam, (::GetWindowLongW(g_progressControl, GWL_STYLE) & WS_VISIBLE) != 0,
+                                  static_cast<int>(::SendMessageW(g_progressControl, PBM_GETPOS, 0, 0))});
+        if (call->wParam == 100 && g_progressShot) {
+            HWND bar = ::GetParent(g_progressControl);
+            ::UpdateWindow(bar);
+            test::FlushToScreen();
+            test::SaveScreenshot(bar, g_progressShot);
+            g_progressShot = nullptr;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// The device tree's Export...: its save dialog belongs to the main window,
+// and the frame's status bar shows the export's progress over the message
+// pane (1, 100) and hides it at the end (0), whether the tree is docked in
+// the frame or floats in a window of its own.
+TEST_F(FrameCommands, UsbReportExportShowsItsProgressInTheStatusBar) {
+    wchar_t dir[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"brx_usb_report.html";
+    CDeviceTree& tree = frame->GetDeviceTree();
+    CDPManager& dock = frame->DockManager();
+    g_progressFrame = frame->m_hWnd;
+    g_progressControl = frame->m_wndStatusBar.GetProgressCtrl().m_hWnd;
+    g_progressShot = "frame_usb_report_progress.bmp";
+    ASSERT_NE(g_progressControl, nullptr);
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, AfterFrameMessage, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (const bool floating : {false, true}) {
+        SCOPED_TRACE(floating ? "floating" : "docked");
+        if (floating) {
+            dock.ToggleDocking(dock.FindPane(PANE_DEVICE_TREE));
+            Pump(300);
+        }
+        ASSERT_EQ(::GetAncestor(tree.m_hWnd, GA_ROOT) != frame->m_hWnd, floating);
+        tree.SelectItem(tree.GetRootItem());
+        ::DeleteFileW(path.c_str());
+        prompts().files.push_back(path);
+        g_progressSeen.clear();
+        ::SendMessageW(tree.m_hWnd, WM_COMMAND, ID_USB_PROPERTIES_EXPORT, 0);
+        ASSERT_FALSE(prompts().fileDialogs.empty());
+        EXPECT_EQ(prompts().fileDialogs.back().owner, frame->m_hWnd);
+        EXPECT_TRUE(prompts().boxes.empty());
+        EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+        ASSERT_EQ(g_progressSeen.size(), 3u);
+        EXPECT_EQ(g_progressSeen[0].value, 1u);
+        EXPECT_TRUE(g_progressSeen[0].shown);
+        EXPECT_EQ(g_progressSeen[0].position, 1);
+        EXPECT_EQ(g_progressSeen[1].value, 100u);
+        EXPECT_TRUE(g_progressSeen[1].shown);
+        EXPECT_EQ(g_progressSeen[1].position, 100);
+        EXPECT_EQ(g_progressSeen[2].value, 0u);
+        EXPECT_FALSE(g_progressSeen[2].shown);
+        if (floating) {
+            dock.ToggleDocking(dock.FindPane(PANE_DEVICE_TREE));
+            Pump(300);
+            EXPECT_EQ(::GetAncestor(tree.m_hWnd, GA_ROOT), frame->m_hWnd) << "docked again";
+        }
+    }
+    ::UnhookWindowsHookEx(hook);
+    ::DeleteFileW(path.c_str());
 }
 
 TEST_F(FrameCommands, CorrespondingRequestJumpsBetweenIssueAndCompletion) {

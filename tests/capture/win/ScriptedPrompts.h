@@ -34,6 +34,7 @@ public:
         DWORD flags;
         std::wstring filter;             // the NUL-separated list with ';' between its items
         std::wstring defaultExtension;
+        HWND owner = nullptr;
     };
     std::vector<FileDialogCall> fileDialogs;   // every open and save dialog shown
     // Answers the folder picker: gets the request, returns an item list
@@ -74,7 +75,7 @@ private:
     }
     BOOL AnswerFile(OPENFILENAMEW* dialog, bool open) {
         if (dialog) {
-            FileDialogCall call{open, dialog->lpstrFile ? dialog->lpstrFile : L"", dialog->Flags, {}, {}};
+            FileDialogCall call{open, dialog->lpstrFile ? dialog->lpstrFile : L"", dialog->Flags, {}, {}, dialog->hwndOwner};
             for (const wchar_t* f = dialog->lpstrFilter; f && *f; f += wcslen(f) + 1) {
                 call.filter += f;
                 call.filter += L';';

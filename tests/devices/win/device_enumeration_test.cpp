@@ -45,11 +45,13 @@ const std::vector<std::string> kWholeTree = {
     "      Port3:",
     "      Port4:",
     "    Port3: USB Serial Device (COM3)",
-    "    Port4:",
+    "    Port4: USB Composite Device",
+    "      USB Serial Device (COM5)",
+    "      USB Mass Storage Device",
     "Intel(R) USB 3.0 eXtensible Host Controller - 1.0 (Microsoft)",
     "  USB Root Hub (USB 3.0)",
-    "    Port1:",
-    "    Port2:",
+    "    Port1: USB Printing Support",
+    "    Port2: Black Magic Probe DFU",
     "NEC PCI to USB Open Host Controller",
 };
 
@@ -106,7 +108,7 @@ TEST_F(DeviceEnumerationTest, WholeTreeOfTheMachine) {
     EXPECT_EQ(c.hostControllers, 3u);   // the EHCI found twice is listed once
     EXPECT_EQ(c.rootHubs, 2u);
     EXPECT_EQ(c.externalHubs, 1u);
-    EXPECT_EQ(c.connectedPorts, 5u);    // stick, hub, mouse, keyboard, serial port
+    EXPECT_EQ(c.connectedPorts, 8u);    // stick, hub, mouse, keyboard, serial port, composite, printer, DFU
 
     // Ids in creation order from 1, kinds by place.
     uint32_t previous = 0;
@@ -239,8 +241,10 @@ TEST_F(DeviceEnumerationTest, PortsCarryConnectionDescriptorsStringsAndStacks) {
 
 TEST_F(DeviceEnumerationTest, ComponentsOnlyWhenAsked) {
     Refresh(false);
-    EXPECT_EQ(tree.Lines().size(), kWholeTree.size() - 3);
+    // Without the disk, the mouse, the keyboard and the composite device's two functions.
+    EXPECT_EQ(tree.Lines().size(), kWholeTree.size() - 5);
     EXPECT_FALSE(tree.Find(L"BRINDLEX SIM DISK"));
+    EXPECT_FALSE(tree.Find(L"USB Serial Device (COM5)"));
 }
 
 TEST_F(DeviceEnumerationTest, QualifierOtherSpeedAndBosByBcdUsb) {
@@ -581,7 +585,7 @@ TEST_F(DeviceEnumerationTest, HotPlugRemovalAndArrival) {
     without[7] = "      Port2:";
     without.erase(without.begin() + 8);
     EXPECT_EQ(tree.Lines(), without);
-    EXPECT_EQ(enumerator.Counts().connectedPorts, 4u);
+    EXPECT_EQ(enumerator.Counts().connectedPorts, 7u);
 
     g_changes.clear();
     host.Replug(kExternalHub, kKeyboardPort);

@@ -49,11 +49,13 @@ const std::vector<std::wstring> kTree = {
     L"        Port3:",
     L"        Port4:",
     L"      Port3: USB Serial Device (COM3)",
-    L"      Port4:",
+    L"      Port4: USB Composite Device",
+    L"        USB Serial Device (COM5)",
+    L"        USB Mass Storage Device",
     L"  Intel(R) USB 3.0 eXtensible Host Controller - 1.0 (Microsoft)",
     L"    USB Root Hub (USB 3.0)",
-    L"      Port1:",
-    L"      Port2:",
+    L"      Port1: USB Printing Support",
+    L"      Port2: Black Magic Probe DFU",
     L"  NEC PCI to USB Open Host Controller",
 };
 
@@ -243,6 +245,9 @@ TEST_F(DeviceViewsTest, TreeShowsTheMachineWithBoxesForCapturableStacks) {
         {L"Port1: USB Mass", CAPTURE_STATE_UNCHECKED}, {L"BRINDLEX SIM DISK", CAPTURE_STATE_NONE},
         {L"Port2: Generic", CAPTURE_STATE_UNCHECKED},  {L"Port1: USB Input", CAPTURE_STATE_UNCHECKED},
         {L"Port4:", CAPTURE_STATE_NONE},
+        // The composite device's own stack captures nothing; its serial function does.
+        {L"Port4: USB Composite", CAPTURE_STATE_NONE}, {L"USB Serial Device (COM5)", CAPTURE_STATE_UNCHECKED},
+        {L"Port1: USB Printing", CAPTURE_STATE_UNCHECKED}, {L"Port2: Black Magic", CAPTURE_STATE_UNCHECKED},
     };
     for (const Case& c : cases)
         EXPECT_EQ(State(Find(c.prefix)), c.state) << std::string(c.prefix, c.prefix + wcslen(c.prefix));

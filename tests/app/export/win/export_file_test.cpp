@@ -18,6 +18,7 @@
 #include "capture/win/SettingsStore.h"
 #include "tests/WindowScreenshot.h"
 #include "tests/app/export/ExportFixture.h"
+#include "tests/capture/win/TestRegistry.h"
 
 namespace brx {
 namespace {
@@ -189,8 +190,11 @@ TEST(ExportDirectory, DriveRootKeepsItsBackslash) {
     EXPECT_EQ(ExportDirectoryOf(L"\\\\server\\share\\x.csv"), L"\\\\server\\share");
 }
 
-// Stored values outside their choices read as the defaults; saved ones come back.
+// Stored values outside their choices read as the defaults; saved ones come
+// back. In a key of this process: the stored range would reach the other
+// test programs sharing the Wine prefix.
 TEST(ExportSettingsStore, LoadAcceptsAndSaveRoundTrips) {
+    testing::TestRegistry registry;
     WriteAppRegDword(L"ExportSettings", L"Format", 7);
     WriteAppRegDword(L"ExportSettings", L"Range", 3);
     WriteAppRegDword(L"ExportSettings", L"Columns", 2);
