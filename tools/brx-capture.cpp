@@ -191,10 +191,9 @@ int main(int argc, char** argv) {
     uint32_t list[16] = {};
     for (const SimDevice& d : simDevices)
         std::printf("  %s\n", d.label);
-    const uint32_t objects[] = {SIM_STICK_OBJECT, SIM_MOUSE_OBJECT, SIM_KEYBOARD_OBJECT, SIM_SERIAL_OBJECT};
-    list[0] = 4;
-    for (uint32_t i = 0; i < 4; ++i)
-        list[1 + i] = objects[i];
+    for (const SimDevice& d : simDevices)
+        if (list[0] < 15)
+            list[1 + list[0]++] = d.device.deviceObject;
     if (!driver.AddCaptureDevices(list)) {
         std::printf("The device selection was refused.\n");
         return 1;

@@ -46,7 +46,7 @@ void CloseIfSet(HANDLE& h) {
 } // namespace
 
 CCaptureDriver::CCaptureDriver(IDriverDevice* device, CPreferences* preferences)
-    : device_(device), preferences_(preferences) {}
+    : device_(device), preferences_(preferences), followsInstalledDevice_(device == nullptr) {}
 
 CCaptureDriver::~CCaptureDriver() {
     if (IsOpen() || thread_)
@@ -68,7 +68,9 @@ BOOL CCaptureDriver::Connect() {
     std::lock_guard<std::mutex> guard(lock_);
     if (IsOpen())
         return 0;
-    if (!device_)
+    // Without a device of its own, each connection opens the device installed
+    // now: the one of an earlier connection may be gone.
+    if (followsInstalledDevice_)
         device_ = &DriverDevice();
 
     OSVERSIONINFOW version{};

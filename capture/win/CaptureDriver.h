@@ -176,6 +176,7 @@ private:
     CPreferences* preferences_;
     CAPTURE_TIMEOUTS timeouts_;
     std::mutex lock_;   // connect, start, stop
+    bool followsInstalledDevice_;   // made without a device: DriverDevice() at each connect
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     HANDLE thread_ = nullptr;
     HANDLE stopEvent_ = nullptr;
