@@ -15,6 +15,7 @@
 #include "capture/RequestKind.h"
 #include "capture/win/Preferences.h"
 #include "tests/app/main_commands/FrameFixture.h"
+#include "tests/app/road/win/RoadDriver.h"
 
 namespace brx::testing {
 namespace {
@@ -34,24 +35,6 @@ void CheckWithSpace(HWND tree, HTREEITEM item) {
 int GaugePosition(CMainFrame* frame) {
     auto* gauge = frame->m_wndStatusBar.GetFullnessIndicator();
     return gauge && gauge->m_hWnd ? static_cast<int>(::SendMessageW(gauge->m_hWnd, PBM_GETPOS, 0, 0)) : -1;
-}
-
-struct FoundWindow {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lp) {
-    auto* found = reinterpret_cast<FoundWindow*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (pid == found->process && std::wstring(name) == kMainWindowClassName && ::IsWindowVisible(hwnd)) {
-        found->window = hwnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The toolbar of another process's frame: the child toolbar that carries
@@ -297,48 +280,31 @@ TEST_F(CaptureRoad, CheckCaptureStopSaveAndViewInASecondInstance) {
     EXPECT_FALSE(GetActiveLog()->IsModified());
 
     HANDLE firstInstance = ::CreateMutexA(nullptr, TRUE, kFirstInstanceMutexName);
-    const std::string narrow = std::string(BRX_TEST_OUTPUT_DIR) + "/../app/brindlex-sim.exe";
-    const std::wstring program(narrow.begin(), narrow.end());
-    std::wstring commandLine = L"\"" + program + L"\" \"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    // The program makes this file once it has drawn its main window.
+    // The program makes this file once it has drawn its main window; this
+    // frame keeps handling its messages meanwhile.
     const std::wstring drawn = path + L".drawn";
-    ::DeleteFileW(drawn.c_str());
-    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", drawn.c_str());
-    const BOOL created = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                          nullptr, &startup, &process);
-    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", nullptr);
-    ASSERT_TRUE(created) << ::GetLastError();
-    const DWORD shown = ::GetTickCount() + kWait;
-    while (::GetFileAttributesW(drawn.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetTickCount() < shown) {
-        ::Sleep(50);
-        Pump();
-    }
+    road::Program viewer;
+    road::ProgramGuard viewerGuard{viewer};
+    ASSERT_TRUE(road::StartProgram(viewer, L"\"" + path + L"\"", drawn, [] { Pump(50); }))
+        << "the viewer's main window";
     EXPECT_TRUE(::DeleteFileW(drawn.c_str())) << "the viewer drew its main window";
-    FoundWindow found{process.dwProcessId, nullptr};
-    ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
-    ASSERT_NE(found.window, nullptr) << "the viewer's main window";
     Pump();
-    test::SaveScreenshot(found.window, "viewer_instance.bmp");
+    test::SaveScreenshot(viewer.main, "viewer_instance.bmp");
     // Its toolbar tells what it holds: a file with records (the filter can be
     // applied), opened for viewing only (no capture, nothing to save).
     HWND toolbar = nullptr;
-    ::EnumChildWindows(found.window, FindToolBar, reinterpret_cast<LPARAM>(&toolbar));
+    ::EnumChildWindows(viewer.main, FindToolBar, reinterpret_cast<LPARAM>(&toolbar));
     ASSERT_NE(toolbar, nullptr);
     EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILTER_APPLY, 0));
     EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_START, 0));
     EXPECT_FALSE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_CAPTURE_CLEAR_LIST, 0));
     EXPECT_TRUE(::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_FILE_OPEN_LOG, 0));
     // Its capture list holds the same number of records.
-    HWND viewerList = ::GetDlgItem(found.window, AFX_IDW_PANE_FIRST);
+    HWND viewerList = ::GetDlgItem(viewer.main, AFX_IDW_PANE_FIRST);
     ASSERT_NE(viewerList, nullptr);
     EXPECT_EQ(static_cast<uint32_t>(::SendMessageW(viewerList, LVM_GETITEMCOUNT, 0, 0)), records);
-    ::PostMessageW(found.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(::WaitForSingleObject(process.hProcess, kWait), WAIT_OBJECT_0);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::PostMessageW(viewer.main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(::WaitForSingleObject(viewer.process.hProcess, kWait), WAIT_OBJECT_0);
     if (firstInstance) ::CloseHandle(firstInstance);
 
     // The file holds the captured records: opened again here, they are all there.

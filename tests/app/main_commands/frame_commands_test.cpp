@@ -31,8 +31,6 @@ std::vector<uint8_t> Criteria(bool issue, bool success, bool failure) {
     return image;
 }
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
 // The menu item's state after the menu opened (WM_INITMENUPOPUP ran the rules).
 UINT MenuItemState(HMENU bar, int popup, UINT id, HWND frame) {
     HMENU sub = ::GetSubMenu(bar, popup);

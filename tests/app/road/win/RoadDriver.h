@@ -347,4 +347,62 @@ inline bool ScreenShot(const char* name) {
     return test::SaveWindowBmp(::GetDesktopWindow(), path);
 }
 
+// ---- The program under test, started as a process of its own
+
+struct Program {
+    PROCESS_INFORMATION process{};
+    HWND main = nullptr;
+    DWORD pid() const { return process.dwProcessId; }
+};
+
+// The program's visible main window (its frame's class is "Brindlex").
+inline HWND FindMainWindow(DWORD pid) {
+    for (HWND w : TopWindows(pid))
+        if (ClassOf(w) == L"Brindlex") return w;
+    return nullptr;
+}
+
+// Starts brindlex-sim.exe with its command line's arguments; the program
+// makes the cue file once its main window is drawn (BRX_DRAWN_FILE). While
+// waiting, eachWait runs every turn (a caller with windows of its own pumps
+// its messages there). With waitDrawn false it returns once the process runs.
+inline bool StartProgram(Program& p, const std::wstring& arguments, const std::wstring& cue,
+                         const std::function<void()>& eachWait = {}, bool waitDrawn = true) {
+    const std::wstring program = Widen(std::string(BRX_TEST_OUTPUT_DIR)) + L"/../app/brindlex-sim.exe";
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ::DeleteFileW(cue.c_str());
+    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", cue.c_str());
+    const BOOL created = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          nullptr, &startup, &p.process);
+    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", nullptr);
+    if (!created) return false;
+    if (!waitDrawn) return true;
+    WaitFor([&] {
+        if (eachWait) eachWait();
+        return ::GetFileAttributesW(cue.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    p.main = FindMainWindow(p.pid());
+    return p.main != nullptr;
+}
+
+// Ends a program that is left running after a failed step.
+inline void EndProgram(Program& p) {
+    if (!p.process.hProcess) return;
+    if (::WaitForSingleObject(p.process.hProcess, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(p.process.hProcess, 99);
+        ::WaitForSingleObject(p.process.hProcess, kWait);
+    }
+    ::CloseHandle(p.process.hThread);
+    ::CloseHandle(p.process.hProcess);
+    p = Program{};
+}
+
+// Ends a second program when its step ends, also when the step fails.
+struct ProgramGuard {
+    Program& p;
+    ~ProgramGuard() { EndProgram(p); }
+};
+
 } // namespace brx::road

@@ -20,71 +20,20 @@
 namespace brx::road {
 namespace {
 
-constexpr wchar_t kMainClass[] = L"Brindlex";
-
 std::wstring OutputPath(const std::wstring& name) {
     return Widen(std::string(BRX_TEST_OUTPUT_DIR)) + L"/road/" + name;
 }
 
-// One running program for all the steps.
-struct Program {
-    PROCESS_INFORMATION process{};
-    HWND main = nullptr;
-    DWORD pid() const { return process.dwProcessId; }
-};
-
-HWND FindMainWindow(DWORD pid) {
-    for (HWND w : TopWindows(pid))
-        if (ClassOf(w) == kMainClass) return w;
-    return nullptr;
-}
-
-// Starts the program with its command line's arguments; the program makes
-// the cue file once its main window is drawn (BRX_DRAWN_FILE). A dialog shown
-// at start-up (the tip of the day) is closed as a user closes it.
-bool StartProgram(Program& p, const std::wstring& arguments, const std::wstring& cue, bool closeTip = true,
-                  bool waitDrawn = true) {
-    const std::wstring program = Widen(std::string(BRX_TEST_OUTPUT_DIR)) + L"/../app/brindlex-sim.exe";
-    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ::DeleteFileW(cue.c_str());
-    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", cue.c_str());
-    const BOOL created = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                          nullptr, &startup, &p.process);
-    ::SetEnvironmentVariableW(L"BRX_DRAWN_FILE", nullptr);
-    if (!created) return false;
-    if (!waitDrawn) return true;
-    WaitFor([&] {
-        if (closeTip) {
-            if (HWND tip = FindTopWindow(p.pid(), L"Tip of the Day")) {
-                ScreenShot("01_tip_of_the_day.bmp");
-                PressButton(tip, IDOK);
-            }
+// A dialog shown at start-up (the tip of the day) is closed as a user
+// closes it.
+std::function<void()> CloseTipOfTheDay(const Program& p) {
+    return [&p] {
+        if (HWND tip = FindTopWindow(p.pid(), L"Tip of the Day")) {
+            ScreenShot("01_tip_of_the_day.bmp");
+            PressButton(tip, IDOK);
         }
-        return ::GetFileAttributesW(cue.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
-    p.main = FindMainWindow(p.pid());
-    return p.main != nullptr;
+    };
 }
-
-// Ends a program that is left running after a failed step.
-void EndProgram(Program& p) {
-    if (!p.process.hProcess) return;
-    if (::WaitForSingleObject(p.process.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(p.process.hProcess, 99);
-        ::WaitForSingleObject(p.process.hProcess, kWait);
-    }
-    ::CloseHandle(p.process.hThread);
-    ::CloseHandle(p.process.hProcess);
-    p = Program{};
-}
-
-// Ends a second program when its step ends, also when the step fails.
-struct ProgramGuard {
-    Program& p;
-    ~ProgramGuard() { EndProgram(p); }
-};
 
 // The main window brought to the front so that the keys reach it.
 void Activate(HWND w) {
@@ -169,7 +118,7 @@ TEST_F(Road, Step01_StartsWithCleanSettings) {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlex");
     HKEY key = nullptr;
     ASSERT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Brindlex", 0, KEY_READ, &key), ERROR_SUCCESS);
-    ASSERT_TRUE(StartProgram(app, L"", OutputPath(L"main.drawn")));
+    ASSERT_TRUE(StartProgram(app, L"", OutputPath(L"main.drawn"), CloseTipOfTheDay(app)));
     EXPECT_TRUE(::IsWindowVisible(Main()));
     Activate(Main());
     Settle(app);
@@ -753,7 +702,7 @@ TEST_F(Road, Step09_SavesOpensAndViews) {
     // (While a program has the file open, another is told it is in use.)
     Program viewer;
     ProgramGuard viewerGuard{viewer};
-    ASSERT_TRUE(StartProgram(viewer, L"\"" + path + L"\"", OutputPath(L"viewer.drawn"), false));
+    ASSERT_TRUE(StartProgram(viewer, L"\"" + path + L"\"", OutputPath(L"viewer.drawn")));
     HWND viewerList = DescendantById(viewer.main, 0xE900);
     ASSERT_NE(viewerList, nullptr);
     EXPECT_TRUE(WaitFor([&] { return ListCount(viewerList) == records; })) << ListCount(viewerList);
@@ -788,7 +737,7 @@ TEST_F(Road, Step09_SavesOpensAndViews) {
     // Another instance on the file this one holds open is told so.
     Program third;
     ProgramGuard thirdGuard{third};
-    ASSERT_TRUE(StartProgram(third, L"\"" + path + L"\"", OutputPath(L"third.drawn"), false, false));
+    ASSERT_TRUE(StartProgram(third, L"\"" + path + L"\"", OutputPath(L"third.drawn"), {}, false));
     // The message box (a dialog holding the text), once it is up.
     HWND box = nullptr;
     std::wstring text;
