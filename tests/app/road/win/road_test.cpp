@@ -92,7 +92,12 @@ std::vector<Row> ReadRows(HWND list) {
 class Road : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ::CreateDirectoryW(OutputPath(L"").c_str(), nullptr); }
-    static void TearDownTestSuite() { EndProgram(app); }
+    // The program's settings go with it: window tests that share this test
+    // slot share its registry.
+    static void TearDownTestSuite() {
+        EndProgram(app);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brindlex");
+    }
 
     static HWND Main() { return app.main; }
     static HWND Pane(int id, const wchar_t* className = nullptr) { return DescendantById(app.main, id, className); }
